@@ -48,12 +48,7 @@ public:
 
     // Leaves the parameter it watched (if any) and joins the end of param's
     // listener list; null only leaves.
-    void Attach(MediaParam* param)
-    {
-        if (watched_) watched_->RemoveControl(this);
-        watched_ = param;
-        if (watched_) watched_->AddControl(this);
-    }
+    void Attach(MediaParam* param) { ReattachControl(this, watched_, param); }
     MediaParam* Watched() const { return watched_; }
 
 private:

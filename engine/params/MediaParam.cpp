@@ -30,32 +30,45 @@ void MediaParam::NotifyControls(MediaControl* sender)
     }
 }
 
-void ReadParam(const DS_IOF_Archive& ar, MediaParamTB<unsigned>& param)
+namespace {
+
+// Reads through the setter with no sender; a failed read leaves the stored
+// value as it was, so the setter sees no change and notifies nobody.
+template <typename T, typename Stored>
+void ReadThroughSetter(const DS_IOF_Archive& ar, MediaParamTB<T>& param, void (DS_IOF_Virtual::*read)(Stored&))
 {
     if (!ar.archive) return;
-    uint32_t value = param.GetValue();
-    ar.archive->ReadUInt(value);
-    param.SetValue(value);
+    Stored value = static_cast<Stored>(param.GetValue());
+    (ar.archive->*read)(value);
+    param.SetValue(static_cast<T>(value));
+}
+
+template <typename T, typename Stored>
+void WriteValue(const DS_IOF_Archive& ar, const MediaParamTB<T>& param, void (DS_IOF_Virtual::*write)(const Stored&))
+{
+    if (!ar.archive) return;
+    const Stored value = static_cast<Stored>(param.GetValue());
+    (ar.archive->*write)(value);
+}
+
+}  // namespace
+
+void ReadParam(const DS_IOF_Archive& ar, MediaParamTB<unsigned>& param)
+{
+    ReadThroughSetter(ar, param, &DS_IOF_Virtual::ReadUInt);
 }
 
 void WriteParam(const DS_IOF_Archive& ar, const MediaParamTB<unsigned>& param)
 {
-    if (!ar.archive) return;
-    const uint32_t value = param.GetValue();
-    ar.archive->WriteUInt(value);
+    WriteValue(ar, param, &DS_IOF_Virtual::WriteUInt);
 }
 
 void ReadParam(const DS_IOF_Archive& ar, MediaParamTB<int>& param)
 {
-    if (!ar.archive) return;
-    int32_t value = param.GetValue();
-    ar.archive->ReadInt32(value);
-    param.SetValue(value);
+    ReadThroughSetter(ar, param, &DS_IOF_Virtual::ReadInt32);
 }
 
 void WriteParam(const DS_IOF_Archive& ar, const MediaParamTB<int>& param)
 {
-    if (!ar.archive) return;
-    const int32_t value = param.GetValue();
-    ar.archive->WriteInt32(value);
+    WriteValue(ar, param, &DS_IOF_Virtual::WriteInt32);
 }

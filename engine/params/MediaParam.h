@@ -248,6 +248,16 @@ private:
     UndoCtrlT<T> undo_;
 };
 
+// Moves control from the parameter it watched (if any) to the end of param's
+// listener list and records param as watched; a null param only leaves.
+template <typename P>
+void ReattachControl(MediaControl* control, P*& watched, P* param)
+{
+    if (watched) watched->RemoveControl(control);
+    watched = param;
+    if (watched) watched->AddControl(control);
+}
+
 // A listener of one parameter of type P. OnChange does nothing here.
 template <typename P>
 class MediaControlT : public MediaControl {
@@ -263,12 +273,7 @@ public:
 
     // Leaves the parameter it watched (if any) and joins the end of param's
     // listener list; null only leaves.
-    void Attach(P* param)
-    {
-        if (watched_) watched_->RemoveControl(this);
-        watched_ = param;
-        if (watched_) watched_->AddControl(this);
-    }
+    void Attach(P* param) { ReattachControl(this, watched_, param); }
     P* Watched() const { return watched_; }
 
 private:

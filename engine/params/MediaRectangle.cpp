@@ -1,18 +1,21 @@
 #include "engine/params/MediaRectangle.h"
 
+#include <array>
+
 namespace {
+
+// The stored fields of a rectangle in their stored order.
+template <typename Field, typename Rect>
+std::array<Field*, 6> StoredFields(Rect& rect)
+{
+    return {&rect.left, &rect.right, &rect.top, &rect.bottom, &rect.extraX, &rect.extraY};
+}
 
 void ReadDirect(DS_IOF_Virtual& archive, MediaParamTB<int>& param)
 {
     int32_t value = param.GetValue();
     archive.ReadInt32(value);
     param.StoreValue(value);
-}
-
-void WriteValue(DS_IOF_Virtual& archive, const MediaParamTB<int>& param)
-{
-    const int32_t value = param.GetValue();
-    archive.WriteInt32(value);
 }
 
 }  // namespace
@@ -49,21 +52,11 @@ bool MediaRectangle::ContainsViewPoint(float x, float y) const
 void MediaRectangle::Read(const DS_IOF_Archive& ar)
 {
     if (!ar.archive) return;
-    ReadDirect(*ar.archive, left);
-    ReadDirect(*ar.archive, right);
-    ReadDirect(*ar.archive, top);
-    ReadDirect(*ar.archive, bottom);
-    ReadDirect(*ar.archive, extraX);
-    ReadDirect(*ar.archive, extraY);
+    for (MediaParamTB<int>* field : StoredFields<MediaParamTB<int>>(*this)) ReadDirect(*ar.archive, *field);
 }
 
 void MediaRectangle::Write(const DS_IOF_Archive& ar) const
 {
     if (!ar.archive) return;
-    WriteValue(*ar.archive, left);
-    WriteValue(*ar.archive, right);
-    WriteValue(*ar.archive, top);
-    WriteValue(*ar.archive, bottom);
-    WriteValue(*ar.archive, extraX);
-    WriteValue(*ar.archive, extraY);
+    for (const MediaParamTB<int>* field : StoredFields<const MediaParamTB<int>>(*this)) WriteParam(ar, *field);
 }

@@ -47,6 +47,15 @@ TEST(RandomSequenceTest, LibraryRandDoesNotDisturbTheSequence)
     EXPECT_EQ(DS_Rand(), 18467);
 }
 
+float DrawPercentage(unsigned minimum, unsigned maximum, bool random)
+{
+    RandomDuration d;
+    d.minimum.SetValue(minimum);
+    d.maximum.SetValue(maximum);
+    d.random = random;
+    return RandomPercentage(d);
+}
+
 // Each draw function consumes a fixed number of numbers; the next DS_Rand
 // after it shows how many.
 struct DrawCountCase {
@@ -63,30 +72,9 @@ const DrawCountCase kDrawCounts[] = {
     {"RandomRotatedVector", [] { RandomRotatedVector(1.0f, 0.0f, 90.0f); }, 1},
     {"RandomDirection3D", [] { RandomDirection3D(1.0f); }, 2},
     {"SectorRandomDirection", [] { MediaSector(0, 0).RandomDirection(); }, 1},
-    {"PercentageFixed",
-     [] {
-         RandomDuration d;
-         d.minimum.SetValue(100);
-         d.random = false;
-         RandomPercentage(d);
-     },
-     0},
-    {"PercentageMinEqualsMax",
-     [] {
-         RandomDuration d;
-         d.minimum.SetValue(100);
-         d.maximum.SetValue(100);
-         RandomPercentage(d);
-     },
-     1},
-    {"PercentageMaxBelowMin",
-     [] {
-         RandomDuration d;
-         d.minimum.SetValue(100);
-         d.maximum.SetValue(99);
-         RandomPercentage(d);
-     },
-     1},
+    {"PercentageFixed", [] { DrawPercentage(100, 200, false); }, 0},
+    {"PercentageMinEqualsMax", [] { DrawPercentage(100, 100, true); }, 1},
+    {"PercentageMaxBelowMin", [] { DrawPercentage(100, 99, true); }, 1},
 };
 
 class DrawCountTest : public ::testing::TestWithParam<DrawCountCase> {};
@@ -171,12 +159,8 @@ class PercentageTest : public ::testing::TestWithParam<PercentageCase> {};
 TEST_P(PercentageTest, Seconds)
 {
     const PercentageCase& c = GetParam();
-    RandomDuration d;
-    d.minimum.SetValue(c.minimum);
-    d.maximum.SetValue(c.maximum);
-    d.random = c.random;
     DS_SRand(1);
-    EXPECT_FLOAT_EQ(RandomPercentage(d), c.seconds);
+    EXPECT_FLOAT_EQ(DrawPercentage(c.minimum, c.maximum, c.random), c.seconds);
 }
 
 INSTANTIATE_TEST_SUITE_P(Durations, PercentageTest,
