@@ -205,7 +205,10 @@ protected:
     {
         wchar_t dir[MAX_PATH] = {};
         ASSERT_NE(GetTempPathW(MAX_PATH, dir), 0u);
-        path_ = ds_string(dir) + L"corvalline_filelink_test.bin";
+        // A file of its own: the cases run in parallel processes.
+        wchar_t name[MAX_PATH] = {};
+        ASSERT_NE(GetTempFileNameW(dir, L"cfl", 0, name), 0u);
+        path_ = name;
     }
     void TearDown() override { DeleteFileW(path_.c_str()); }
 
