@@ -109,3 +109,19 @@ std::unique_ptr<B> ReadRecordByName(DS_IOF_Archive* ar, const ClassRegistry<B>& 
     }
     return object;
 }
+
+// A counted list of such records: an int count, then that many records
+// appended to list (a container of owning pointers to B) in stored order.
+// Stops at the first record that fails; a negative count fails the archive.
+template <class B, class List>
+void ReadRecordList(DS_IOF_Archive* ar, const ClassRegistry<B>& registry, List& list)
+{
+    int32_t count = 0;
+    ar->archive->ReadInt(count);
+    if (count < 0) ar->Fail();
+    for (int32_t i = 0; i < count && !ar->Failed(); ++i) {
+        std::unique_ptr<B> object = ReadRecordByName(ar, registry);
+        if (!object) return;
+        list.push_back(std::move(object));
+    }
+}

@@ -66,6 +66,32 @@ TEST(ClassRegistry, RecordThatYieldsNoObjectFailsTheArchive)
     EXPECT_TRUE(result.failed);
 }
 
+TEST(ClassRegistry, RecordListStopsAtBadCounts)
+{
+    const struct {
+        int32_t count;
+        size_t expectedItems;
+        bool expectFailed;
+    } cases[] = {{0, 0, false}, {1, 1, false}, {-1, 0, true}, {2, 1, true}, {INT32_MAX, 1, true}};
+    for (const auto& c : cases) {
+        DS_IOF_W writer;
+        DS_IOF_Archive out;
+        out.archive = &writer;
+        writer.WriteInt(c.count);
+        PickyItem stored;
+        stored.Write(&out);
+        const std::vector<uint8_t> bytes = writer.Bytes();
+        ResourceBuffer buffer(bytes.data(), bytes.size());
+        DS_IOF_R<ResourceBuffer> archive(&buffer);
+        DS_IOF_Archive in;
+        in.archive = &archive;
+        std::vector<std::unique_ptr<TestItem>> items;
+        ReadRecordList(&in, TestClasses().items, items);
+        EXPECT_EQ(items.size(), c.expectedItems) << c.count;
+        EXPECT_EQ(in.Failed(), c.expectFailed) << c.count;
+    }
+}
+
 TEST(ClassRegistry, SecondRegistrationOfANameKeepsTheFirst)
 {
     ClassRegistry<TestItem> registry;

@@ -107,14 +107,27 @@ TEST(ArchiveString, NonAsciiUnitsAreLittleEndian)
     EXPECT_EQ(text, ds_string({wchar_t(0x00E9), wchar_t(0x263A)}));
 }
 
-// Stored forms cut short or claiming more than the data holds: the read
-// fails, the target keeps its value and nothing past the end is touched.
-struct ShortCase {
+// Stored bytes that must be refused, named for the test list.
+struct BadBytesCase {
     const char* what;
     Bytes stored;
 };
 
-class ShortString : public ::testing::TestWithParam<ShortCase> {};
+void PrintTo(const BadBytesCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
+
+std::string CaseName(const ::testing::TestParamInfo<BadBytesCase>& info)
+{
+    std::string name = info.param.what;
+    for (char& c : name) c = isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    return name;
+}
+
+// Stored forms cut short or claiming more than the data holds: the read
+// fails, the target keeps its value and nothing past the end is touched.
+class ShortString : public ::testing::TestWithParam<BadBytesCase> {};
 
 TEST_P(ShortString, FailsAndKeepsTarget)
 {
@@ -129,16 +142,12 @@ TEST_P(ShortString, FailsAndKeepsTarget)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ShortString,
-    ::testing::Values(ShortCase{"empty", {}}, ShortCase{"markers only", {0xFF, 0xFE, 0xFF}},
-                      ShortCase{"long length cut", {0xFF, 0xFE, 0xFF, 0xFF, 0x00}},
-                      ShortCase{"huge length cut", {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0x01, 0x00}},
-                      ShortCase{"one unit short", {0xFF, 0xFE, 0xFF, 0x02, 'a', 0, 'b'}},
-                      ShortCase{"length beyond data", {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}}),
-    [](const auto& info) {
-        std::string name = info.param.what;
-        for (char& c : name) c = isalnum(static_cast<unsigned char>(c)) ? c : '_';
-        return name;
-    });
+    ::testing::Values(BadBytesCase{"empty", {}}, BadBytesCase{"markers only", {0xFF, 0xFE, 0xFF}},
+                      BadBytesCase{"long length cut", {0xFF, 0xFE, 0xFF, 0xFF, 0x00}},
+                      BadBytesCase{"huge length cut", {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0x01, 0x00}},
+                      BadBytesCase{"one unit short", {0xFF, 0xFE, 0xFF, 0x02, 'a', 0, 'b'}},
+                      BadBytesCase{"length beyond data", {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}}),
+    CaseName);
 
 TEST(ResourceBuffer, FailureIsStickyAndLeavesTargetsUnchanged)
 {
@@ -241,12 +250,7 @@ TEST(ArchiveBlob, ZeroSizeBlobHasNoDataAndConsumesHeaderFieldsOnly)
 
 // Sizes and counts that cannot be right: each fails without allocating
 // from the stored value.
-struct BadSizeCase {
-    const char* what;
-    Bytes stored;
-};
-
-class BadStoredSize : public ::testing::TestWithParam<BadSizeCase> {};
+class BadStoredSize : public ::testing::TestWithParam<BadBytesCase> {};
 
 TEST_P(BadStoredSize, BlobFileAndArraysFail)
 {
@@ -281,16 +285,12 @@ TEST_P(BadStoredSize, BlobFileAndArraysFail)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, BadStoredSize,
-                         ::testing::Values(BadSizeCase{"negative", {0xFF, 0xFF, 0xFF, 0xFF, 1, 2, 3, 4}},
-                                           BadSizeCase{"most negative", {0, 0, 0, 0x80, 1, 2, 3, 4}},
-                                           BadSizeCase{"largest", {0xFF, 0xFF, 0xFF, 0x7F, 1, 2, 3, 4}},
-                                           BadSizeCase{"above bytes left", {0x40, 0, 0, 0, 1, 2, 3, 4}},
-                                           BadSizeCase{"size cut", {0x01, 0}}),
-                         [](const auto& info) {
-                             std::string name = info.param.what;
-                             for (char& c : name) c = isalnum(static_cast<unsigned char>(c)) ? c : '_';
-                             return name;
-                         });
+                         ::testing::Values(BadBytesCase{"negative", {0xFF, 0xFF, 0xFF, 0xFF, 1, 2, 3, 4}},
+                                           BadBytesCase{"most negative", {0, 0, 0, 0x80, 1, 2, 3, 4}},
+                                           BadBytesCase{"largest", {0xFF, 0xFF, 0xFF, 0x7F, 1, 2, 3, 4}},
+                                           BadBytesCase{"above bytes left", {0x40, 0, 0, 0, 1, 2, 3, 4}},
+                                           BadBytesCase{"size cut", {0x01, 0}}),
+                         CaseName);
 
 TEST(RawArrays, FrameTimesAndBlobsReadInOrder)
 {

@@ -162,4 +162,48 @@ TEST(BadDocuments, OversizedCountsAllocateNothingFromTheCount)
     EXPECT_LE(probe.Largest(), AllocationLimitFor(writer.Bytes().size()));
 }
 
+// A copy of this test program with the given bytes added as resource
+// "DDS" 107, opened as a resource module.
+class ModuleWithDocument {
+public:
+    explicit ModuleWithDocument(const std::vector<uint8_t>& document)
+    {
+        wchar_t self[MAX_PATH] = {};
+        wchar_t folder[MAX_PATH] = {};
+        if (!GetModuleFileNameW(nullptr, self, MAX_PATH) || !GetTempPathW(MAX_PATH, folder)) return;
+        path = std::wstring(folder) + L"corvalline_doc_" + std::to_wstring(GetCurrentProcessId()) + L".exe";
+        if (!CopyFileW(self, path.c_str(), FALSE)) return;
+        HANDLE update = BeginUpdateResourceW(path.c_str(), FALSE);
+        if (!update) return;
+        const BOOL added = UpdateResourceW(update, kSceneDocumentType, MAKEINTRESOURCEW(kSceneDocumentId),
+                                           MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+                                           const_cast<uint8_t*>(document.data()), static_cast<DWORD>(document.size()));
+        if (!EndUpdateResourceW(update, !added) || !added) return;
+        module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    }
+    ~ModuleWithDocument()
+    {
+        if (module) FreeLibrary(module);
+        if (!path.empty()) DeleteFileW(path.c_str());
+    }
+    HMODULE Module() const { return module; }
+
+private:
+    std::wstring path;
+    HMODULE module = nullptr;
+};
+
+TEST(SceneDocument, LoadsFromTheResourceOfAModule)
+{
+    const std::vector<uint8_t> document = MakeSmallTestDocument();
+    const ModuleWithDocument withDocument(document);
+    ASSERT_NE(withDocument.Module(), nullptr);
+    TestSceneContent content;
+    // The process-wide registries hold no test classes; the test content
+    // reads its slides through its own.
+    ASSERT_EQ(LoadSceneDocument(content, withDocument.Module()), S_OK);
+    EXPECT_EQ(content.slides.size(), 2u);
+    EXPECT_EQ(WriteDocument(content), document);
+}
+
 }  // namespace

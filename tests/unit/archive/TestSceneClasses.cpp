@@ -69,13 +69,7 @@ void PickyItem::Write(DS_IOF_Archive* ar)
 void TestSlide::ReadFields(DS_IOF_Archive* ar, int32_t version)
 {
     ar->archive->ReadString(name);
-    int32_t itemCount = 0;
-    ar->archive->ReadInt(itemCount);
-    for (int32_t i = 0; i < itemCount && !ar->Failed(); ++i) {
-        std::unique_ptr<TestItem> item = ReadRecordByName(ar, TestClasses().items);
-        if (!item) return;
-        items.push_back(std::move(item));
-    }
+    ReadRecordList(ar, TestClasses().items, items);
 }
 
 void TestSlide::Write(DS_IOF_Archive* ar)
@@ -105,13 +99,7 @@ const TestClassRegistry& TestClasses()
 
 void TestSceneContent::ReadRoot(DS_IOF_Archive* ar, int32_t version)
 {
-    int32_t slideCount = 0;
-    ar->archive->ReadInt(slideCount);
-    for (int32_t i = 0; i < slideCount && !ar->Failed(); ++i) {
-        std::unique_ptr<TestSlide> slide = ReadRecordByName(ar, TestClasses().slides);
-        if (!slide) return;
-        slides.push_back(std::move(slide));
-    }
+    ReadRecordList(ar, TestClasses().slides, slides);
 }
 
 void TestSceneContent::ReadResourceManager(DS_IOF_Archive* ar, int32_t version)
