@@ -3,8 +3,8 @@
 namespace {
 
 constexpr uint8_t kStringMarker[] = {0xFF, 0xFE, 0xFF};
-constexpr uint32_t kLongLengthFrom = 0xFF;     // lengths from here take FF + 2 bytes
-constexpr uint32_t kHugeLengthFrom = 0xFFFF;   // lengths from here take FF FFFF + 4 bytes
+constexpr uint32_t kLongLengthFrom = 0xFF;    // lengths from here take FF + 2 bytes
+constexpr uint32_t kHugeLengthFrom = 0xFFFF;  // lengths from here take FF FFFF + 4 bytes
 
 }  // namespace
 

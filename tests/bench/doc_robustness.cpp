@@ -29,10 +29,10 @@ bool ReadFileBytes(const char* path, std::vector<uint8_t>& bytes)
 
 void Print(const char* what, const RobustnessReport& report)
 {
-    std::printf("%-10s loaded %zu, rejected %zu, other %zu (first 0x%08lX), largest allocation %zu of %zu allowed, %.3f s\n",
-                what, report.loaded, report.rejected, report.unexpected,
-                static_cast<unsigned long>(report.firstUnexpected), report.largestAllocation, report.allocationLimit,
-                report.seconds);
+    std::printf(
+        "%-10s loaded %zu, rejected %zu, other %zu (first 0x%08lX), largest allocation %zu of %zu allowed, %.3f s\n",
+        what, report.loaded, report.rejected, report.unexpected, static_cast<unsigned long>(report.firstUnexpected),
+        report.largestAllocation, report.allocationLimit, report.seconds);
 }
 
 }  // namespace

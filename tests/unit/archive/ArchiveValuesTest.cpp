@@ -13,7 +13,8 @@ const wchar_t kSampleText[] = L"{7C11B408-6BE6-4F1B-94C8-40190225F782}";
 // Reads back what a DS_IOF_W wrote.
 class WrittenBytes {
 public:
-    explicit WrittenBytes(const DS_IOF_W& writer) : bytes(writer.Bytes()), buffer(bytes.data(), bytes.size()), archive(&buffer)
+    explicit WrittenBytes(const DS_IOF_W& writer)
+        : bytes(writer.Bytes()), buffer(bytes.data(), bytes.size()), archive(&buffer)
     {
         handle.archive = &archive;
     }
@@ -76,16 +77,13 @@ TEST_P(MalformedGuid, GivesNullGuid)
     EXPECT_FALSE(in.Handle()->Failed());
 }
 
-INSTANTIATE_TEST_SUITE_P(Strings, MalformedGuid,
-                         ::testing::Values(L"", L"{}", L"7C11B408-6BE6-4F1B-94C8-40190225F782",
-                                           L"{7C11B408-6BE6-4F1B-94C8-40190225F782",
-                                           L"{7C11B408-6BE6-4F1B-94C8-40190225F7820}",
-                                           L"{7C11B408-6BE6-4F1B-94C8-40190225F78G}",
-                                           L"{7C11B408-6BE6-4F1B-94C840190225F7822}",
-                                           L"{7C11B408+6BE6-4F1B-94C8-40190225F782}",
-                                           L"(7C11B408-6BE6-4F1B-94C8-40190225F782)",
-                                           L"{ 7C11B40-6BE6-4F1B-94C8-40190225F782}",
-                                           L"{0x11B408-6BE6-4F1B-94C8-40190225F782}"));
+INSTANTIATE_TEST_SUITE_P(
+    Strings, MalformedGuid,
+    ::testing::Values(L"", L"{}", L"7C11B408-6BE6-4F1B-94C8-40190225F782", L"{7C11B408-6BE6-4F1B-94C8-40190225F782",
+                      L"{7C11B408-6BE6-4F1B-94C8-40190225F7820}", L"{7C11B408-6BE6-4F1B-94C8-40190225F78G}",
+                      L"{7C11B408-6BE6-4F1B-94C840190225F7822}", L"{7C11B408+6BE6-4F1B-94C8-40190225F782}",
+                      L"(7C11B408-6BE6-4F1B-94C8-40190225F782)", L"{ 7C11B40-6BE6-4F1B-94C8-40190225F782}",
+                      L"{0x11B408-6BE6-4F1B-94C8-40190225F782}"));
 
 TEST(CountedLists, RoundTripAppendsInOrder)
 {

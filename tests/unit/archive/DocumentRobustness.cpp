@@ -34,10 +34,7 @@ void LoadOnce(const std::vector<uint8_t>& bytes, const DocumentLoader& loader, R
 
 class Stopwatch {
 public:
-    double Seconds() const
-    {
-        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    }
+    double Seconds() const { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); }
 
 private:
     std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
@@ -78,9 +75,15 @@ RobustnessReport LoadMutations(const std::vector<uint8_t>& document, const Docum
         for (size_t c = 0; c < changes; ++c) {
             uint8_t& target = mutated[below(mutated.size())];
             switch (below(3)) {
-                case 0: target = static_cast<uint8_t>(below(256)); break;
-                case 1: target = kBoundaryBytes[below(sizeof(kBoundaryBytes))]; break;
-                default: target ^= static_cast<uint8_t>(1u << below(8)); break;
+                case 0:
+                    target = static_cast<uint8_t>(below(256));
+                    break;
+                case 1:
+                    target = kBoundaryBytes[below(sizeof(kBoundaryBytes))];
+                    break;
+                default:
+                    target ^= static_cast<uint8_t>(1u << below(8));
+                    break;
             }
         }
         if (below(8) == 0) mutated.resize(below(mutated.size()));

@@ -21,8 +21,8 @@ struct DocumentLoader {
 
 struct RobustnessReport {
     size_t loaded = 0;
-    size_t rejected = 0;           // kErrSceneDocument
-    size_t unexpected = 0;         // any other result
+    size_t rejected = 0;    // kErrSceneDocument
+    size_t unexpected = 0;  // any other result
     HRESULT firstUnexpected = S_OK;
     size_t largestAllocation = 0;  // largest single request over all loads
     size_t allocationLimit = 0;    // what the document's size allows

@@ -57,8 +57,7 @@ TEST_P(ArchiveStringHeader, WriterUsesTheSameHeader)
 
 INSTANTIATE_TEST_SUITE_P(
     Lengths, ArchiveStringHeader,
-    ::testing::Values(StringHeaderCase{1, {0xFF, 0xFE, 0xFF, 0x01}},
-                      StringHeaderCase{254, {0xFF, 0xFE, 0xFF, 0xFE}},
+    ::testing::Values(StringHeaderCase{1, {0xFF, 0xFE, 0xFF, 0x01}}, StringHeaderCase{254, {0xFF, 0xFE, 0xFF, 0xFE}},
                       StringHeaderCase{255, {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0x00}},
                       StringHeaderCase{65534, {0xFF, 0xFE, 0xFF, 0xFF, 0xFE, 0xFF}},
                       StringHeaderCase{65535, {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00}},
@@ -83,8 +82,8 @@ TEST(ArchiveString, DocumentHeaderBytes)
 {
     DS_IOF_W writer;
     writer.WriteString(L"KVB v 4.0.0");
-    const Bytes expected = Concat({{0xFF, 0xFE, 0xFF, 0x0B}, {'K', 0, 'V', 0, 'B', 0, ' ', 0, 'v', 0, ' ', 0, '4', 0,
-                                                             '.', 0, '0', 0, '.', 0, '0', 0}});
+    const Bytes expected = Concat({{0xFF, 0xFE, 0xFF, 0x0B}, {'K', 0,   'V', 0,   'B', 0,   ' ', 0,   'v', 0,   ' ',
+                                                              0,   '4', 0,   '.', 0,   '0', 0,   '.', 0,   '0', 0}});
     EXPECT_EQ(writer.Bytes(), expected);
 }
 

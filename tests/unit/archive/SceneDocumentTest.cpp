@@ -75,13 +75,12 @@ TEST(SceneDocument, UnknownClassOrRejectedRecordFailsTheLoad)
         const char* what;
         void (*spoil)(TestSceneContent&);
     };
-    const Case cases[] = {
-        {"picky item with a version it refuses",
-         [](TestSceneContent& c) { static_cast<PickyItem&>(*c.slides[0]->items[1]).version = 2; }},
-        {"empty slide list then a refused item", [](TestSceneContent& c) {
-             c.slides[0]->items.clear();
-             static_cast<PickyItem&>(*c.slides[1]->items[1]).version = 9;
-         }}};
+    const Case cases[] = {{"picky item with a version it refuses",
+                           [](TestSceneContent& c) { static_cast<PickyItem&>(*c.slides[0]->items[1]).version = 2; }},
+                          {"empty slide list then a refused item", [](TestSceneContent& c) {
+                               c.slides[0]->items.clear();
+                               static_cast<PickyItem&>(*c.slides[1]->items[1]).version = 9;
+                           }}};
     for (const Case& c : cases) {
         TestSceneContent spoiled = MakeSmallTestContent();
         c.spoil(spoiled);
