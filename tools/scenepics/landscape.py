@@ -57,9 +57,8 @@ class Painter:
         self.s = width / geo.WIDTH
         self.seed = seed
         self.xs = [(i + 0.5) / self.s for i in range(width)]  # picture x of each column
-        # first lake row and first row below the lake's bank line
+        # first lake row
         self.lake_row = int(math.ceil(geo.HORIZON * self.s - 0.5))
-        self.bank_row = int(math.ceil(geo.BANK * self.s - 0.5))
         # The sun's glow is separable: a column factor times a row factor.
         self.glow_cols = [(math.exp(-((x - geo.SUN[0]) / 190.0) ** 2 / 2), math.exp(-((x - geo.SUN[0]) / 34.0) ** 2 / 2))
                           for x in self.xs]
@@ -185,9 +184,10 @@ class Painter:
         t, v = self.tex[y][i], self.streak[y][i]
         if py < self.rock_top[i]:
             return scale3((24, 42, 28), 0.75 + 0.6 * (t - 0.5))
-        strata = 0.5 + 0.5 * math.sin(py * 0.16 + 6.0 * t + 2.0 * v)
-        k = 0.62 + 0.5 * (t - 0.5) + 0.16 * strata + 0.25 * stretch(x, 200.0, 340.0)
-        col = scale3((104, 94, 82), k)
+        strata = 0.5 + 0.5 * math.sin(py * 0.19 + 7.0 * t + 2.0 * v)
+        crevice = stretch(0.42 - v, 0.0, 0.12) * 0.35
+        k = 0.6 + 0.7 * (t - 0.5) + 0.22 * strata * strata + 0.25 * stretch(x, 200.0, 340.0) - crevice
+        col = scale3((106, 96, 84), k)
         moss = stretch(self.tex2[y][i], 0.52, 0.66) * (0.4 + 0.6 * stretch(x, 180.0, 320.0))
         if moss > 0.0:
             col = lerp3(col, scale3((52, 74, 38), 0.7 + 0.6 * t), moss)
@@ -272,7 +272,7 @@ class Painter:
     def paint_lake(self, above):
         """The lake: the scene above mirrored in the far shore line, rippled, fading to deep water nearby."""
         s, w = self.s, self.w
-        n = self.bank_row - self.lake_row
+        n = self.h - self.lake_row  # down to the bottom: the bank's ragged edge shows water between its blades
         waves = self.field(n, (200, 9), 5, 30)
         wind = self.field(n, (420, 14), 3, 31)
         span = geo.BANK - geo.HORIZON
@@ -284,7 +284,7 @@ class Painter:
         for j in range(n):
             py = self.picture_y(self.lake_row + j)
             d = py - geo.HORIZON
-            near = d / span
+            near = min(1.0, d / span)
             amp = (1.0 + d * 0.05) * s
             mirror = int((geo.HORIZON - d) * s)
             fres = 0.9 - 0.4 * near
@@ -362,9 +362,9 @@ class Painter:
                         if r2 < 1.0:
                             nz = math.sqrt(1.0 - r2)
                             light = clamp01(0.5 * dx - 0.7 * dy + 0.4 * nz)
-                            k = (0.3 + 0.8 * light) * (0.8 + 0.5 * (g[i] - 0.5))
+                            k = (0.22 + 1.05 * light) * (0.8 + 0.6 * (g[i] - 0.5))
                             cov = clamp01((1.0 - math.sqrt(r2)) * ry * s * 0.8)
-                            row[i] = lerp3(row[i], (112 * k, 106 * k, 96 * k), cov)
+                            row[i] = lerp3(row[i], (124 * k, 114 * k, 98 * k), cov)
             for rx, rh, lean in reeds:
                 y0, y1 = geo.BANK + 10.0, geo.BANK - rh
                 if y1 <= py <= y0:
@@ -398,7 +398,6 @@ class Painter:
     def paint(self):
         above = self.paint_above()
         rows = above + self.paint_lake(above)
-        rows += [[(0.0, 0.0, 0.0)] * self.w for _ in range(self.h - len(rows))]
         return self.finish(self.paint_bank(rows))
 
 
