@@ -238,7 +238,7 @@ class EffectReader:
 
     def sampler(self, offset, what):
         count = self.area.u32(offset, what + " state count")
-        if count > self.area.end // 16:
+        if count > (self.area.end - self.area.start) // 16:
             fail("%s: %d sampler states do not fit" % (what, count))
         states = []
         for i in range(count):
