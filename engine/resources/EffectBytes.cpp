@@ -78,7 +78,7 @@ bool HasCString(const Area& area, uint64_t offset)
 
 bool CheckCtab(const Area& ctab, uint32_t version)
 {
-    uint32_t headerSize, creator, tableVersion, count, info, flags, target;
+    uint32_t headerSize = 0, creator = 0, tableVersion = 0, count = 0, info = 0, flags = 0, target = 0;
     if (!ctab.Read(0, headerSize) || !ctab.Read(4, creator) || !ctab.Read(8, tableVersion) ||
         !ctab.Read(12, count) || !ctab.Read(16, info) || !ctab.Read(20, flags) || !ctab.Read(24, target))
         return false;
@@ -87,7 +87,7 @@ bool CheckCtab(const Area& ctab, uint32_t version)
     if (count > ctab.size / 20 || !ctab.Has(info, uint64_t(count) * 20)) return false;
     for (uint32_t i = 0; i < count; ++i) {
         const uint64_t entry = info + uint64_t(i) * 20;
-        uint32_t nameOffset, registers, registerCount, typeOffset, defaultOffset, typeWord;
+        uint32_t nameOffset = 0, registers = 0, registerCount = 0, typeOffset = 0, defaultOffset = 0, typeWord = 0;
         ctab.Read(entry, nameOffset);
         ctab.Read(entry + 4, registers);
         ctab.Read(entry + 8, registerCount);
@@ -102,6 +102,71 @@ bool CheckCtab(const Area& ctab, uint32_t version)
     return true;
 }
 
+// Parameter-token count of each shader model 2/3 opcode (-1: not an opcode
+// of these models); sincos has a 2-source and a 0-source form.
+int InstructionLength(uint32_t opcode)
+{
+    static const signed char kLengths[] = {
+        0, 2, 3, 3, 4, 3, 2, 2, 3, 3, 3, 3, 3, 3, 2, 2,        // nop .. log
+        2, 3, 4, 2, 3, 3, 3, 3, 3, 1, 2, 2, 0, 0, 1, 2,        // lit .. dcl
+        3, 3, 4, 2, 2, 4, 1, 0, 1, 2, 0, 0, 0, 2, 2, 2,        // pow .. defb
+        5,                                                     // defi
+    };
+    if (opcode < sizeof(kLengths)) return kLengths[opcode];
+    switch (opcode) {
+    case 65: return 1;  // texkill
+    case 66: return 3;  // texld
+    case 78: return 2;  // expp
+    case 79: return 2;  // logp
+    case 81: return 5;  // def
+    case 88: return 4;  // cmp
+    case 90: return 4;  // dp2add
+    case 91: return 2;  // dsx
+    case 92: return 2;  // dsy
+    case 93: return 5;  // texldd
+    case 94: return 3;  // setp
+    case 95: return 3;  // texldl
+    case 96: return 1;  // breakp
+    default: return -1;
+    }
+}
+
+// Number of registers of each register type (the larger of shader models
+// 2 and 3); 0 for types these models do not use.
+uint32_t RegisterCount(uint32_t type)
+{
+    static const uint16_t kCounts[20] = {32, 16, 256, 8, 3, 2, 12, 16, 4, 1, 16, 0, 0, 0, 16, 1, 0, 2, 2048, 1};
+    return type < 20 ? kCounts[type] : 0;
+}
+
+// One instruction: a known opcode with its parameter count, no predicate,
+// co-issue or relative addressing, valid register tokens, and no raw value
+// that D3DX9's token-by-token comment search could take for END or a comment.
+bool CheckInstruction(const Area& code, size_t at, size_t length)
+{
+    constexpr uint32_t kOpDcl = 31, kOpDefb = 47, kOpDefi = 48, kOpDef = 81, kOpSincos = 37;
+    uint32_t token = 0;
+    code.Read(at * 4, token);
+    const uint32_t opcode = token & 0xFFFF;
+    if (token & 0xF0000000u) return false;
+    const int wanted = InstructionLength(opcode);
+    if (wanted < 0) return false;
+    if (size_t(wanted) != length && !(opcode == kOpSincos && length == 2)) return false;
+    for (size_t k = 1; k <= length; ++k) {
+        uint32_t word = 0;
+        code.Read((at + k) * 4, word);
+        if (word == kEndToken || (word & 0xFFFF) == kCommentOpcode) return false;
+        const bool rawValue = ((opcode == kOpDef || opcode == kOpDefi) && k >= 2) || (opcode == kOpDefb && k == 2);
+        if (rawValue) continue;
+        if (!(word & 0x80000000u)) return false;
+        if (opcode == kOpDcl && k == 1) continue;  // usage token
+        if (word & 0x2000) return false;           // relative addressing is not supported
+        const uint32_t type = ((word >> 28) & 7) | ((word >> 8) & 0x18);
+        if ((word & 0x7FF) >= RegisterCount(type)) return false;
+    }
+    return true;
+}
+
 // Shader bytecode: shader model 2 or 3 of the wanted kind, a token walk that
 // stays inside the bytes and ends exactly at END, no operand that a naive
 // comment search could take for END or a comment, and a sound CTAB.
@@ -109,7 +174,7 @@ bool CheckShader(const Area& code, uint32_t wantedType)
 {
     if (code.size < 8 || code.size % 4) return false;
     const size_t n = code.size / 4;
-    uint32_t version;
+    uint32_t version = 0;
     code.Read(0, version);
     const uint32_t kind = version >> 16, major = (version >> 8) & 0xFF, minor = version & 0xFF;
     if ((kind != 0xFFFF && kind != 0xFFFE) || (major != 2 && major != 3) || minor > 1) return false;
@@ -117,14 +182,14 @@ bool CheckShader(const Area& code, uint32_t wantedType)
     size_t i = 1;
     for (;;) {
         if (i >= n) return false;
-        uint32_t token;
+        uint32_t token = 0;
         code.Read(i * 4, token);
         if (token == kEndToken) return i == n - 1;
         if ((token & 0xFFFF) == kCommentOpcode) {
             const size_t length = token >> 16;
             if (length > n - i - 1) return false;
             if (length >= 1) {
-                uint32_t fourcc;
+                uint32_t fourcc = 0;
                 code.Read((i + 1) * 4, fourcc);
                 for (uint32_t rejected : kRejectedComments)
                     if (fourcc == rejected) return false;
@@ -137,12 +202,7 @@ bool CheckShader(const Area& code, uint32_t wantedType)
             continue;
         }
         const size_t length = (token >> 24) & 0xF;
-        if (length > n - i - 1) return false;
-        for (size_t k = i + 1; k <= i + length; ++k) {
-            uint32_t word;
-            code.Read(k * 4, word);
-            if (word == kEndToken || (word & 0xFFFF) == kCommentOpcode) return false;
-        }
+        if (length > n - i - 1 || !CheckInstruction(code, i, length)) return false;
         i += 1 + length;
     }
 }
@@ -181,8 +241,8 @@ private:
 
 bool EffectChecker::Name(uint32_t offset, bool required, std::string& out) const
 {
+    // D3DX9 reads the length at every name offset, 0 included.
     out.clear();
-    if (offset == 0) return !required;
     uint32_t size;
     if (!data_.Read(offset, size)) return false;
     if (size == 0) return !required;
@@ -230,7 +290,7 @@ bool EffectChecker::Value(const Typedef& def, uint32_t offset, std::vector<State
     if (!data_.Has(offset, def.valueSize)) return false;
     if (def.cls != kClassObject) return true;
     if (IsSamplerType(def.type)) {
-        uint32_t count;
+        uint32_t count = 0;
         data_.Read(offset, count);
         if (count > data_.size / 16) return false;
         for (uint32_t i = 0; i < count; ++i) {
@@ -245,7 +305,7 @@ bool EffectChecker::Value(const Typedef& def, uint32_t offset, std::vector<State
         return true;
     }
     for (uint64_t k = 0; k < def.valueSize / 4; ++k) {
-        uint32_t id;
+        uint32_t id = 0;
         data_.Read(offset + k * 4, id);
         if (id >= objectCount_) return false;
         objectTypes_[id] = def.type;

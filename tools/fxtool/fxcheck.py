@@ -9,6 +9,7 @@ lists them. It returns the dump as a list of text lines.
 
 import struct
 
+import fxasm
 import fxtables as T
 from fxerrors import FormatError
 
@@ -100,6 +101,53 @@ def _cstring_len(area, offset, what):
     return end - pos + 1
 
 
+def _instruction_lengths():
+    lengths = {op: {dst + nsrc} for op, dst, nsrc, _, _, _ in fxasm.OPCODES.values()}
+    lengths[fxasm.OPCODES["sincos"][0]] = {2, 4}
+    lengths.update({fxasm.OP_DCL: {2}, fxasm.OP_DEF: {5}, fxasm.OP_DEFI: {5}, fxasm.OP_DEFB: {2}})
+    return lengths
+
+
+# Opcode -> allowed parameter-token counts (shader models 2 and 3).
+INSTRUCTION_LENGTHS = _instruction_lengths()
+# Register type -> number of registers (the largest of shader models 2 and 3);
+# types 11-13 and 16 are not used by these models.
+REGISTER_COUNTS = {0: 32, 1: 16, 2: 256, 3: 8, 4: 3, 5: 2, 6: 12, 7: 16, 8: 4, 9: 1, 10: 16,
+                   14: 16, 15: 1, 17: 2, 18: 2048, 19: 1}
+
+
+def check_instruction(tokens, i, length, what):
+    """One instruction: a known opcode with its parameter count, no
+    predicate, co-issue or relative addressing, valid register tokens, and no
+    raw value that a naive comment search could take for END or a comment."""
+    token = tokens[i]
+    opcode = token & 0xFFFF
+    if token & 0xF0000000:
+        fail("%s: instruction token 0x%08x has predicate or reserved bits" % (what, token))
+    if length not in INSTRUCTION_LENGTHS.get(opcode, ()):
+        fail("%s: opcode %d with %d parameters" % (what, opcode, length))
+    raw = set()
+    if opcode in (fxasm.OP_DEF, fxasm.OP_DEFI):
+        raw = {2, 3, 4, 5}
+    elif opcode == fxasm.OP_DEFB:
+        raw = {2}
+    for k in range(1, length + 1):
+        word = tokens[i + k]
+        if word == 0x0000FFFF or word & 0xFFFF == 0xFFFE:
+            fail("%s: parameter 0x%08x looks like an end or comment token" % (what, word))
+        if k in raw:
+            continue
+        if not word & 0x80000000:
+            fail("%s: parameter token 0x%08x lacks its marker bit" % (what, word))
+        if opcode == fxasm.OP_DCL and k == 1:
+            continue  # usage token
+        if word & 0x2000:
+            fail("%s: relative addressing is not supported" % what)
+        rtype = ((word >> 28) & 7) | ((word >> 8) & 0x18)
+        if rtype not in REGISTER_COUNTS or (word & 0x7FF) >= REGISTER_COUNTS[rtype]:
+            fail("%s: bad register (type %d, number %d)" % (what, rtype, word & 0x7FF))
+
+
 def check_shader(data, what, want_pixel=None):
     """Checks shader bytecode; returns (profile text, constants)."""
     if len(data) < 8 or len(data) % 4:
@@ -138,10 +186,7 @@ def check_shader(data, what, want_pixel=None):
         length = (token >> 24) & 0xF
         if i + 1 + length > n:
             fail("%s: instruction past the end of the bytecode" % what)
-        for k in range(i + 1, i + 1 + length):
-            word = tokens[k]
-            if word == 0x0000FFFF or word & 0xFFFF == 0xFFFE:
-                fail("%s: operand 0x%08x looks like an end or comment token" % (what, word))
+        check_instruction(tokens, i, length, what)
         i += 1 + length
     profile = "%s_%d_%d" % ("ps" if pixel else "vs", major, minor)
     return profile, constants
@@ -171,10 +216,7 @@ class EffectReader:
         self.object_refs = {}  # object id -> Typedef of the value holding it
 
     def name(self, offset, what, required=False):
-        if offset == 0:
-            if required:
-                fail("%s has no name" % what)
-            return ""
+        # D3DX9 reads the length at every name offset, 0 included.
         size = self.area.u32(offset, "%s name length" % what)
         if size == 0:
             if required:
