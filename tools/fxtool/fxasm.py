@@ -311,7 +311,10 @@ class Assembler:
             self.dcl(parts[1:], args)
         elif name in ("def", "defi", "defb") and len(parts) == 1:
             self.define(name, args)
-        elif name in OPCODES:
+        elif name in ("if", "break") and len(parts) == 2 and parts[1] in COMPARISONS:
+            # "if_lt a, b" and "break_ge a, b" are the comparing forms.
+            self.instruction(name + "c", parts[1:], args)
+        elif name in OPCODES and name not in ("ifc", "breakc"):
             self.instruction(name, parts[1:], args)
         else:
             self.fail("unknown instruction '%s'" % head)
@@ -422,7 +425,7 @@ class Assembler:
             else:
                 self.fail("bad modifier '_%s' on '%s'" % (suffix, name))
         if name in ("ifc", "breakc", "setp") and not control:
-            self.fail("'%s' needs a comparison (_gt, _eq, _ge, _lt, _ne, _le)" % name)
+            self.fail("'%s' needs a comparison (_gt, _eq, _ge, _lt, _ne, _le)" % name.rstrip("c"))
         self.expect_args(args, has_dst + nsrc, name)
         if name == "texkill":
             dst = self.parse_decl_register(args[0])

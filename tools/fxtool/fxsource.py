@@ -7,6 +7,7 @@ Every mistake raises SourceError with the file and line.
 
 import re
 
+import fxasm
 import fxtables as T
 from fxerrors import SourceError
 
@@ -187,6 +188,8 @@ class Parser:
                 self.fail("sampler '%s' is not closed" % name, start)
             if text == "}":
                 break
+            if text.endswith("{"):
+                self.fail("sampler '%s' is not closed" % name, start)
             state = self.state(text)
             if not T.SAMPLER_STATE_FIRST <= state.op <= T.SAMPLER_STATE_LAST:
                 self.fail("'%s' is not a sampler state" % state.name)
@@ -244,6 +247,8 @@ class Parser:
         name, profile = words[1], words[2].lower()
         self.check_name(name, "shader")
         self.check_new_global(name)
+        if profile not in fxasm.REGISTER_LIMITS:
+            self.fail("unknown shader profile '%s' (ps_2_0, ps_3_0, vs_2_0, vs_3_0)" % profile)
         if not profile.startswith("ps_" if keyword == "pixelshader" else "vs_"):
             self.fail("profile '%s' does not fit a %s" % (profile, keyword))
         shader = Shader(name, profile, self.line)
@@ -254,6 +259,8 @@ class Parser:
                 self.fail("shader '%s' is not closed" % name, start)
             if text == "}":
                 break
+            if text.endswith("{"):
+                self.fail("shader '%s' is not closed" % name, start)
             words = text.split()
             if words[0].lower() == "bind":
                 if len(words) not in (3, 4):
@@ -300,6 +307,8 @@ class Parser:
                     self.fail("pass '%s' is not closed" % p.name, pass_start)
                 if text == "}":
                     break
+                if text.endswith("{"):
+                    self.fail("pass '%s' is not closed" % p.name, pass_start)
                 state = self.state(text)
                 if any(s.op == state.op and s.index == state.index for s in p.states):
                     self.fail("state '%s' is set twice in this pass" % state.name)
