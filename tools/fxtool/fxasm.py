@@ -387,10 +387,7 @@ class Assembler:
         for arg in args[1:]:
             try:
                 if name == "def":
-                    bits = float_bits(float(arg))
-                    if bits == END_TOKEN:
-                        self.fail("def value %s encodes as the end token" % arg)
-                    values.append(bits)
+                    values.append(float_bits(float(arg)))
                 elif name == "defi":
                     values.append(int(arg, 0) & 0xFFFFFFFF)
                 else:
@@ -400,6 +397,10 @@ class Assembler:
                     values.append(1 if low == "true" else 0)
             except ValueError:
                 self.fail("bad value '%s' in %s" % (arg, name))
+            # D3DX9 searches the token stream word by word for comments and
+            # END, so no value may look like either.
+            if values[-1] == END_TOKEN or values[-1] & 0xFFFF == COMMENT_OPCODE:
+                self.fail("value %s encodes as an end or comment token" % arg)
         reg.mask = 0xF
         opcode = {"def": OP_DEF, "defi": OP_DEFI, "defb": OP_DEFB}[name]
         self.emit(opcode, [self.dst_token(reg, 0)] + values)

@@ -410,7 +410,7 @@ class EffectReader:
                 if tdef.type not in T.SHADER_TYPES:
                     fail("%s: bytecode for a %s state" % (what, tdef.describe()))
                 profile, constants = check_shader(raw, what, tdef.type == T.PT_PIXELSHADER)
-                self.lines.append("%s state %d: %s shader, %d bytes, constants %s" % (
+                self.lines.append("resource: %s state %d: %s shader, %d bytes, constants %s" % (
                     owner, state_index, profile, size,
                     ", ".join("%s=%s%d(%d)" % c for c in constants) or "none"))
             elif usage == 1:
@@ -422,7 +422,7 @@ class EffectReader:
                     fail("%s: no parameter named '%s'" % (what, target))
                 if not same_family(tdef, match):
                     fail("%s: '%s' (%s) cannot feed a %s state" % (what, target, match.describe(), tdef.describe()))
-                self.lines.append("%s state %d: refers to '%s'" % (owner, state_index, target))
+                self.lines.append("resource: %s state %d: refers to '%s'" % (owner, state_index, target))
             else:
                 fail("%s: usage %d not supported" % (what, usage))
         if pos + 8 != len(data):

@@ -134,7 +134,7 @@ class LayoutTest(unittest.TestCase):
     def test_texture_gets_empty_object_and_sampler_refers_by_name(self):
         lines = fxcheck.check_effect(self.data)
         self.assertIn("object 1: 0 bytes", lines)
-        self.assertIn("sampler 'Samp' state 0: refers to 'Tex'", lines)
+        self.assertIn("resource: sampler 'Samp' state 0: refers to 'Tex'", lines)
 
     def test_columns_binding_uses_column_registers(self):
         text = BASE.replace("bind Turn c1", "bind Turn c1 columns").replace("float2x2 Turn = 1, 2, 3, 4",
