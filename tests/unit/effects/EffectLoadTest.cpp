@@ -14,6 +14,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -93,6 +94,22 @@ double ReducedSin(double angle)
     return std::sin((turns - std::floor(turns)) * 2 * kPi - kPi);
 }
 
+void SetFloats(ID3DXEffect* effect, const char* name, std::initializer_list<float> values)
+{
+    const std::vector<float> data(values);
+    const HRESULT hr = data.size() == 1 ? effect->SetFloat(name, data[0])
+                                        : effect->SetFloatArray(name, data.data(), UINT(data.size()));
+    EXPECT_EQ(hr, D3D_OK) << name;
+}
+
+void SetTexture(ID3DXEffect* effect, const char* name, IDirect3DTexture9* texture)
+{
+    ASSERT_NE(texture, nullptr) << name;
+    EXPECT_EQ(effect->SetTexture(name, texture), D3D_OK) << name;
+}
+
+// One window and device for the whole suite: creating them is the slow part,
+// and every test sets all the state its draws rely on.
 class EffectDeviceTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -175,23 +192,24 @@ protected:
                                 {-0.5f, e, 0, 1, 0, 1}, {e, e, 0, 1, 1, 1}};
         std::vector<uint32_t> pixels;
         EXPECT_EQ(effect->SetTechnique(technique), D3D_OK) << technique;
-        device_->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
-        device_->SetRenderState(D3DRS_LIGHTING, FALSE);
-        device_->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-        device_->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-        device_->SetFVF(D3DFVF_XYZRHW | D3DFVF_TEX1);
-        device_->Clear(0, nullptr, D3DCLEAR_TARGET, clear, 1.0f, 0);
+        // The "Noise" technique blends with the factors already set: these.
+        EXPECT_EQ(device_->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE), D3D_OK);
+        EXPECT_EQ(device_->SetRenderState(D3DRS_LIGHTING, FALSE), D3D_OK);
+        EXPECT_EQ(device_->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA), D3D_OK);
+        EXPECT_EQ(device_->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA), D3D_OK);
+        EXPECT_EQ(device_->SetFVF(D3DFVF_XYZRHW | D3DFVF_TEX1), D3D_OK);
+        EXPECT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, clear, 1.0f, 0), D3D_OK);
         if (FAILED(device_->BeginScene())) return pixels;
         UINT passes = 0;
-        if (SUCCEEDED(effect->Begin(&passes, 0))) {
-            for (UINT p = 0; p < passes; ++p) {
-                effect->BeginPass(p);
-                device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex));
-                effect->EndPass();
-            }
-            effect->End();
+        EXPECT_EQ(effect->Begin(&passes, 0), D3D_OK) << technique;
+        EXPECT_EQ(passes, 1u) << technique;
+        for (UINT p = 0; p < passes; ++p) {
+            EXPECT_EQ(effect->BeginPass(p), D3D_OK);
+            EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Vertex)), D3D_OK);
+            EXPECT_EQ(effect->EndPass(), D3D_OK);
         }
-        device_->EndScene();
+        if (passes) effect->End();
+        EXPECT_EQ(device_->EndScene(), D3D_OK);
         ComPtr<IDirect3DSurface9> copy;
         if (FAILED(device_->CreateOffscreenPlainSurface(kTargetSize, kTargetSize, D3DFMT_A8R8G8B8,
                                                         D3DPOOL_SYSTEMMEM, &copy, nullptr)) ||
@@ -311,19 +329,19 @@ TEST_F(EffectDeviceTest, WaterEffectMatchesItsComputation)
     const float scale[2] = {1.5f, 1.0f}, p1[3] = {-0.5f, -1.0f, -0.5f}, p2[3] = {1.0f, 1.2f, 1.0f};
     const float bamp[4] = {0.0439f, -0.024f, 0.024f, 0.0439f}, d1[2] = {-3.0f, -2.0f}, d2[2] = {0.01f, 0.02f};
     const float vhalf[3] = {0.3f, 0.4f, 0.866f}, color[3] = {1.0f, 0.6f, 0.3f}, time = 1.3f, shadows = 2.0f;
-    effect->SetTexture("Background", bg.Get());
-    effect->SetTexture("Mask", mk.Get());
-    effect->SetTexture("BumpMap", bm.Get());
-    effect->SetFloatArray("Scale", scale, 2);
-    effect->SetFloatArray("P1", p1, 3);
-    effect->SetFloatArray("P2", p2, 3);
-    effect->SetFloatArray("BampTrans", bamp, 4);
-    effect->SetFloat("Time", time);
-    effect->SetFloatArray("Direction1", d1, 2);
-    effect->SetFloatArray("Direction2", d2, 2);
-    effect->SetFloat("Shadows", shadows);
-    effect->SetFloatArray("Vhalf", vhalf, 3);
-    effect->SetFloatArray("Color", color, 3);
+    SetTexture(effect.Get(), "Background", bg.Get());
+    SetTexture(effect.Get(), "Mask", mk.Get());
+    SetTexture(effect.Get(), "BumpMap", bm.Get());
+    SetFloats(effect.Get(), "Scale", {scale[0], scale[1]});
+    SetFloats(effect.Get(), "P1", {p1[0], p1[1], p1[2]});
+    SetFloats(effect.Get(), "P2", {p2[0], p2[1], p2[2]});
+    SetFloats(effect.Get(), "BampTrans", {bamp[0], bamp[1], bamp[2], bamp[3]});
+    SetFloats(effect.Get(), "Time", {time});
+    SetFloats(effect.Get(), "Direction1", {d1[0], d1[1]});
+    SetFloats(effect.Get(), "Direction2", {d2[0], d2[1]});
+    SetFloats(effect.Get(), "Shadows", {shadows});
+    SetFloats(effect.Get(), "Vhalf", {vhalf[0], vhalf[1], vhalf[2]});
+    SetFloats(effect.Get(), "Color", {color[0], color[1], color[2]});
 
     auto reference = [&](double u, double v) {
         const double k = 1 - v;
@@ -362,13 +380,13 @@ TEST_F(EffectDeviceTest, RadialWaveEffectMatchesItsComputation)
     ComPtr<IDirect3DTexture9> bg = Upload(background), mk = Upload(mask);
     const float amplitude = 0.05f, frequency = 40.0f, time = -1.0f, center[2] = {0.4f, 0.6f};
     const float factor[2] = {1.0f, 0.75f};
-    effect->SetTexture("Background", bg.Get());
-    effect->SetTexture("Mask", mk.Get());
-    effect->SetFloat("amplitude", amplitude);
-    effect->SetFloat("frequency", frequency);
-    effect->SetFloat("time", time);
-    effect->SetFloatArray("center", center, 2);
-    effect->SetFloatArray("bg_scale_factor", factor, 2);
+    SetTexture(effect.Get(), "Background", bg.Get());
+    SetTexture(effect.Get(), "Mask", mk.Get());
+    SetFloats(effect.Get(), "amplitude", {amplitude});
+    SetFloats(effect.Get(), "frequency", {frequency});
+    SetFloats(effect.Get(), "time", {time});
+    SetFloats(effect.Get(), "center", {center[0], center[1]});
+    SetFloats(effect.Get(), "bg_scale_factor", {factor[0], factor[1]});
 
     auto shifted = [&](double u, double v, double& a) {
         a = mask.Sample(u, v, Address::Mirror).a * amplitude;
@@ -410,16 +428,16 @@ TEST_F(EffectDeviceTest, StreamEffectMatchesItsComputation)
     ComPtr<IDirect3DTexture9> bg = Upload(background), mk = Upload(mask), nm = Upload(noiseMap);
     const float bumpScale[2] = {2.0f, 1.5f}, noiseShift[2] = {0.1f, 0.05f}, amplitude = 0.03f;
     const float shift[2] = {0.05f, -0.03f}, transluency = 0.7f, treshold = 0.8f, base[3] = {0.5f, 0.5f, 0.5f};
-    effect->SetTexture("Background", bg.Get());
-    effect->SetTexture("Mask", mk.Get());
-    effect->SetTexture("NoiseMap", nm.Get());
-    effect->SetFloatArray("bump_scale", bumpScale, 2);
-    effect->SetFloatArray("noise_shift", noiseShift, 2);
-    effect->SetFloat("noise_amplitude", amplitude);
-    effect->SetFloatArray("shift", shift, 2);
-    effect->SetFloat("transluency", transluency);
-    effect->SetFloat("treshold", treshold);
-    effect->SetFloatArray("base_color", base, 3);
+    SetTexture(effect.Get(), "Background", bg.Get());
+    SetTexture(effect.Get(), "Mask", mk.Get());
+    SetTexture(effect.Get(), "NoiseMap", nm.Get());
+    SetFloats(effect.Get(), "bump_scale", {bumpScale[0], bumpScale[1]});
+    SetFloats(effect.Get(), "noise_shift", {noiseShift[0], noiseShift[1]});
+    SetFloats(effect.Get(), "noise_amplitude", {amplitude});
+    SetFloats(effect.Get(), "shift", {shift[0], shift[1]});
+    SetFloats(effect.Get(), "transluency", {transluency});
+    SetFloats(effect.Get(), "treshold", {treshold});
+    SetFloats(effect.Get(), "base_color", {base[0], base[1], base[2]});
 
     auto noiseRef = [&](double u, double v) {
         const double p1x = u * bumpScale[0] + noiseShift[0], p1y = v * bumpScale[1] + noiseShift[1];
@@ -445,6 +463,13 @@ TEST_F(EffectDeviceTest, StreamEffectMatchesItsComputation)
     ExpectPixels(Draw(effect.Get(), "Noise", D3DCOLOR_ARGB(255, 51, 204, 102)), noiseRef, &under, false);
     ExpectPixels(Draw(effect.Get(), "ColorWavesFX", D3DCOLOR_ARGB(255, 0, 0, 0)), wavesRef, nullptr, true);
     ExpectPixels(Draw(effect.Get(), "ColorWaves", D3DCOLOR_ARGB(255, 51, 204, 102)), wavesRef, &under, false);
+
+    // "DrawBackground" draws without a pixel shader and without blending:
+    // texture stage 0 shows the texture set on the device, texel for pixel.
+    ASSERT_EQ(device_->SetTexture(0, bg.Get()), D3D_OK);
+    auto plain = [&](double u, double v) { return background.Sample(u, v, Address::Mirror); };
+    ExpectPixels(Draw(effect.Get(), "DrawBackground", D3DCOLOR_ARGB(0, 51, 204, 102)), plain, nullptr, true);
+    EXPECT_EQ(device_->SetTexture(0, nullptr), D3D_OK);
 }
 
 // Every prefix of a real effect is rejected by the byte check; damaged
