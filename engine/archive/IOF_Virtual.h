@@ -1,0 +1,73 @@
+// The archive interface of the scene document: one write and one read
+// operation for each of eleven value kinds, little-endian, no padding, no
+// type tags. The reader of a document must know the sequence of kinds.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The wide string type of documents and string parameters (UTF-16 on Windows).
+using ds_string = std::wstring;
+
+// Bytes of a linked file or of a module resource, with where they came from.
+struct ResourceBlob {
+    ds_string name;              // file path of a linked file; empty for a module resource
+    std::vector<uint8_t> data;   // empty when the blob holds no bytes
+    int32_t id = 0;              // resource number inside module (0 for a file)
+    ds_string module;            // module holding resource id, e.g. "common_res.dll"
+    uint32_t Size() const { return static_cast<uint32_t>(data.size()); }
+};
+
+// A file's bytes and name (music and sound files, mask pictures).
+struct EmbeddedFile {
+    ds_string name;
+    std::vector<uint8_t> data;
+    uint32_t Size() const { return static_cast<uint32_t>(data.size()); }
+};
+
+struct IntPair {
+    int32_t first = 0;
+    int32_t second = 0;
+};
+
+class DS_IOF_Virtual {
+public:
+    virtual ~DS_IOF_Virtual() = default;
+
+    virtual void WriteResourceBlob(const ResourceBlob& value) = 0;
+    virtual void WriteEmbeddedFile(const EmbeddedFile& value) = 0;
+    virtual void WriteString(const ds_string& value) = 0;
+    virtual void WriteInt64(const int64_t& value) = 0;
+    virtual void WriteFloat(const float& value) = 0;
+    virtual void WriteIntPair(const IntPair& value) = 0;
+    virtual void WriteInt(const int32_t& value) = 0;
+    virtual void WriteUInt(const uint32_t& value) = 0;
+    virtual void WriteChar(const char& value) = 0;
+    virtual void WriteBool(const bool& value) = 0;
+    virtual void WriteInt32(const int32_t& value) = 0;
+
+    // Each read fills its target. A read that runs past the end of the
+    // data leaves the target unchanged and marks the archive failed; from
+    // then on Failed() is true and every further read does nothing.
+    virtual void ReadResourceBlob(ResourceBlob& value) = 0;
+    virtual void ReadEmbeddedFile(EmbeddedFile& value) = 0;
+    virtual void ReadString(ds_string& value) = 0;
+    virtual void ReadInt64(int64_t& value) = 0;
+    virtual void ReadFloat(float& value) = 0;
+    virtual void ReadIntPair(IntPair& value) = 0;
+    virtual void ReadInt(int32_t& value) = 0;
+    virtual void ReadUInt(uint32_t& value) = 0;
+    virtual void ReadChar(char& value) = 0;
+    virtual void ReadBool(bool& value) = 0;
+    virtual void ReadInt32(int32_t& value) = 0;
+
+    // True once a read ran past the end or met a size that cannot be right.
+    virtual bool Failed() const = 0;
+};
+
+// The handle every write, read and reader-create operation takes: it holds
+// the archive in use (not owned by the handle).
+struct DS_IOF_Archive {
+    DS_IOF_Virtual* archive = nullptr;
+};

@@ -1,0 +1,75 @@
+#include "host/MoireScreensaver.h"
+
+#include "host/Registry.h"
+
+#include <commctrl.h>
+#include <cwchar>
+
+namespace {
+
+constexpr UINT kTitleStringId = 1000;
+
+HKEY OpenOrCreateSettingsKey(const wchar_t* path)
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS) {
+        return nullptr;
+    }
+    return key;
+}
+
+}  // namespace
+
+CMoireScreensaver::CMoireScreensaver()
+{
+    InitCommonControls();
+    wcsncpy(settingsKeyPath_, kSettingsKeyPath, MAX_PATH - 1);
+    wchar_t title[200];
+    if (LoadStringW(GetModuleHandleW(nullptr), kTitleStringId, title, 200) > 0) wcsncpy(windowTitle_, title, 199);
+    useDepthBuffer_ = true;
+}
+
+void CMoireScreensaver::ShowSettings()
+{
+    // The settings dialog comes later; for now the settings mode just ends.
+}
+
+void CMoireScreensaver::ReadConfiguration()
+{
+    LoadSettings();
+}
+
+void CMoireScreensaver::LoadSettings()
+{
+    HKEY key = OpenOrCreateSettingsKey(settingsKeyPath_);
+    if (key == nullptr) return;
+    ReadScreenSettings(key);
+    RegCloseKey(key);
+}
+
+void CMoireScreensaver::WriteSettings()
+{
+    HKEY key = OpenOrCreateSettingsKey(settingsKeyPath_);
+    if (key == nullptr) return;
+    WriteScreenSettings(key);
+    RegCloseKey(key);
+}
+
+int CMoireScreensaver::AcceptDevice(const D3DCAPS9& caps, DWORD, D3DFORMAT format)
+{
+    // The light effects need bump-environment mapping with V8U8 textures.
+    if ((caps.TextureOpCaps & D3DTEXOPCAPS_BUMPENVMAP) == 0) return E_FAIL;
+    if (d3d_ == nullptr || FAILED(d3d_->CheckDeviceFormat(caps.AdapterOrdinal, caps.DeviceType, format, 0,
+                                                          D3DRTYPE_TEXTURE, D3DFMT_V8U8))) {
+        return E_FAIL;
+    }
+    return 0;
+}
+
+int CMoireScreensaver::Render()
+{
+    if (currentDevice_ == nullptr) return 0;
+    currentDevice_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, D3DCOLOR_XRGB(16, 40, 96), 1.0f, 0);
+    return 0;
+}

@@ -1,0 +1,147 @@
+// Windows-side helper of the end-to-end tests. Runs in the same Wine prefix
+// and display as the screensaver and answers one command per run:
+//
+//   saverdrv windows CLASS            one line per top-level or child window of
+//                                      that class: hwnd pid style exstyle
+//                                      left top right bottom clientW clientH
+//                                      parent owner topmost title
+//   saverdrv post HWND MSG WPARAM LPARAM   PostMessageW (numbers in decimal or 0x hex)
+//   saverdrv cursor                   prints the cursor position "x y"
+//   saverdrv host W H                 makes a visible top-level window with a
+//                                      W x H client, prints its handle, and runs
+//                                      until that window is closed
+//   saverdrv children HWND            child windows of HWND, as for "windows"
+//
+// Exit code 0 on success, 2 on bad arguments.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+
+namespace {
+
+struct Search {
+    const wchar_t* className;
+    HWND parent;
+};
+
+unsigned long ParseNumber(const char* text)
+{
+    return std::strtoul(text, nullptr, 0);
+}
+
+void PrintWindow(HWND window)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    RECT rc = {};
+    GetWindowRect(window, &rc);
+    RECT client = {};
+    GetClientRect(window, &client);
+    wchar_t title[256] = {};
+    GetWindowTextW(window, title, 255);
+    char utf8[768] = {};
+    WideCharToMultiByte(CP_UTF8, 0, title, -1, utf8, sizeof(utf8) - 1, nullptr, nullptr);
+    const LONG style = GetWindowLongW(window, GWL_STYLE);
+    const LONG exStyle = GetWindowLongW(window, GWL_EXSTYLE);
+    const HWND parent = GetAncestor(window, GA_PARENT);
+    const HWND owner = GetWindow(window, GW_OWNER);
+    std::printf("%lu %lu 0x%08lx 0x%08lx %ld %ld %ld %ld %ld %ld %lu %lu %d %s\n",
+                static_cast<unsigned long>(reinterpret_cast<uintptr_t>(window)), static_cast<unsigned long>(pid),
+                static_cast<unsigned long>(style), static_cast<unsigned long>(exStyle), rc.left, rc.top, rc.right,
+                rc.bottom, client.right - client.left, client.bottom - client.top,
+                static_cast<unsigned long>(reinterpret_cast<uintptr_t>(parent)),
+                static_cast<unsigned long>(reinterpret_cast<uintptr_t>(owner)),
+                (exStyle & WS_EX_TOPMOST) != 0 ? 1 : 0, utf8);
+}
+
+// EnumChildWindows already walks every descendant, so only top-level
+// windows start a walk of their own.
+BOOL CALLBACK VisitChild(HWND window, LPARAM param)
+{
+    const Search* search = reinterpret_cast<const Search*>(param);
+    wchar_t name[256] = {};
+    GetClassNameW(window, name, 255);
+    if (search->className == nullptr || std::wcscmp(name, search->className) == 0) PrintWindow(window);
+    return TRUE;
+}
+
+BOOL CALLBACK VisitWindow(HWND window, LPARAM param)
+{
+    VisitChild(window, param);
+    EnumChildWindows(window, VisitChild, param);
+    return TRUE;
+}
+
+LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wparam, lparam);
+}
+
+int RunHost(int width, int height)
+{
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = HostWindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = L"SaverDriverHost";
+    RegisterClassW(&wc);
+    RECT rc = {0, 0, width, height};
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE;
+    AdjustWindowRect(&rc, style, FALSE);
+    HWND window = CreateWindowExW(0, wc.lpszClassName, L"Preview host", style, 700, 400, rc.right - rc.left,
+                                  rc.bottom - rc.top, nullptr, nullptr, wc.hInstance, nullptr);
+    if (window == nullptr) return 1;
+    std::printf("%lu\n", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(window)));
+    std::fflush(stdout);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) return 2;
+    const char* command = argv[1];
+    if (std::strcmp(command, "windows") == 0 && argc >= 3) {
+        wchar_t name[256] = {};
+        MultiByteToWideChar(CP_UTF8, 0, argv[2], -1, name, 255);
+        Search search = {name, nullptr};
+        EnumWindows(VisitWindow, reinterpret_cast<LPARAM>(&search));
+        return 0;
+    }
+    if (std::strcmp(command, "children") == 0 && argc >= 3) {
+        HWND parent = reinterpret_cast<HWND>(static_cast<uintptr_t>(ParseNumber(argv[2])));
+        Search search = {nullptr, parent};
+        EnumChildWindows(parent, VisitChild, reinterpret_cast<LPARAM>(&search));
+        return 0;
+    }
+    if (std::strcmp(command, "post") == 0 && argc >= 6) {
+        HWND window = reinterpret_cast<HWND>(static_cast<uintptr_t>(ParseNumber(argv[2])));
+        const BOOL ok = PostMessageW(window, static_cast<UINT>(ParseNumber(argv[3])),
+                                     static_cast<WPARAM>(ParseNumber(argv[4])),
+                                     static_cast<LPARAM>(ParseNumber(argv[5])));
+        return ok ? 0 : 1;
+    }
+    if (std::strcmp(command, "cursor") == 0) {
+        POINT pt = {};
+        GetCursorPos(&pt);
+        std::printf("%ld %ld\n", pt.x, pt.y);
+        return 0;
+    }
+    if (std::strcmp(command, "host") == 0 && argc >= 4) {
+        return RunHost(std::atoi(argv[2]), std::atoi(argv[3]));
+    }
+    return 2;
+}

@@ -1,0 +1,223 @@
+"""End-to-end harness: runs the real screensaver under Wine on a private
+Xvfb display, in a private copy of the build's Wine prefix, with a warm
+wineserver of its own, so that tests can run side by side.
+
+The build folder comes from CORVALLINE_BUILD (set by CTest)."""
+import os
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+
+BUILD = os.environ.get("CORVALLINE_BUILD", os.path.join(os.path.dirname(__file__), "..", "..", "build"))
+SOURCE = os.environ.get("CORVALLINE_SOURCE", os.path.join(os.path.dirname(__file__), "..", ".."))
+TOOLS = os.path.join(SOURCE, "tools")
+BIN = os.path.join(BUILD, "bin")
+SCR = os.path.join(BIN, "corvalline.scr")
+DRIVER = os.path.join(BIN, "saverdrv.exe")
+
+WM_CLOSE = 0x0010
+WM_KEYDOWN = 0x0100
+WM_SYSKEYDOWN = 0x0104
+WM_MOUSEMOVE = 0x0200
+WM_LBUTTONDOWN = 0x0201
+WM_RBUTTONDOWN = 0x0204
+WM_ACTIVATEAPP = 0x001C
+WM_POWERBROADCAST = 0x0218
+PBT_APMSUSPEND = 4
+VK_SPACE = 0x20
+SAVER_CLASS = "D3DSaverWndClass"
+
+
+class Window:
+    def __init__(self, line):
+        f = line.split(" ", 13)
+        self.hwnd = int(f[0])
+        self.pid = int(f[1])
+        self.style = int(f[2], 16)
+        self.exstyle = int(f[3], 16)
+        self.rect = tuple(int(v) for v in f[4:8])
+        self.client = (int(f[8]), int(f[9]))
+        self.parent = int(f[10])
+        self.owner = int(f[11])
+        self.topmost = f[12] == "1"
+        self.title = f[13] if len(f) > 13 else ""
+
+    def __repr__(self):
+        return "Window(%d %r rect=%r client=%r)" % (self.hwnd, self.title, self.rect, self.client)
+
+
+class Image:
+    """A screenshot as RGB bytes."""
+
+    def __init__(self, width, height, data):
+        self.width, self.height, self.data = width, height, data
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.data[i:i + 3])
+
+    def mean(self, left, top, right, bottom, step=4):
+        total = [0, 0, 0]
+        count = 0
+        for y in range(top, bottom, step):
+            for x in range(left, right, step):
+                p = self.pixel(x, y)
+                for c in range(3):
+                    total[c] += p[c]
+                count += 1
+        return tuple(t / max(count, 1) for t in total)
+
+
+def pe_is_64bit(path):
+    with open(path, "rb") as f:
+        data = f.read(1024)
+    off = int.from_bytes(data[60:64], "little")
+    return data[off + 4:off + 6] == b"\x64\x86"
+
+
+class Session:
+    """One private display and Wine prefix. Use as a context manager."""
+
+    def __init__(self, screen="1024x768x24"):
+        self.screen = screen
+
+    def __enter__(self):
+        self.tmp = tempfile.mkdtemp(prefix="corvalline-e2e-")
+        base = os.path.join(os.path.abspath(BUILD), "wineprefix")
+        self.wow64 = pe_is_64bit(SCR)
+        self.loader = "/usr/lib/wine/wine64" if self.wow64 else "wine"
+        subprocess.run([os.path.join(TOOLS, "wine-prefix.sh"), base, self.loader], check=True)
+        self.prefix = os.path.join(self.tmp, "prefix")
+        subprocess.run(["cp", "-a", base + "-template", self.prefix], check=True)
+        self.env = dict(os.environ)
+        self.env.update({
+            "WINEPREFIX": self.prefix,
+            "WINEARCH": "win64" if self.wow64 else "win32",
+            "WINEDEBUG": "-all",
+            "WINEDLLOVERRIDES": "winedbg.exe=d;mscoree,mshtml=",
+        })
+        self._start_xvfb()
+        self.procs = []
+        subprocess.run(["wineserver", "-p"], env=self.env, check=False)
+        subprocess.run([self.loader, DRIVER, "cursor"], env=self.env, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
+        return self
+
+    def _start_xvfb(self):
+        r, w = os.pipe()
+        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", self.screen, "-nolisten", "tcp"],
+                                     pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(w)
+        number = b""
+        deadline = time.time() + 20
+        while not number.endswith(b"\n") and time.time() < deadline:
+            chunk = os.read(r, 16)
+            if not chunk:
+                break
+            number += chunk
+        os.close(r)
+        self.display = ":" + number.decode().strip()
+        self.env["DISPLAY"] = self.display
+
+    def __exit__(self, *exc):
+        for p in self.procs:
+            if p.poll() is None:
+                p.kill()
+                try:
+                    p.wait(timeout=10)
+                except subprocess.TimeoutExpired:
+                    pass
+        subprocess.run(["wineserver", "-k"], env=self.env, check=False, stderr=subprocess.DEVNULL)
+        self.xvfb.terminate()
+        try:
+            self.xvfb.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.xvfb.kill()
+        shutil.rmtree(self.tmp, ignore_errors=True)
+
+    # Programs.
+    def start(self, *args, program=SCR, extra_env=None):
+        env = dict(self.env)
+        if extra_env:
+            env.update(extra_env)
+        log = open(os.path.join(self.tmp, "log-%d.txt" % len(self.procs)), "w+b")
+        p = subprocess.Popen([self.loader, program] + list(args), env=env, stdin=subprocess.DEVNULL,
+                             stdout=log, stderr=subprocess.STDOUT)
+        p.log = log
+        self.procs.append(p)
+        return p
+
+    def output(self, proc):
+        proc.log.flush()
+        proc.log.seek(0)
+        return proc.log.read().decode("utf-8", "replace")
+
+    def drv(self, *args, timeout=30):
+        r = subprocess.run([self.loader, DRIVER] + [str(a) for a in args], env=self.env,
+                           stdin=subprocess.DEVNULL, capture_output=True, timeout=timeout)
+        return r.stdout.decode("utf-8", "replace")
+
+    def windows(self, cls=SAVER_CLASS):
+        return [Window(line) for line in self.drv("windows", cls).splitlines() if line.strip()]
+
+    def children(self, hwnd):
+        return [Window(line) for line in self.drv("children", hwnd).splitlines() if line.strip()]
+
+    def wait_windows(self, cls=SAVER_CLASS, count=1, timeout=30):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            found = self.windows(cls)
+            if len(found) >= count:
+                return found
+            time.sleep(0.3)
+        raise AssertionError("no %d window(s) of class %s after %d s" % (count, cls, timeout))
+
+    def post(self, hwnd, msg, wparam=0, lparam=0):
+        self.drv("post", hwnd, msg, wparam, lparam)
+
+    def cursor(self):
+        x, y = self.drv("cursor").split()
+        return int(x), int(y)
+
+    def reg(self, *args):
+        return subprocess.run([self.loader, "reg"] + list(args), env=self.env, stdin=subprocess.DEVNULL,
+                              capture_output=True, timeout=60)
+
+    def wait_exit(self, proc, timeout=20):
+        try:
+            return proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def alive_after(self, proc, seconds):
+        time.sleep(seconds)
+        return proc.poll() is None
+
+    def screenshot(self, path=None):
+        xwd = subprocess.run(["xwd", "-root", "-silent", "-display", self.display], capture_output=True, timeout=30)
+        ppm = subprocess.run(["/usr/bin/convert", "xwd:-", "-depth", "8", "ppm:-"], input=xwd.stdout,
+                             capture_output=True, timeout=30).stdout
+        if path:
+            subprocess.run(["/usr/bin/convert", "xwd:-", path], input=xwd.stdout, timeout=30)
+        # P6 header: magic, width, height, maxval, separated by white space,
+        # with "#" comments running to the end of their line.
+        fields = []
+        pos = 0
+        while len(fields) < 4:
+            while ppm[pos:pos + 1].isspace():
+                pos += 1
+            if ppm[pos:pos + 1] == b"#":
+                pos = ppm.index(b"\n", pos) + 1
+                continue
+            start = pos
+            while not ppm[pos:pos + 1].isspace():
+                pos += 1
+            fields.append(ppm[start:pos])
+        pos += 1
+        return Image(int(fields[1]), int(fields[2]), ppm[pos:])
+
+
+def make_lparam(x, y):
+    return ((y & 0xFFFF) << 16) | (x & 0xFFFF)
