@@ -9,6 +9,8 @@
 //   p = (u, v) + shift; c = Background(p); e = |base_color - c|^2 over r, g, b
 //   alpha = ((1 - e / 3) - treshold) / (1 - treshold) * Mask(u, v).a * Mask(p).a
 //           * transluency, kept within 0 to 1; output = c with that alpha
+//   (1 - treshold is kept at 1e-6 or more: treshold is 1 for a threshold
+//   value of 0, and the alpha is then 0 instead of a division by zero)
 // "NoiseFX" and "ColorWavesFX" are the same without blending;
 // "DrawBackground" draws without blending and without a pixel shader.
 
@@ -84,7 +86,7 @@ pixelshader ColorWaves ps_2_0 {
     bind base_color c3
     bind BackgroundSampler s0
     bind MaskSampler s1
-    def c4, -0.33333334, 1, 0, 0
+    def c4, -0.33333334, 1, 0.000001, 0
     dcl t0.xy
     dcl_2d s0
     dcl_2d s1
@@ -97,6 +99,7 @@ pixelshader ColorWaves ps_2_0 {
     mad r4.x, r4.x, c4.x, c4.y          // 1 - e / 3
     add r4.x, r4.x, -c2.x
     add r5.x, c4.y, -c2.x
+    max r5.x, r5.x, c4.z                // a threshold of 1 gives alpha 0, not 0 / 0
     rcp r5.x, r5.x
     mul r4.x, r4.x, r5.x
     mul r4.x, r4.x, r2.w

@@ -464,6 +464,16 @@ TEST_F(EffectDeviceTest, StreamEffectMatchesItsComputation)
     ExpectPixels(Draw(effect.Get(), "ColorWavesFX", D3DCOLOR_ARGB(255, 0, 0, 0)), wavesRef, nullptr, true);
     ExpectPixels(Draw(effect.Get(), "ColorWaves", D3DCOLOR_ARGB(255, 51, 204, 102)), wavesRef, &under, false);
 
+    // A threshold of 1 (the stream brush's default) lays no colour wave:
+    // alpha 0 everywhere instead of a division by zero.
+    SetFloats(effect.Get(), "treshold", {1.0f});
+    auto noWave = [&](double u, double v) {
+        Rgba c = background.Sample(u + shift[0], v + shift[1], Address::Mirror);
+        c.a = 0;
+        return c;
+    };
+    ExpectPixels(Draw(effect.Get(), "ColorWavesFX", D3DCOLOR_ARGB(255, 0, 0, 0)), noWave, nullptr, true);
+
     // "DrawBackground" draws without a pixel shader and without blending:
     // texture stage 0 shows the texture set on the device, texel for pixel.
     ASSERT_EQ(device_->SetTexture(0, bg.Get()), D3D_OK);
