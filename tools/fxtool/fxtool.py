@@ -34,8 +34,12 @@ def build_bytes(text, where):
 
 
 def build_file(source, output):
-    with open(source, encoding="utf-8") as handle:
-        text = handle.read()
+    try:
+        with open(source, encoding="utf-8") as handle:
+            text = handle.read()
+    except UnicodeDecodeError as error:
+        line = error.object[:error.start].count(b"\n") + 1
+        raise SourceError(source, line, "the source is not UTF-8 text")
     data = build_bytes(text, source)
     tmp = output + ".tmp"
     with open(tmp, "wb") as handle:

@@ -164,6 +164,11 @@ class CommandLineTest(unittest.TestCase):
             result = self.run_tool("build", source, output)
             self.assertEqual(result.returncode, 1)
             self.assertIn("001_base.fx:17: error: register 'c99' out of range", result.stderr)
+            with open(source, "wb") as handle:
+                handle.write(b"texture Tex\nfloat \xff\n")
+            result = self.run_tool("build", source, output)
+            self.assertEqual(result.returncode, 1)
+            self.assertIn("001_base.fx:2: error: the source is not UTF-8", result.stderr)
 
     def test_rc_lists_sources_by_number(self):
         with tempfile.TemporaryDirectory() as folder:
