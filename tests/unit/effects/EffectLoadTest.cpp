@@ -147,7 +147,7 @@ protected:
 
     void SetUp() override
     {
-        ASSERT_NE(device_, nullptr) << "no Direct3D 9 device (Wine needs a display and 32-bit OpenGL)";
+        ASSERT_NE(device_, nullptr) << "no Direct3D 9 device (Wine needs a display and OpenGL)";
         ASSERT_TRUE(SUCCEEDED(device_->CreateRenderTarget(kTargetSize, kTargetSize, D3DFMT_A8R8G8B8,
                                                           D3DMULTISAMPLE_NONE, 0, FALSE, &target_, nullptr)));
         ASSERT_TRUE(SUCCEEDED(device_->SetRenderTarget(0, target_.Get())));
