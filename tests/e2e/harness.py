@@ -214,7 +214,7 @@ class Session:
         proc.log.seek(0)
         return proc.log.read().decode("utf-8", "replace")
 
-    def drv(self, *args, timeout=30):
+    def drv(self, *args, timeout=60):
         r = subprocess.run([self.loader, DRIVER] + [str(a) for a in args], env=self.env,
                            stdin=subprocess.DEVNULL, capture_output=True, timeout=timeout)
         return r.stdout.decode("utf-8", "replace")
@@ -225,10 +225,14 @@ class Session:
     def children(self, hwnd):
         return [Window(line) for line in self.drv("children", hwnd).splitlines() if line.strip()]
 
-    def wait_windows(self, cls=SAVER_CLASS, count=1, timeout=30):
+    def wait_windows(self, cls=SAVER_CLASS, count=1, timeout=60):
         deadline = time.time() + timeout
         while time.time() < deadline:
-            found = self.windows(cls)
+            try:
+                found = self.windows(cls)
+            except subprocess.TimeoutExpired:
+                continue  # a loaded machine can take long to start the driver
+
             if len(found) >= count:
                 return found
             time.sleep(0.3)
