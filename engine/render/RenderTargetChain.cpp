@@ -48,8 +48,8 @@ HRESULT RenderTargetChain::CopyFrom(IDirect3DTexture9* source, uint32_t w, uint3
     if (!from || !to) {
         return E_FAIL;
     }
-    return D3DXLoadSurfaceFromSurface(to.Get(), nullptr, nullptr, from.Get(), nullptr, nullptr,
-                                      D3DX_FILTER_TRIANGLE, 0);
+    return D3DXLoadSurfaceFromSurface(to.Get(), nullptr, nullptr, from.Get(), nullptr, nullptr, D3DX_FILTER_TRIANGLE,
+                                      0);
 }
 
 IDirect3DTexture9* RenderTargetChain::Flip()

@@ -14,7 +14,7 @@ struct TextureEntry {
     ComPtr<IDirect3DTexture9> texture;  // null when empty
     uint32_t width = 0;                 // pixels of the source image
     uint32_t height = 0;
-    float ratio = 1.0f;                 // height / width; 1.0 when the width is 0
+    float ratio = 1.0f;  // height / width; 1.0 when the width is 0
 
     // Holds texture (a new reference; the previous one is released) with the
     // size given. A zero width gives ratio 1.0 instead of a division by zero.

@@ -16,9 +16,9 @@ public:
     std::vector<float> durations;                     // seconds per frame; empty for one picture
     uint32_t width = 0;                               // of the last texture loaded, 0 when none
     uint32_t height = 0;
-    float aspect = 1.0f;                              // height / width, 1.0 when none
-    float lastSwitch = 0.0f;                          // seconds
-    int32_t current = 0;                              // index of the frame shown
+    float aspect = 1.0f;      // height / width, 1.0 when none
+    float lastSwitch = 0.0f;  // seconds
+    int32_t current = 0;      // index of the frame shown
 
     // Records the size of a texture just loaded into the set.
     void SetSize(uint32_t newWidth, uint32_t newHeight);

@@ -2,15 +2,15 @@
 
 #include <d3dx9.h>
 
-HRESULT CreateRenderTargetTexture(IDirect3DDevice9* device, ComPtr<IDirect3DTexture9>& texture,
-                                  uint32_t width, uint32_t height)
+HRESULT CreateRenderTargetTexture(IDirect3DDevice9* device, ComPtr<IDirect3DTexture9>& texture, uint32_t width,
+                                  uint32_t height)
 {
     texture.Reset();
     if (!device || width == 0 || height == 0) {
         return E_INVALIDARG;
     }
-    return device->CreateTexture(width, height, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8,
-                                 D3DPOOL_DEFAULT, texture.ReleaseAndGetAddressOf(), nullptr);
+    return device->CreateTexture(width, height, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT,
+                                 texture.ReleaseAndGetAddressOf(), nullptr);
 }
 
 ComPtr<IDirect3DSurface9> TopLevelSurface(IDirect3DTexture9* texture)
@@ -33,8 +33,7 @@ HRESULT CopyTexture(IDirect3DDevice9* device, uint32_t width, uint32_t height, D
         return E_INVALIDARG;
     }
     ComPtr<IDirect3DTexture9> copy;
-    HRESULT hr = D3DXCreateTexture(device, width, height, 0, 0, format, D3DPOOL_MANAGED,
-                                   copy.ReleaseAndGetAddressOf());
+    HRESULT hr = D3DXCreateTexture(device, width, height, 0, 0, format, D3DPOOL_MANAGED, copy.ReleaseAndGetAddressOf());
     if (FAILED(hr)) {
         return hr;
     }
@@ -43,8 +42,7 @@ HRESULT CopyTexture(IDirect3DDevice9* device, uint32_t width, uint32_t height, D
     if (!from || !to) {
         return E_FAIL;
     }
-    hr = D3DXLoadSurfaceFromSurface(to.Get(), nullptr, nullptr, from.Get(), nullptr, nullptr,
-                                    D3DX_FILTER_TRIANGLE, 0);
+    hr = D3DXLoadSurfaceFromSurface(to.Get(), nullptr, nullptr, from.Get(), nullptr, nullptr, D3DX_FILTER_TRIANGLE, 0);
     if (FAILED(hr)) {
         return hr;
     }

@@ -12,8 +12,8 @@
 // Releases what texture holds, then creates a w x h render-target texture
 // (one level, A8R8G8B8, default pool) into it. On failure texture stays null
 // and the device's result is returned.
-HRESULT CreateRenderTargetTexture(IDirect3DDevice9* device, ComPtr<IDirect3DTexture9>& texture,
-                                  uint32_t width, uint32_t height);
+HRESULT CreateRenderTargetTexture(IDirect3DDevice9* device, ComPtr<IDirect3DTexture9>& texture, uint32_t width,
+                                  uint32_t height);
 
 // Clears result; when source is not null, makes a managed texture of the size
 // and format given (D3DFMT_UNKNOWN lets D3DX choose) with a full mip chain and

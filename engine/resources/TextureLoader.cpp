@@ -12,8 +12,8 @@ constexpr int32_t kDefaultTextureNumber = 2;
 constexpr DWORD kResourceOnly = LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE;
 const wchar_t kPictureType[] = L"DDS";
 
-HRESULT TextureFromMemory(IDirect3DDevice9* device, const void* bytes, size_t size, UINT levels,
-                          DWORD filter, DWORD mipFilter, TextureEntry& entry)
+HRESULT TextureFromMemory(IDirect3DDevice9* device, const void* bytes, size_t size, UINT levels, DWORD filter,
+                          DWORD mipFilter, TextureEntry& entry)
 {
     entry.Clear();
     // D3DX must never see a null pointer or an empty blob.
@@ -23,9 +23,8 @@ HRESULT TextureFromMemory(IDirect3DDevice9* device, const void* bytes, size_t si
     D3DXIMAGE_INFO info = {};
     ComPtr<IDirect3DTexture9> texture;
     const HRESULT hr = D3DXCreateTextureFromFileInMemoryEx(
-        device, bytes, static_cast<UINT>(size), D3DX_DEFAULT, D3DX_DEFAULT, levels, 0,
-        D3DFMT_UNKNOWN, D3DPOOL_MANAGED, filter, mipFilter, 0, &info, nullptr,
-        texture.ReleaseAndGetAddressOf());
+        device, bytes, static_cast<UINT>(size), D3DX_DEFAULT, D3DX_DEFAULT, levels, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED,
+        filter, mipFilter, 0, &info, nullptr, texture.ReleaseAndGetAddressOf());
     if (FAILED(hr)) {
         return hr;
     }
@@ -36,8 +35,7 @@ HRESULT TextureFromMemory(IDirect3DDevice9* device, const void* bytes, size_t si
     return S_OK;
 }
 
-HRESULT CopyMeshIndexBuffer(IDirect3DDevice9* device, ID3DXMesh* mesh,
-                            ComPtr<IDirect3DIndexBuffer9>& result)
+HRESULT CopyMeshIndexBuffer(IDirect3DDevice9* device, ID3DXMesh* mesh, ComPtr<IDirect3DIndexBuffer9>& result)
 {
     result.Reset();
     if (mesh->GetOptions() & D3DXMESH_32BIT) {
@@ -45,8 +43,8 @@ HRESULT CopyMeshIndexBuffer(IDirect3DDevice9* device, ID3DXMesh* mesh,
     }
     const UINT bytes = mesh->GetNumFaces() * 3 * sizeof(uint16_t);
     ComPtr<IDirect3DIndexBuffer9> copy;
-    HRESULT hr = device->CreateIndexBuffer(bytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16,
-                                           D3DPOOL_MANAGED, copy.ReleaseAndGetAddressOf(), nullptr);
+    HRESULT hr = device->CreateIndexBuffer(bytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED,
+                                           copy.ReleaseAndGetAddressOf(), nullptr);
     if (FAILED(hr)) {
         return hr;
     }
@@ -97,8 +95,7 @@ HRESULT CopyMeshVertexBuffer(IDirect3DDevice9* device, ID3DXMesh* mesh, uint32_t
         const auto* in = static_cast<const uint8_t*>(from);
         std::memset(out, 0, bytes);
         for (DWORD i = 0; i < count; ++i) {
-            std::memcpy(out + static_cast<size_t>(i) * vertexSize,
-                        in + static_cast<size_t>(i) * stride, take);
+            std::memcpy(out + static_cast<size_t>(i) * vertexSize, in + static_cast<size_t>(i) * stride, take);
         }
         copy->Unlock();
     }
@@ -110,20 +107,18 @@ HRESULT CopyMeshVertexBuffer(IDirect3DDevice9* device, ID3DXMesh* mesh, uint32_t
 }
 
 // Builds the entry from a loaded .x mesh and its adjacency.
-HRESULT BuildMeshEntry(IDirect3DDevice9* device, ID3DXMesh* loaded, ID3DXBuffer* adjacency,
-                       uint32_t vertexSize, MeshEntry& entry)
+HRESULT BuildMeshEntry(IDirect3DDevice9* device, ID3DXMesh* loaded, ID3DXBuffer* adjacency, uint32_t vertexSize,
+                       MeshEntry& entry)
 {
     ComPtr<ID3DXMesh> clone;
-    HRESULT hr = loaded->CloneMeshFVF(D3DXMESH_SYSTEMMEM, kMeshFvf, device,
-                                      clone.ReleaseAndGetAddressOf());
+    HRESULT hr = loaded->CloneMeshFVF(D3DXMESH_SYSTEMMEM, kMeshFvf, device, clone.ReleaseAndGetAddressOf());
     if (FAILED(hr)) {
         return hr;
     }
     if (!clone) {
         return E_FAIL;
     }
-    const DWORD* adjacent =
-        adjacency ? static_cast<const DWORD*>(adjacency->GetBufferPointer()) : nullptr;
+    const DWORD* adjacent = adjacency ? static_cast<const DWORD*>(adjacency->GetBufferPointer()) : nullptr;
     hr = D3DXComputeNormals(clone.Get(), adjacent);
     if (FAILED(hr)) {
         return hr;
@@ -133,11 +128,9 @@ HRESULT BuildMeshEntry(IDirect3DDevice9* device, ID3DXMesh* loaded, ID3DXBuffer*
     // reorders: a failure leaves a mesh that draws the same.
     // Wine 8 d3dx9, 2026-12: D3DXMESHOPT_VERTEXCACHE returns E_NOTIMPL; the
     // call is repeated without it.
-    if (FAILED(clone->OptimizeInplace(
-            D3DXMESHOPT_COMPACT | D3DXMESHOPT_ATTRSORT | D3DXMESHOPT_VERTEXCACHE, adjacent,
-            nullptr, nullptr, nullptr))) {
-        clone->OptimizeInplace(D3DXMESHOPT_COMPACT | D3DXMESHOPT_ATTRSORT, adjacent, nullptr,
-                               nullptr, nullptr);
+    if (FAILED(clone->OptimizeInplace(D3DXMESHOPT_COMPACT | D3DXMESHOPT_ATTRSORT | D3DXMESHOPT_VERTEXCACHE, adjacent,
+                                      nullptr, nullptr, nullptr))) {
+        clone->OptimizeInplace(D3DXMESHOPT_COMPACT | D3DXMESHOPT_ATTRSORT, adjacent, nullptr, nullptr, nullptr);
     }
     MeshEntry made;
     made.vertexCount = clone->GetNumVertices();
@@ -224,8 +217,7 @@ bool LockModuleResource(HMODULE module, int32_t number, const void*& bytes, size
     return true;
 }
 
-HRESULT LoadTextureResource(IDirect3DDevice9* device, int32_t number, bool fullMip,
-                            TextureEntry& entry)
+HRESULT LoadTextureResource(IDirect3DDevice9* device, int32_t number, bool fullMip, TextureEntry& entry)
 {
     entry.Clear();
     const void* bytes = nullptr;
@@ -237,8 +229,7 @@ HRESULT LoadTextureResource(IDirect3DDevice9* device, int32_t number, bool fullM
                              fullMip ? D3DX_DEFAULT : D3DX_FILTER_NONE, entry);
 }
 
-HRESULT LoadModuleTextureResource(IDirect3DDevice9* device, HMODULE module, int32_t number,
-                                  TextureEntry& entry)
+HRESULT LoadModuleTextureResource(IDirect3DDevice9* device, HMODULE module, int32_t number, TextureEntry& entry)
 {
     entry.Clear();
     const void* bytes = nullptr;
@@ -249,8 +240,7 @@ HRESULT LoadModuleTextureResource(IDirect3DDevice9* device, HMODULE module, int3
     return LoadTextureFromMemory(device, bytes, size, entry);
 }
 
-HRESULT LoadTextureFromMemory(IDirect3DDevice9* device, const void* bytes, size_t size,
-                              TextureEntry& entry)
+HRESULT LoadTextureFromMemory(IDirect3DDevice9* device, const void* bytes, size_t size, TextureEntry& entry)
 {
     return TextureFromMemory(device, bytes, size, 1, D3DX_FILTER_TRIANGLE, D3DX_FILTER_NONE, entry);
 }
@@ -264,8 +254,8 @@ HRESULT LoadTextureFromFile(IDirect3DDevice9* device, const ds_string& path, Tex
     D3DXIMAGE_INFO info = {};
     ComPtr<IDirect3DTexture9> texture;
     const HRESULT hr = D3DXCreateTextureFromFileExW(
-        device, path.c_str(), D3DX_DEFAULT, D3DX_DEFAULT, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED,
-        D3DX_FILTER_TRIANGLE, D3DX_FILTER_NONE, 0, &info, nullptr, texture.ReleaseAndGetAddressOf());
+        device, path.c_str(), D3DX_DEFAULT, D3DX_DEFAULT, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_FILTER_TRIANGLE,
+        D3DX_FILTER_NONE, 0, &info, nullptr, texture.ReleaseAndGetAddressOf());
     if (FAILED(hr)) {
         return hr;
     }
@@ -276,8 +266,8 @@ HRESULT LoadTextureFromFile(IDirect3DDevice9* device, const ds_string& path, Tex
     return S_OK;
 }
 
-HRESULT LoadMeshFromMemory(IDirect3DDevice9* device, const void* bytes, size_t size,
-                           uint32_t vertexSize, MeshEntry& entry)
+HRESULT LoadMeshFromMemory(IDirect3DDevice9* device, const void* bytes, size_t size, uint32_t vertexSize,
+                           MeshEntry& entry)
 {
     entry = MeshEntry{};
     if (!device || !bytes || size == 0 || size > UINT_MAX || vertexSize == 0) {
@@ -285,9 +275,9 @@ HRESULT LoadMeshFromMemory(IDirect3DDevice9* device, const void* bytes, size_t s
     }
     ComPtr<ID3DXBuffer> adjacency;
     ComPtr<ID3DXMesh> mesh;
-    const HRESULT hr = D3DXLoadMeshFromXInMemory(bytes, static_cast<DWORD>(size), D3DXMESH_SYSTEMMEM,
-                                                 device, adjacency.ReleaseAndGetAddressOf(), nullptr,
-                                                 nullptr, nullptr, mesh.ReleaseAndGetAddressOf());
+    const HRESULT hr = D3DXLoadMeshFromXInMemory(bytes, static_cast<DWORD>(size), D3DXMESH_SYSTEMMEM, device,
+                                                 adjacency.ReleaseAndGetAddressOf(), nullptr, nullptr, nullptr,
+                                                 mesh.ReleaseAndGetAddressOf());
     if (FAILED(hr)) {
         return hr;
     }
@@ -297,8 +287,7 @@ HRESULT LoadMeshFromMemory(IDirect3DDevice9* device, const void* bytes, size_t s
     return BuildMeshEntry(device, mesh.Get(), adjacency.Get(), vertexSize, entry);
 }
 
-HRESULT LoadMeshFromFile(IDirect3DDevice9* device, const ds_string& path, uint32_t vertexSize,
-                         MeshEntry& entry)
+HRESULT LoadMeshFromFile(IDirect3DDevice9* device, const ds_string& path, uint32_t vertexSize, MeshEntry& entry)
 {
     entry = MeshEntry{};
     if (!device || path.empty() || vertexSize == 0) {
@@ -306,9 +295,8 @@ HRESULT LoadMeshFromFile(IDirect3DDevice9* device, const ds_string& path, uint32
     }
     ComPtr<ID3DXBuffer> adjacency;
     ComPtr<ID3DXMesh> mesh;
-    const HRESULT hr = D3DXLoadMeshFromXW(path.c_str(), D3DXMESH_SYSTEMMEM, device,
-                                          adjacency.ReleaseAndGetAddressOf(), nullptr, nullptr,
-                                          nullptr, mesh.ReleaseAndGetAddressOf());
+    const HRESULT hr = D3DXLoadMeshFromXW(path.c_str(), D3DXMESH_SYSTEMMEM, device, adjacency.ReleaseAndGetAddressOf(),
+                                          nullptr, nullptr, nullptr, mesh.ReleaseAndGetAddressOf());
     if (FAILED(hr)) {
         return hr;
     }
@@ -318,8 +306,8 @@ HRESULT LoadMeshFromFile(IDirect3DDevice9* device, const ds_string& path, uint32
     return BuildMeshEntry(device, mesh.Get(), adjacency.Get(), vertexSize, entry);
 }
 
-HRESULT LoadMeshResource(IDirect3DDevice9* device, HMODULE module, int32_t number,
-                         uint32_t vertexSize, MeshEntry& entry)
+HRESULT LoadMeshResource(IDirect3DDevice9* device, HMODULE module, int32_t number, uint32_t vertexSize,
+                         MeshEntry& entry)
 {
     entry = MeshEntry{};
     const void* bytes = nullptr;

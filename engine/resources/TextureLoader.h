@@ -10,9 +10,9 @@
 // that cannot be found is not remembered, so a later request tries again.
 #pragma once
 
-#include <windows.h>
 #include <d3d9.h>
 #include <d3dx9.h>
+#include <windows.h>
 
 #include <cstdint>
 #include <map>
@@ -38,8 +38,7 @@ struct MeshEntry {
 
 // Orders (module name, number) keys by the name's code units, then number.
 struct ModuleIdLess {
-    bool operator()(const std::pair<ds_string, int32_t>& a,
-                    const std::pair<ds_string, int32_t>& b) const
+    bool operator()(const std::pair<ds_string, int32_t>& a, const std::pair<ds_string, int32_t>& b) const
     {
         return a.first != b.first ? a.first < b.first : a.second < b.second;
     }
@@ -95,23 +94,19 @@ private:
 // Loading functions. Each returns S_OK, the D3DX or device failure, or E_FAIL
 // when no data or no object resulted; on failure the output stays empty.
 // Textures are made in the managed pool, in the image's format and size.
-HRESULT LoadTextureResource(IDirect3DDevice9* device, int32_t number, bool fullMip,
-                            TextureEntry& entry);
-HRESULT LoadModuleTextureResource(IDirect3DDevice9* device, HMODULE module, int32_t number,
-                                  TextureEntry& entry);
-HRESULT LoadTextureFromMemory(IDirect3DDevice9* device, const void* bytes, size_t size,
-                              TextureEntry& entry);
+HRESULT LoadTextureResource(IDirect3DDevice9* device, int32_t number, bool fullMip, TextureEntry& entry);
+HRESULT LoadModuleTextureResource(IDirect3DDevice9* device, HMODULE module, int32_t number, TextureEntry& entry);
+HRESULT LoadTextureFromMemory(IDirect3DDevice9* device, const void* bytes, size_t size, TextureEntry& entry);
 HRESULT LoadTextureFromFile(IDirect3DDevice9* device, const ds_string& path, TextureEntry& entry);
 
 // Meshes from .x data: vertices as position, normal and one texture
 // coordinate pair (32 bytes), each vertex written vertexSize bytes apart
 // (zero-filled beyond 32 bytes, cut when smaller).
-HRESULT LoadMeshResource(IDirect3DDevice9* device, HMODULE module, int32_t number,
-                         uint32_t vertexSize, MeshEntry& entry);
-HRESULT LoadMeshFromMemory(IDirect3DDevice9* device, const void* bytes, size_t size,
-                           uint32_t vertexSize, MeshEntry& entry);
-HRESULT LoadMeshFromFile(IDirect3DDevice9* device, const ds_string& path, uint32_t vertexSize,
+HRESULT LoadMeshResource(IDirect3DDevice9* device, HMODULE module, int32_t number, uint32_t vertexSize,
                          MeshEntry& entry);
+HRESULT LoadMeshFromMemory(IDirect3DDevice9* device, const void* bytes, size_t size, uint32_t vertexSize,
+                           MeshEntry& entry);
+HRESULT LoadMeshFromFile(IDirect3DDevice9* device, const ds_string& path, uint32_t vertexSize, MeshEntry& entry);
 
 // The bytes of a module's "DDS" resource (module null: the program's own);
 // false when missing or empty.

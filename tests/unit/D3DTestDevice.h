@@ -4,9 +4,9 @@
 // use it directly with TEST_F(D3DTestDevice, ...).
 #pragma once
 
+#include <d3d9.h>
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <d3d9.h>
 
 #include <cstdint>
 #include <string>
@@ -33,9 +33,8 @@ protected:
         windowClass.hInstance = GetModuleHandleW(nullptr);
         windowClass.lpszClassName = L"CorvallineD3DTestWindow";
         RegisterClassW(&windowClass);  // fails harmlessly when already registered
-        window_ = CreateWindowW(windowClass.lpszClassName, L"test", WS_OVERLAPPEDWINDOW, 0, 0,
-                                kBackBufferSize, kBackBufferSize, nullptr, nullptr,
-                                windowClass.hInstance, nullptr);
+        window_ = CreateWindowW(windowClass.lpszClassName, L"test", WS_OVERLAPPEDWINDOW, 0, 0, kBackBufferSize,
+                                kBackBufferSize, nullptr, nullptr, windowClass.hInstance, nullptr);
         ASSERT_NE(window_, nullptr);
         d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
         ASSERT_NE(d3d_, nullptr) << "Direct3DCreate9 failed: is an X display running?";
@@ -48,9 +47,9 @@ protected:
         params_.AutoDepthStencilFormat = D3DFMT_D24S8;
         params_.hDeviceWindow = window_;
         params_.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-        const HRESULT hr = d3d_->CreateDevice(
-            D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_,
-            D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_FPU_PRESERVE, &params_, &device_);
+        const HRESULT hr =
+            d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_,
+                               D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_FPU_PRESERVE, &params_, &device_);
         ASSERT_EQ(hr, D3D_OK) << "CreateDevice failed";
     }
 
@@ -87,8 +86,8 @@ protected:
             return pixels;
         }
         IDirect3DSurface9* copy = nullptr;
-        if (FAILED(device_->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format,
-                                                        D3DPOOL_SYSTEMMEM, &copy, nullptr))) {
+        if (FAILED(device_->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &copy,
+                                                        nullptr))) {
             return pixels;
         }
         D3DLOCKED_RECT locked = {};
@@ -96,8 +95,8 @@ protected:
             SUCCEEDED(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
             pixels.resize(static_cast<size_t>(desc.Width) * desc.Height);
             for (UINT y = 0; y < desc.Height; ++y) {
-                const auto* row = reinterpret_cast<const uint32_t*>(
-                    static_cast<const uint8_t*>(locked.pBits) + static_cast<size_t>(y) * locked.Pitch);
+                const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(locked.pBits) +
+                                                                    static_cast<size_t>(y) * locked.Pitch);
                 std::copy(row, row + desc.Width, pixels.begin() + static_cast<size_t>(y) * desc.Width);
             }
             copy->UnlockRect();

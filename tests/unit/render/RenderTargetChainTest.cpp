@@ -1,7 +1,7 @@
 // Render-target chains and texture copies on a real device, including a
 // device reset while chains are alive.
-#include <gtest/gtest.h>
 #include <d3dx9.h>
+#include <gtest/gtest.h>
 
 #include <memory>
 
@@ -161,8 +161,9 @@ TEST_F(RenderTargetChainTest, CopiesTexturesBothWays)
 {
     // A managed picture into a chain.
     ComPtr<IDirect3DTexture9> picture;
-    ASSERT_EQ(D3DXCreateTexture(Device(), 16, 16, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
-                                picture.ReleaseAndGetAddressOf()), D3D_OK);
+    ASSERT_EQ(
+        D3DXCreateTexture(Device(), 16, 16, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, picture.ReleaseAndGetAddressOf()),
+        D3D_OK);
     D3DLOCKED_RECT locked = {};
     ASSERT_EQ(picture->LockRect(0, &locked, nullptr, 0), D3D_OK);
     for (int y = 0; y < 16; ++y) {

@@ -6,8 +6,8 @@
 #include <set>
 #include <string>
 
-#include "unit/D3DTestDevice.h"
 #include "engine/resources/TextureLoader.h"
+#include "unit/D3DTestDevice.h"
 
 namespace {
 
@@ -31,8 +31,8 @@ std::wstring LibraryPath()
 
 TEST(CommonResLibrary, HoldsEveryNumberedPictureAndMesh)
 {
-    HMODULE module = LoadLibraryExW(LibraryPath().c_str(), nullptr,
-                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    HMODULE module =
+        LoadLibraryExW(LibraryPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     ASSERT_NE(module, nullptr) << "common_res.dll missing beside the test program";
     std::set<int> numbers;
     EXPECT_TRUE(EnumResourceNamesW(module, L"DDS", CollectNumber, reinterpret_cast<LONG_PTR>(&numbers)));

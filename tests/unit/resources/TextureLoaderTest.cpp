@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "unit/D3DTestDevice.h"
 #include "engine/resources/TextureLoader.h"
+#include "unit/D3DTestDevice.h"
 
 namespace {
 
@@ -194,8 +194,8 @@ TEST_F(TextureLoaderTest, MissingModuleUsesBlobBytesAndIsRetriedLater)
     EXPECT_EQ(empty.width, 800u);
 
     // The module appears: the next request finds it.
-    ASSERT_TRUE(CopyFileW((D3DTestDevice::ProgramDirectory() + L"common_res.dll").c_str(),
-                          folder.Add(name).c_str(), FALSE));
+    ASSERT_TRUE(
+        CopyFileW((D3DTestDevice::ProgramDirectory() + L"common_res.dll").c_str(), folder.Add(name).c_str(), FALSE));
     ASSERT_TRUE(loader.GetModule(name, module));
     const TextureEntry real = loader.GetTexture(ModuleBlob(name, 8));
     ASSERT_TRUE(real.texture);
@@ -253,7 +253,8 @@ TEST_F(TextureLoaderTest, MeshesKeepPositionsAtAnyVertexSize)
             ASSERT_EQ(mesh.vertexBuffer->Lock(0, 0, &data, D3DLOCK_READONLY), D3D_OK);
             float maxCoordinate = 0.0f;
             for (uint32_t v = 0; v < mesh.vertexCount; ++v) {
-                const auto* position = reinterpret_cast<const float*>(static_cast<const uint8_t*>(data) + v * vertexSize);
+                const auto* position =
+                    reinterpret_cast<const float*>(static_cast<const uint8_t*>(data) + v * vertexSize);
                 for (int axis = 0; axis < 3; ++axis) {
                     maxCoordinate = std::max(maxCoordinate, position[axis]);
                     EXPECT_GE(position[axis], 0.0f);
