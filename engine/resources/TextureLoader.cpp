@@ -12,6 +12,20 @@ constexpr int32_t kDefaultTextureNumber = 2;
 constexpr DWORD kResourceOnly = LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE;
 const wchar_t kPictureType[] = L"DDS";
 
+// Stores what a D3DX creation call made into entry; E_FAIL when it reported
+// success but made nothing.
+HRESULT StoreTexture(HRESULT hr, IDirect3DTexture9* texture, const D3DXIMAGE_INFO& info, TextureEntry& entry)
+{
+    if (FAILED(hr)) {
+        return hr;
+    }
+    if (!texture) {
+        return E_FAIL;
+    }
+    entry.Set(texture, info);
+    return S_OK;
+}
+
 HRESULT TextureFromMemory(IDirect3DDevice9* device, const void* bytes, size_t size, UINT levels, DWORD filter,
                           DWORD mipFilter, TextureEntry& entry)
 {
@@ -25,14 +39,32 @@ HRESULT TextureFromMemory(IDirect3DDevice9* device, const void* bytes, size_t si
     const HRESULT hr = D3DXCreateTextureFromFileInMemoryEx(
         device, bytes, static_cast<UINT>(size), D3DX_DEFAULT, D3DX_DEFAULT, levels, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED,
         filter, mipFilter, 0, &info, nullptr, texture.ReleaseAndGetAddressOf());
+    return StoreTexture(hr, texture.Get(), info, entry);
+}
+
+// Locks the mesh's index data (indices true) or vertex data read-only and
+// all of target for writing, and lets fill(to, from) copy between them.
+template <class Buffer, class Fill>
+HRESULT CopyFromMesh(ID3DXMesh* mesh, bool indices, Buffer* target, UINT bytes, Fill fill)
+{
+    void* from = nullptr;
+    HRESULT hr =
+        indices ? mesh->LockIndexBuffer(D3DLOCK_READONLY, &from) : mesh->LockVertexBuffer(D3DLOCK_READONLY, &from);
     if (FAILED(hr)) {
         return hr;
     }
-    if (!texture) {
-        return E_FAIL;
+    void* to = nullptr;
+    hr = target->Lock(0, bytes, &to, 0);
+    if (SUCCEEDED(hr)) {
+        fill(static_cast<uint8_t*>(to), static_cast<const uint8_t*>(from));
+        target->Unlock();
     }
-    entry.Set(texture.Get(), info);
-    return S_OK;
+    if (indices) {
+        mesh->UnlockIndexBuffer();
+    } else {
+        mesh->UnlockVertexBuffer();
+    }
+    return hr;
 }
 
 HRESULT CopyMeshIndexBuffer(IDirect3DDevice9* device, ID3DXMesh* mesh, ComPtr<IDirect3DIndexBuffer9>& result)
@@ -45,21 +77,10 @@ HRESULT CopyMeshIndexBuffer(IDirect3DDevice9* device, ID3DXMesh* mesh, ComPtr<ID
     ComPtr<IDirect3DIndexBuffer9> copy;
     HRESULT hr = device->CreateIndexBuffer(bytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED,
                                            copy.ReleaseAndGetAddressOf(), nullptr);
-    if (FAILED(hr)) {
-        return hr;
-    }
-    void* from = nullptr;
-    hr = mesh->LockIndexBuffer(D3DLOCK_READONLY, &from);
-    if (FAILED(hr)) {
-        return hr;
-    }
-    void* to = nullptr;
-    hr = copy->Lock(0, bytes, &to, 0);
     if (SUCCEEDED(hr)) {
-        std::memcpy(to, from, bytes);
-        copy->Unlock();
+        hr = CopyFromMesh(mesh, true, copy.Get(), bytes,
+                          [bytes](uint8_t* to, const uint8_t* from) { std::memcpy(to, from, bytes); });
     }
-    mesh->UnlockIndexBuffer();
     if (SUCCEEDED(hr)) {
         result = std::move(copy);
     }
@@ -73,43 +94,38 @@ HRESULT CopyMeshVertexBuffer(IDirect3DDevice9* device, ID3DXMesh* mesh, uint32_t
                              ComPtr<IDirect3DVertexBuffer9>& result)
 {
     result.Reset();
-    const DWORD count = mesh->GetNumVertices();
-    const DWORD stride = mesh->GetNumBytesPerVertex();
-    const UINT bytes = count * vertexSize;
+    const size_t count = mesh->GetNumVertices();
+    const size_t stride = mesh->GetNumBytesPerVertex();
+    const UINT bytes = static_cast<UINT>(count * vertexSize);
     ComPtr<IDirect3DVertexBuffer9> copy;
     HRESULT hr = device->CreateVertexBuffer(bytes, D3DUSAGE_WRITEONLY, 0, D3DPOOL_MANAGED,
                                             copy.ReleaseAndGetAddressOf(), nullptr);
-    if (FAILED(hr)) {
-        return hr;
-    }
-    void* from = nullptr;
-    hr = mesh->LockVertexBuffer(D3DLOCK_READONLY, &from);
-    if (FAILED(hr)) {
-        return hr;
-    }
-    void* to = nullptr;
-    hr = copy->Lock(0, bytes, &to, 0);
     if (SUCCEEDED(hr)) {
-        const size_t take = stride < vertexSize ? stride : vertexSize;
-        auto* out = static_cast<uint8_t*>(to);
-        const auto* in = static_cast<const uint8_t*>(from);
-        std::memset(out, 0, bytes);
-        for (DWORD i = 0; i < count; ++i) {
-            std::memcpy(out + static_cast<size_t>(i) * vertexSize, in + static_cast<size_t>(i) * stride, take);
-        }
-        copy->Unlock();
+        hr = CopyFromMesh(mesh, false, copy.Get(), bytes, [=](uint8_t* to, const uint8_t* from) {
+            const size_t take = stride < vertexSize ? stride : vertexSize;
+            std::memset(to, 0, bytes);
+            for (size_t i = 0; i < count; ++i) {
+                std::memcpy(to + i * vertexSize, from + i * stride, take);
+            }
+        });
     }
-    mesh->UnlockVertexBuffer();
     if (SUCCEEDED(hr)) {
         result = std::move(copy);
     }
     return hr;
 }
 
-// Builds the entry from a loaded .x mesh and its adjacency.
-HRESULT BuildMeshEntry(IDirect3DDevice9* device, ID3DXMesh* loaded, ID3DXBuffer* adjacency, uint32_t vertexSize,
-                       MeshEntry& entry)
+// Builds the entry from a .x mesh and its adjacency, as loaded by a D3DX
+// call that returned loadResult.
+HRESULT BuildMeshEntry(HRESULT loadResult, IDirect3DDevice9* device, ID3DXMesh* loaded, ID3DXBuffer* adjacency,
+                       uint32_t vertexSize, MeshEntry& entry)
 {
+    if (FAILED(loadResult)) {
+        return loadResult;
+    }
+    if (!loaded) {
+        return E_FAIL;
+    }
     ComPtr<ID3DXMesh> clone;
     HRESULT hr = loaded->CloneMeshFVF(D3DXMESH_SYSTEMMEM, kMeshFvf, device, clone.ReleaseAndGetAddressOf());
     if (FAILED(hr)) {
@@ -256,14 +272,7 @@ HRESULT LoadTextureFromFile(IDirect3DDevice9* device, const ds_string& path, Tex
     const HRESULT hr = D3DXCreateTextureFromFileExW(
         device, path.c_str(), D3DX_DEFAULT, D3DX_DEFAULT, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_FILTER_TRIANGLE,
         D3DX_FILTER_NONE, 0, &info, nullptr, texture.ReleaseAndGetAddressOf());
-    if (FAILED(hr)) {
-        return hr;
-    }
-    if (!texture) {
-        return E_FAIL;
-    }
-    entry.Set(texture.Get(), info);
-    return S_OK;
+    return StoreTexture(hr, texture.Get(), info, entry);
 }
 
 HRESULT LoadMeshFromMemory(IDirect3DDevice9* device, const void* bytes, size_t size, uint32_t vertexSize,
@@ -278,13 +287,7 @@ HRESULT LoadMeshFromMemory(IDirect3DDevice9* device, const void* bytes, size_t s
     const HRESULT hr = D3DXLoadMeshFromXInMemory(bytes, static_cast<DWORD>(size), D3DXMESH_SYSTEMMEM, device,
                                                  adjacency.ReleaseAndGetAddressOf(), nullptr, nullptr, nullptr,
                                                  mesh.ReleaseAndGetAddressOf());
-    if (FAILED(hr)) {
-        return hr;
-    }
-    if (!mesh) {
-        return E_FAIL;
-    }
-    return BuildMeshEntry(device, mesh.Get(), adjacency.Get(), vertexSize, entry);
+    return BuildMeshEntry(hr, device, mesh.Get(), adjacency.Get(), vertexSize, entry);
 }
 
 HRESULT LoadMeshFromFile(IDirect3DDevice9* device, const ds_string& path, uint32_t vertexSize, MeshEntry& entry)
@@ -297,13 +300,7 @@ HRESULT LoadMeshFromFile(IDirect3DDevice9* device, const ds_string& path, uint32
     ComPtr<ID3DXMesh> mesh;
     const HRESULT hr = D3DXLoadMeshFromXW(path.c_str(), D3DXMESH_SYSTEMMEM, device, adjacency.ReleaseAndGetAddressOf(),
                                           nullptr, nullptr, nullptr, mesh.ReleaseAndGetAddressOf());
-    if (FAILED(hr)) {
-        return hr;
-    }
-    if (!mesh) {
-        return E_FAIL;
-    }
-    return BuildMeshEntry(device, mesh.Get(), adjacency.Get(), vertexSize, entry);
+    return BuildMeshEntry(hr, device, mesh.Get(), adjacency.Get(), vertexSize, entry);
 }
 
 HRESULT LoadMeshResource(IDirect3DDevice9* device, HMODULE module, int32_t number, uint32_t vertexSize,
