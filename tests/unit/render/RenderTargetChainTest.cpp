@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "engine/render/GridIndexBuffer.h"
 #include "engine/render/RenderTargetChain.h"
 #include "engine/render/TextureUtil.h"
 #include "unit/D3DTestDevice.h"
@@ -197,4 +198,26 @@ TEST_F(RenderTargetChainTest, BackBufferDescription)
     EXPECT_EQ(desc.Width, kBackBufferSize);
     EXPECT_EQ(desc.Height, kBackBufferSize);
     EXPECT_EQ(GetBackBufferDesc(nullptr, desc), E_INVALIDARG);
+}
+
+TEST_F(RenderTargetChainTest, GridIndexBufferTriangles)
+{
+    GridIndexBuffer grid;
+    ASSERT_EQ(grid.Create(Device(), 3, 2), S_OK);
+    EXPECT_EQ(grid.TriangleCount(), 4u);
+    ASSERT_EQ(grid.Lock(), D3D_OK);
+    const uint16_t expected[12] = {0, 1, 3, 3, 1, 4, 1, 2, 4, 4, 2, 5};
+    for (int i = 0; i < 12; ++i) {
+        EXPECT_EQ(grid.Locked()[i], expected[i]) << i;
+    }
+    grid.Unlock();
+
+    struct Bad {
+        uint32_t cols, rows;
+    } bad[] = {{1, 5}, {5, 1}, {0, 0}, {300, 300}};
+    for (const Bad& b : bad) {
+        EXPECT_EQ(grid.Create(Device(), b.cols, b.rows), E_INVALIDARG) << b.cols << " x " << b.rows;
+        EXPECT_EQ(grid.Buffer(), nullptr);
+        EXPECT_EQ(grid.TriangleCount(), 0u);
+    }
 }
