@@ -74,6 +74,8 @@ bool RenderTargetChain::Begin(RenderTargetChain& source)
     }
     savedTarget_.Reset();
     savedDepth_.Reset();
+    // Render-target and depth surfaces are not state-block state: these two
+    // queries answer on pure devices too.
     if (FAILED(device_->GetRenderTarget(0, savedTarget_.ReleaseAndGetAddressOf()))) {
         savedTarget_.Reset();
     }
