@@ -2,9 +2,9 @@
 """Draws the pictures and builds the meshes of the sibling resource library
 common_res.dll, and writes the resource script that names them.
 
-Usage: make_common_res.py OUT_DIR [NUMBER;PATH ...]
+Usage: make_common_res.py OUT_DIR [NUMBER=PATH ...]
 
-Every NUMBER;PATH argument adds a compiled effect as an RCDATA resource.
+Every NUMBER=PATH argument adds a compiled effect as an RCDATA resource.
 Pictures are uncompressed power-of-two images (BMP, 32-bit DDS or RGBA PNG):
 Wine's D3DX resizes with point sampling and loads grey PNGs as L8, so
 nothing here relies on resizing or on grey PNGs. Meshes are text .x files
@@ -510,9 +510,9 @@ def main(argv):
     for spec in argv[2:]:
         if not spec:
             continue
-        number, _, path = spec.partition(";")
+        number, _, path = spec.partition("=")
         if not number.isdigit() or not path:
-            sys.stderr.write("bad effect resource %r (want NUMBER;PATH)\n" % spec)
+            sys.stderr.write("bad effect resource %r (want NUMBER=PATH)\n" % spec)
             return 2
         lines.append("%s RCDATA %s" % (number, rc_path(os.path.abspath(path))))
     with open(os.path.join(out, "common_res.rc"), "w", newline="\n") as f:

@@ -13,6 +13,9 @@ namespace {
 
 const std::set<int> kPictureNumbers = {5, 6, 7, 8, 40, 58, 59, 60, 62, 71, 72, 89, 93, 95, 98, 2016};
 const std::set<int> kMeshNumbers = {68, 69, 70};
+// The compiled effects the scene classes name; the build embeds those the
+// effect tool provides (possibly none yet).
+const std::set<int> kEffectNumbers = {63, 75, 76, 77, 78, 88, 90, 91, 92, 97, 102, 103, 116};
 
 BOOL CALLBACK CollectNumber(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR param)
 {
@@ -39,6 +42,12 @@ TEST(CommonResLibrary, HoldsEveryNumberedPictureAndMesh)
     std::set<int> expected = kPictureNumbers;
     expected.insert(kMeshNumbers.begin(), kMeshNumbers.end());
     EXPECT_EQ(numbers, expected);
+
+    std::set<int> effects;
+    EnumResourceNamesW(module, MAKEINTRESOURCEW(10), CollectNumber, reinterpret_cast<LONG_PTR>(&effects));
+    for (int number : effects) {
+        EXPECT_EQ(kEffectNumbers.count(number), 1u) << "unexpected RCDATA " << number;
+    }
     FreeLibrary(module);
 }
 
