@@ -87,11 +87,11 @@ ResourceBlob ModuleBlob(const ds_string& module, int32_t id)
 
 class TempFolder {
 public:
-    TempFolder()
+    explicit TempFolder(const wchar_t* tag = L"")
     {
         wchar_t base[MAX_PATH] = {};
         GetTempPathW(MAX_PATH, base);
-        path_ = std::wstring(base) + L"corvalline_loader_" + std::to_wstring(GetCurrentProcessId()) + L"\\";
+        path_ = std::wstring(base) + L"corvalline_loader_" + tag + std::to_wstring(GetCurrentProcessId()) + L"\\";
         CreateDirectoryW(path_.c_str(), nullptr);
     }
     ~TempFolder()
@@ -280,4 +280,32 @@ TEST_F(TextureLoaderTest, LibraryMeshesAreCachedPerModuleAndNumber)
     EXPECT_NEAR(first.radius, 50.0f, 0.5f);
     // Number 70 of the program itself is another (missing) mesh.
     EXPECT_TRUE(loader.GetMesh(ModuleBlob(L"", 70), 32).IsEmpty());
+}
+
+// A module name is looked for in the program's folder before the search
+// path: a library of the same name in the current folder is not used.
+TEST_F(TextureLoaderTest, ProgramFolderComesBeforeTheSearchPath)
+{
+    TempFolder programFolder(L"program");
+    TempFolder currentFolder(L"current");
+    const std::wstring name = L"corvalline_order_" + std::to_wstring(GetCurrentProcessId()) + L".dll";
+    wchar_t testProgram[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, testProgram, MAX_PATH);
+    // The test program carries "DDS" 301; common_res.dll does not.
+    ASSERT_TRUE(CopyFileW(testProgram, programFolder.Add(name).c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW((D3DTestDevice::ProgramDirectory() + L"common_res.dll").c_str(),
+                          currentFolder.Add(name).c_str(), FALSE));
+    wchar_t previous[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryW(currentFolder.Path().c_str()));
+
+    TextureLoader fromProgramFolder(Device(), programFolder.Path());
+    ExpectFixturePicture(fromProgramFolder.GetTexture(ModuleBlob(name, 301)), "program folder");
+    HMODULE module = nullptr;
+    // Without a copy in its folder, the search path (current folder) serves.
+    TempFolder emptyFolder(L"empty");
+    TextureLoader fromSearchPath(Device(), emptyFolder.Path());
+    ASSERT_TRUE(fromSearchPath.GetModule(name, module));
+    EXPECT_TRUE(fromSearchPath.GetTexture(ModuleBlob(name, 62)).texture);
+    SetCurrentDirectoryW(previous);
 }
