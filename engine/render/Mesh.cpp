@@ -214,6 +214,38 @@ bool DS_SimpleMesh<V>::SetRGB(uint32_t color) {
     }
 }
 
+template <class V>
+bool DS_SimpleMesh<V>::FillGrid(const float (&corners)[4][5], UINT columns, UINT rows) {
+    const uint64_t needed = (uint64_t(columns) + 1) * (uint64_t(rows) + 1);
+    if (needed > vertexCount_) return false;
+    // A grid of 0 rows or columns is one line of vertices: its fraction
+    // stays 0 rather than 0 / 0.
+    auto fraction = [](UINT k, UINT n) { return n ? static_cast<float>(k) / static_cast<float>(n) : 0.0f; };
+    return EditVertices([&](V* v, UINT) {
+        for (UINT j = 0; j <= rows; ++j) {
+            const float fj = fraction(j, rows);
+            float left[5], right[5];
+            for (int c = 0; c < 5; ++c) {
+                left[c] = corners[0][c] + fj * (corners[2][c] - corners[0][c]);
+                right[c] = corners[1][c] + fj * (corners[3][c] - corners[1][c]);
+            }
+            for (UINT i = 0; i <= columns; ++i) {
+                const float fi = fraction(i, columns);
+                float p[5];
+                for (int c = 0; c < 5; ++c) p[c] = left[c] + fi * (right[c] - left[c]);
+                V& out = v[j * (columns + 1) + i];
+                out.x = p[0];
+                out.y = p[1];
+                out.z = p[2];
+                if constexpr (HasUV<V>::value) {
+                    out.u = p[3];
+                    out.v = p[4];
+                }
+            }
+        }
+    });
+}
+
 // ---- DS_IndexedMesh ----
 
 template <class V>

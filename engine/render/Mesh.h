@@ -51,6 +51,13 @@ public:
     // Red, green and blue of every corner from the low 24 bits; alpha kept.
     bool SetRGB(uint32_t color);
 
+    // Grid of (columns + 1) x (rows + 1) vertices interpolated bilinearly
+    // from four corners (x, y, z, u, v each): corner 0 at grid (0, 0), 1 at
+    // (columns, 0), 2 at (0, rows), 3 at (columns, rows); vertex (i, j) at
+    // index j x (columns + 1) + i. False, writing nothing, when the buffer
+    // holds fewer vertices than the grid needs.
+    bool FillGrid(const float (&corners)[4][5], UINT columns, UINT rows);
+
     IDirect3DVertexBuffer9* VertexBuffer() const { return vertexBuffer_.Get(); }
     UINT VertexCount() const { return vertexCount_; }
     D3DPRIMITIVETYPE PrimitiveType() const { return primitiveType_; }

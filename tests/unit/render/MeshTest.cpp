@@ -157,6 +157,30 @@ TEST_F(MeshTest, CopiesShareBuffersAndTextures) {
     b.Unlock();
 }
 
+TEST_F(MeshTest, FillGridInterpolatesAllFiveComponents) {
+    DS_SimpleMesh<PT> grid;
+    ASSERT_EQ(grid.CreateVertexBuffer(Device(), 4 * 3), S_OK);
+    const float corners[4][5] = {{0, 0, 0, 0, 0}, {30, 0, 0, 1, 0}, {0, 20, 4, 0, 1}, {30, 20, 4, 1, 1}};
+    ASSERT_TRUE(grid.FillGrid(corners, 3, 2));
+    const PT* v = grid.Lock();
+    ASSERT_NE(v, nullptr);
+    const PT& middle = v[1 * 4 + 2];  // column 2, row 1
+    EXPECT_FLOAT_EQ(middle.x, 20.0f);
+    EXPECT_FLOAT_EQ(middle.y, 10.0f);
+    EXPECT_FLOAT_EQ(middle.z, 2.0f);
+    EXPECT_FLOAT_EQ(middle.u, 2.0f / 3.0f);
+    EXPECT_FLOAT_EQ(middle.v, 0.5f);
+    EXPECT_FLOAT_EQ(v[11].x, 30.0f);
+    EXPECT_FLOAT_EQ(v[11].y, 20.0f);
+    grid.Unlock();
+    EXPECT_FALSE(grid.FillGrid(corners, 3, 3));  // 16 vertices do not fit in 12
+    ASSERT_TRUE(grid.FillGrid(corners, 0, 0));  // one vertex, no 0 / 0
+    v = grid.Lock();
+    ASSERT_NE(v, nullptr);
+    EXPECT_FLOAT_EQ(v[0].x, 0.0f);
+    grid.Unlock();
+}
+
 // ---- segmented quad array ----
 
 struct SegmentCase {
