@@ -1,9 +1,9 @@
 #include "engine/render/Camera.h"
 
+#include <cmath>
+
 #include "engine/params/RandomSource.h"
 #include "engine/render/RenderContext.h"
-
-#include <cmath>
 
 namespace {
 
@@ -23,32 +23,40 @@ constexpr float kLegLengthSpread = 2.0f;
 constexpr float kRandMax = 32767.0f;
 
 // A number in -1..1 from one random draw.
-float RandomPan() { return static_cast<float>(DS_Rand()) / kRandMax * 2.0f - 1.0f; }
+float RandomPan()
+{
+    return static_cast<float>(DS_Rand()) / kRandMax * 2.0f - 1.0f;
+}
 
 }  // namespace
 
-DSM_Camera::DSM_Camera() : borderPath(kDefaultBorderModule), borderStamp(kDefaultBorderResource) {
+DSM_Camera::DSM_Camera() : borderPath(kDefaultBorderModule), borderStamp(kDefaultBorderResource)
+{
     SetZoom(kDefaultZoom);
     SetSpeed(kDefaultSpeed);
 }
 
-void DSM_Camera::SetZoom(uint32_t percent) {
+void DSM_Camera::SetZoom(uint32_t percent)
+{
     zoom_ = percent;
     zoomFactor_ = kZoomScale * static_cast<float>(percent);
 }
 
-void DSM_Camera::SetSpeed(uint32_t value) {
+void DSM_Camera::SetSpeed(uint32_t value)
+{
     speed_ = value;
     speedFactor_ = kSpeedScale * static_cast<float>(value);
 }
 
-void DSM_Camera::Write(DS_IOF_Archive& ar) const {
+void DSM_Camera::Write(DS_IOF_Archive& ar) const
+{
     ar.archive->WriteString(kClassName);
     ar.archive->WriteInt(kVersion);
     WriteFields(ar);
 }
 
-void DSM_Camera::WriteFields(DS_IOF_Archive& ar) const {
+void DSM_Camera::WriteFields(DS_IOF_Archive& ar) const
+{
     DS_IOF_Virtual& a = *ar.archive;
     a.WriteInt32(enabled);
     a.WriteUInt(zoom_);
@@ -57,7 +65,8 @@ void DSM_Camera::WriteFields(DS_IOF_Archive& ar) const {
     a.WriteInt64(borderStamp);
 }
 
-std::unique_ptr<DSM_Camera> DSM_Camera::ReadRecord(DS_IOF_Archive& ar) {
+std::unique_ptr<DSM_Camera> DSM_Camera::ReadRecord(DS_IOF_Archive& ar)
+{
     if (!ar.archive) return nullptr;
     ds_string name;
     int32_t version = 0;
@@ -68,7 +77,8 @@ std::unique_ptr<DSM_Camera> DSM_Camera::ReadRecord(DS_IOF_Archive& ar) {
     return camera;
 }
 
-bool DSM_Camera::ReadFields(DSM_Camera& camera, DS_IOF_Archive& ar, int32_t version) {
+bool DSM_Camera::ReadFields(DSM_Camera& camera, DS_IOF_Archive& ar, int32_t version)
+{
     if (!ar.archive) return false;
     DS_IOF_Virtual& a = *ar.archive;
     int32_t enabled = camera.enabled;
@@ -91,17 +101,20 @@ bool DSM_Camera::ReadFields(DSM_Camera& camera, DS_IOF_Archive& ar, int32_t vers
     return true;
 }
 
-void DSM_Camera::CopyFrom(const DSM_Camera& source) {
+void DSM_Camera::CopyFrom(const DSM_Camera& source)
+{
     if (this == &source) return;
     *this = source;
 }
 
-void DSM_Camera::ResetDrift() {
+void DSM_Camera::ResetDrift()
+{
     driftMode = kDriftMode;
     fromX = toX = fromY = toY = start = end = 0.0f;
 }
 
-void DSM_Camera::PickTarget(float u) {
+void DSM_Camera::PickTarget(float u)
+{
     // The order of the draws is fixed: kind, target x, target y, length.
     start = u;
     fromX = toX;
@@ -116,7 +129,8 @@ void DSM_Camera::PickTarget(float u) {
     end = start + kMinLegLength + static_cast<float>(DS_Rand()) / kRandMax * kLegLengthSpread;
 }
 
-void DSM_Camera::Update(float t, RenderContext* context) {
+void DSM_Camera::Update(float t, RenderContext* context)
+{
     if (clockLastTime_ > t) clockLastTime_ = t;  // time went backwards
     float step = t - clockLastTime_;
     if (step > kMaxStep) step = kMaxStep;

@@ -4,10 +4,10 @@
 // names the picture that textures the border quads.
 #pragma once
 
-#include "engine/archive/IOF_Virtual.h"
-
 #include <cstdint>
 #include <memory>
+
+#include "engine/archive/IOF_Virtual.h"
 
 class RenderContext;
 

@@ -1,11 +1,15 @@
 #include "engine/render/Frame.h"
 
-DS_Frame::DS_Frame() {
+DS_Frame::DS_Frame()
+{
     D3DXMatrixIdentity(&combined);
     D3DXMatrixIdentity(&local);
 }
 
-DS_Frame::~DS_Frame() { delete controller_; }
+DS_Frame::~DS_Frame()
+{
+    delete controller_;
+}
 
 DS_Frame::DS_Frame(const DS_Frame& other)
     : boundingRadius(other.boundingRadius),
@@ -13,9 +17,12 @@ DS_Frame::DS_Frame(const DS_Frame& other)
       combined(other.combined),
       local(other.local),
       frontFace(other.frontFace),
-      children(other.children) {}
+      children(other.children)
+{
+}
 
-DS_Frame& DS_Frame::operator=(const DS_Frame& other) {
+DS_Frame& DS_Frame::operator=(const DS_Frame& other)
+{
     if (this == &other) return *this;
     boundingRadius = other.boundingRadius;
     boundingCentre = other.boundingCentre;
@@ -27,13 +34,15 @@ DS_Frame& DS_Frame::operator=(const DS_Frame& other) {
     return *this;
 }
 
-void DS_Frame::SetController(DS_AnimationBase* controller) {
+void DS_Frame::SetController(DS_AnimationBase* controller)
+{
     if (controller == controller_) return;
     delete controller_;
     controller_ = controller;
 }
 
-void DS_Frame::UpdateMatrices(const D3DXMATRIX* parent) {
+void DS_Frame::UpdateMatrices(const D3DXMATRIX* parent)
+{
     if (controller_) {
         controller_->Apply(*this);
     } else {

@@ -2,8 +2,8 @@
 // controllers.
 #pragma once
 
-#include <windows.h>
 #include <d3dx9math.h>
+#include <windows.h>
 
 #include <list>
 

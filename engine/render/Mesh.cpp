@@ -6,32 +6,64 @@
 namespace {
 
 template <class V, class = void>
-struct HasColor : std::false_type {};
+struct HasColor : std::false_type {
+};
 template <class V>
-struct HasColor<V, std::void_t<decltype(V::color)>> : std::true_type {};
+struct HasColor<V, std::void_t<decltype(V::color)>> : std::true_type {
+};
 
 template <class V, class = void>
-struct HasRhw : std::false_type {};
+struct HasRhw : std::false_type {
+};
 template <class V>
-struct HasRhw<V, std::void_t<decltype(V::rhw)>> : std::true_type {};
+struct HasRhw<V, std::void_t<decltype(V::rhw)>> : std::true_type {
+};
 
 template <class V, class = void>
-struct HasUV : std::false_type {};
+struct HasUV : std::false_type {
+};
 template <class V>
-struct HasUV<V, std::void_t<decltype(V::u)>> : std::true_type {};
+struct HasUV<V, std::void_t<decltype(V::u)>> : std::true_type {
+};
 
 constexpr UINT kQuadVertices = 4;
 constexpr uint32_t kWhite = 0xFFFFFFFFu;
 
 // x 255 truncated; out-of-range factors are clamped so the byte is defined.
-uint32_t AlphaByte(float f) {
+uint32_t AlphaByte(float f)
+{
     const float scaled = f * 255.0f;
     if (!(scaled > 0.0f)) return 0;
     if (scaled >= 255.0f) return 255;
     return static_cast<uint32_t>(scaled);
 }
 
-uint32_t WithAlpha(uint32_t argb, uint32_t alpha) { return (argb & 0x00FFFFFFu) | (alpha << 24); }
+uint32_t WithAlpha(uint32_t argb, uint32_t alpha)
+{
+    return (argb & 0x00FFFFFFu) | (alpha << 24);
+}
+
+// Opens a lock over all of buffer into slot, or returns the one open.
+template <class T, class Buffer>
+T* LockWhole(Buffer* buffer, T*& slot)
+{
+    if (slot) return slot;
+    if (!buffer) return nullptr;
+    void* data = nullptr;
+    if (FAILED(buffer->Lock(0, 0, &data, 0)) || !data) return nullptr;
+    slot = static_cast<T*>(data);
+    return slot;
+}
+
+// Closes the lock in slot, if open. Nothing to undo if Unlock fails: the
+// lock is gone either way.
+template <class T, class Buffer>
+void UnlockWhole(Buffer* buffer, T*& slot)
+{
+    if (!slot) return;
+    slot = nullptr;
+    buffer->Unlock();
+}
 
 }  // namespace
 
@@ -43,10 +75,13 @@ DS_SimpleMesh<V>::DS_SimpleMesh(const DS_SimpleMesh& other)
       vertexBuffer_(other.vertexBuffer_),
       vertexCount_(other.vertexCount_),
       primitiveType_(other.primitiveType_),
-      primitiveCount_(other.primitiveCount_) {}
+      primitiveCount_(other.primitiveCount_)
+{
+}
 
 template <class V>
-DS_SimpleMesh<V>& DS_SimpleMesh<V>::operator=(const DS_SimpleMesh& other) {
+DS_SimpleMesh<V>& DS_SimpleMesh<V>::operator=(const DS_SimpleMesh& other)
+{
     if (this == &other) return *this;
     DS_Frame::operator=(other);
     Unlock();
@@ -58,28 +93,34 @@ DS_SimpleMesh<V>& DS_SimpleMesh<V>::operator=(const DS_SimpleMesh& other) {
 }
 
 template <class V>
-DS_SimpleMesh<V>::~DS_SimpleMesh() { ReleaseVertices(); }
+DS_SimpleMesh<V>::~DS_SimpleMesh()
+{
+    ReleaseVertices();
+}
 
 template <class V>
-void DS_SimpleMesh<V>::ReleaseVertices() {
+void DS_SimpleMesh<V>::ReleaseVertices()
+{
     Unlock();
     vertexBuffer_.Reset();
     vertexCount_ = 0;
 }
 
 template <class V>
-HRESULT DS_SimpleMesh<V>::CreateVertexBuffer(IDirect3DDevice9* device, UINT count) {
+HRESULT DS_SimpleMesh<V>::CreateVertexBuffer(IDirect3DDevice9* device, UINT count)
+{
     ReleaseVertices();
     if (!device) return E_POINTER;
     if (count == 0 || count > UINT(-1) / V::kStride) return E_INVALIDARG;
-    const HRESULT hr = device->CreateVertexBuffer(count * V::kStride, D3DUSAGE_WRITEONLY, V::kFVF,
-                                                  D3DPOOL_MANAGED, vertexBuffer_.Receive(), nullptr);
+    const HRESULT hr = device->CreateVertexBuffer(count * V::kStride, D3DUSAGE_WRITEONLY, V::kFVF, D3DPOOL_MANAGED,
+                                                  vertexBuffer_.Receive(), nullptr);
     if (SUCCEEDED(hr)) vertexCount_ = count;
     return hr;
 }
 
 template <class V>
-HRESULT DS_SimpleMesh<V>::CreateBuffer(IDirect3DDevice9* device) {
+HRESULT DS_SimpleMesh<V>::CreateBuffer(IDirect3DDevice9* device)
+{
     ComPtr<IDirect3DVertexBuffer9> buffer;
     ReleaseVertices();
     if (!device) return E_POINTER;
@@ -91,7 +132,8 @@ HRESULT DS_SimpleMesh<V>::CreateBuffer(IDirect3DDevice9* device) {
 }
 
 template <class V>
-void DS_SimpleMesh<V>::AttachVertexBuffer(IDirect3DVertexBuffer9* buffer) {
+void DS_SimpleMesh<V>::AttachVertexBuffer(IDirect3DVertexBuffer9* buffer)
+{
     ReleaseVertices();
     vertexBuffer_ = ComPtr<IDirect3DVertexBuffer9>(buffer);
     vertexCount_ = buffer ? kQuadVertices : 0;
@@ -100,7 +142,8 @@ void DS_SimpleMesh<V>::AttachVertexBuffer(IDirect3DVertexBuffer9* buffer) {
 }
 
 template <class V>
-HRESULT DS_SimpleMesh<V>::BindStream(IDirect3DDevice9* device) const {
+HRESULT DS_SimpleMesh<V>::BindStream(IDirect3DDevice9* device) const
+{
     if (!device) return E_POINTER;
     HRESULT hr = device->SetVertexShader(nullptr);
     if (SUCCEEDED(hr)) hr = device->SetFVF(V::kFVF);
@@ -109,24 +152,20 @@ HRESULT DS_SimpleMesh<V>::BindStream(IDirect3DDevice9* device) const {
 }
 
 template <class V>
-V* DS_SimpleMesh<V>::Lock() {
-    if (lock_) return lock_;
-    if (!vertexBuffer_) return nullptr;
-    void* data = nullptr;
-    if (FAILED(vertexBuffer_->Lock(0, 0, &data, 0)) || !data) return nullptr;
-    lock_ = static_cast<V*>(data);
-    return lock_;
+V* DS_SimpleMesh<V>::Lock()
+{
+    return LockWhole(vertexBuffer_.Get(), lock_);
 }
 
 template <class V>
-void DS_SimpleMesh<V>::Unlock() {
-    if (!lock_) return;
-    lock_ = nullptr;
-    vertexBuffer_->Unlock();  // nothing to undo if it fails: the lock is gone either way
+void DS_SimpleMesh<V>::Unlock()
+{
+    UnlockWhole(vertexBuffer_.Get(), lock_);
 }
 
 template <class V>
-bool DS_SimpleMesh<V>::WritePositions(const ScreenQuad& quad) {
+bool DS_SimpleMesh<V>::WritePositions(const ScreenQuad& quad)
+{
     return EditVertices([&](V* v, UINT count) {
         for (UINT i = 0; i < std::min<UINT>(count, kQuadVertices); ++i) {
             const ScreenQuad::Corner& c = quad.corners[i];
@@ -143,7 +182,8 @@ bool DS_SimpleMesh<V>::WritePositions(const ScreenQuad& quad) {
 }
 
 template <class V>
-bool DS_SimpleMesh<V>::SetPositions(const D3DXVECTOR3 (&corners)[4]) {
+bool DS_SimpleMesh<V>::SetPositions(const D3DXVECTOR3 (&corners)[4])
+{
     return EditVertices([&](V* v, UINT count) {
         for (UINT i = 0; i < std::min<UINT>(count, kQuadVertices); ++i) {
             v[i].x = corners[i].x;
@@ -154,7 +194,8 @@ bool DS_SimpleMesh<V>::SetPositions(const D3DXVECTOR3 (&corners)[4]) {
 }
 
 template <class V>
-HRESULT DS_SimpleMesh<V>::SetVertices(IDirect3DDevice9* device, const float (&values)[20]) {
+HRESULT DS_SimpleMesh<V>::SetVertices(IDirect3DDevice9* device, const float (&values)[20])
+{
     HRESULT hr = CreateBuffer(device);
     if (FAILED(hr)) return hr;
     const bool written = EditVertices([&](V* v, UINT) {
@@ -173,7 +214,8 @@ HRESULT DS_SimpleMesh<V>::SetVertices(IDirect3DDevice9* device, const float (&va
 }
 
 template <class V>
-HRESULT DS_SimpleMesh<V>::SetColor(IDirect3DDevice9* device, const ScreenQuad& quad, uint32_t argb) {
+HRESULT DS_SimpleMesh<V>::SetColor(IDirect3DDevice9* device, const ScreenQuad& quad, uint32_t argb)
+{
     HRESULT hr = CreateBuffer(device);
     if (FAILED(hr)) return hr;
     if (!WritePositions(quad)) return E_FAIL;
@@ -186,24 +228,28 @@ HRESULT DS_SimpleMesh<V>::SetColor(IDirect3DDevice9* device, const ScreenQuad& q
 }
 
 template <class V>
-bool DS_SimpleMesh<V>::SetCornerAlpha(float a, float b, float c, float d) {
+bool DS_SimpleMesh<V>::SetCornerAlpha(float a, float b, float c, float d)
+{
     if constexpr (!HasColor<V>::value) {
         return false;
     } else {
         const uint32_t alphas[4] = {AlphaByte(a), AlphaByte(c), AlphaByte(b), AlphaByte(d)};
         return EditVertices([&](V* v, UINT count) {
-            for (UINT i = 0; i < std::min<UINT>(count, kQuadVertices); ++i) v[i].color = WithAlpha(v[i].color, alphas[i]);
+            for (UINT i = 0; i < std::min<UINT>(count, kQuadVertices); ++i)
+                v[i].color = WithAlpha(v[i].color, alphas[i]);
         });
     }
 }
 
 template <class V>
-bool DS_SimpleMesh<V>::SetAlpha(float x) {
+bool DS_SimpleMesh<V>::SetAlpha(float x)
+{
     return SetCornerAlpha(x, x, x, x);
 }
 
 template <class V>
-bool DS_SimpleMesh<V>::SetRGB(uint32_t color) {
+bool DS_SimpleMesh<V>::SetRGB(uint32_t color)
+{
     if constexpr (!HasColor<V>::value) {
         return false;
     } else {
@@ -215,7 +261,8 @@ bool DS_SimpleMesh<V>::SetRGB(uint32_t color) {
 }
 
 template <class V>
-bool DS_SimpleMesh<V>::FillGrid(const float (&corners)[4][5], UINT columns, UINT rows) {
+bool DS_SimpleMesh<V>::FillGrid(const float (&corners)[4][5], UINT columns, UINT rows)
+{
     const uint64_t needed = (uint64_t(columns) + 1) * (uint64_t(rows) + 1);
     if (needed > vertexCount_) return false;
     // A grid of 0 rows or columns is one line of vertices: its fraction
@@ -250,10 +297,13 @@ bool DS_SimpleMesh<V>::FillGrid(const float (&corners)[4][5], UINT columns, UINT
 
 template <class V>
 DS_IndexedMesh<V>::DS_IndexedMesh(const DS_IndexedMesh& other)
-    : DS_SimpleMesh<V>(other), indexBuffer_(other.indexBuffer_), triangleCount_(other.triangleCount_) {}
+    : DS_SimpleMesh<V>(other), indexBuffer_(other.indexBuffer_), triangleCount_(other.triangleCount_)
+{
+}
 
 template <class V>
-DS_IndexedMesh<V>& DS_IndexedMesh<V>::operator=(const DS_IndexedMesh& other) {
+DS_IndexedMesh<V>& DS_IndexedMesh<V>::operator=(const DS_IndexedMesh& other)
+{
     if (this == &other) return *this;
     DS_SimpleMesh<V>::operator=(other);
     UnlockIndices();
@@ -263,13 +313,15 @@ DS_IndexedMesh<V>& DS_IndexedMesh<V>::operator=(const DS_IndexedMesh& other) {
 }
 
 template <class V>
-DS_IndexedMesh<V>::~DS_IndexedMesh() {
+DS_IndexedMesh<V>::~DS_IndexedMesh()
+{
     UnlockIndices();
     indexBuffer_.Reset();
 }
 
 template <class V>
-void DS_IndexedMesh<V>::ReleaseBuffers() {
+void DS_IndexedMesh<V>::ReleaseBuffers()
+{
     UnlockIndices();
     indexBuffer_.Reset();
     triangleCount_ = 0;
@@ -278,7 +330,8 @@ void DS_IndexedMesh<V>::ReleaseBuffers() {
 }
 
 template <class V>
-HRESULT DS_IndexedMesh<V>::CreateBuffers(IDirect3DDevice9* device, UINT vertexCount, UINT indexCount) {
+HRESULT DS_IndexedMesh<V>::CreateBuffers(IDirect3DDevice9* device, UINT vertexCount, UINT indexCount)
+{
     ReleaseBuffers();
     HRESULT hr = this->CreateVertexBuffer(device, vertexCount);
     if (FAILED(hr)) return hr;
@@ -300,7 +353,8 @@ HRESULT DS_IndexedMesh<V>::CreateBuffers(IDirect3DDevice9* device, UINT vertexCo
 }
 
 template <class V>
-HRESULT DS_IndexedMesh<V>::CreateQuads(IDirect3DDevice9* device, UINT n) {
+HRESULT DS_IndexedMesh<V>::CreateQuads(IDirect3DDevice9* device, UINT n)
+{
     if (n == 0 || n > kMaxQuads) {
         ReleaseBuffers();
         return E_INVALIDARG;
@@ -314,8 +368,8 @@ HRESULT DS_IndexedMesh<V>::CreateQuads(IDirect3DDevice9* device, UINT n) {
     }
     for (UINT k = 0; k < n; ++k) {
         const uint16_t base = static_cast<uint16_t>(4 * k);
-        const uint16_t quad[6] = {base, uint16_t(base + 1), uint16_t(base + 2),
-                                  uint16_t(base + 2), uint16_t(base + 1), uint16_t(base + 3)};
+        const uint16_t quad[6] = {
+            base, uint16_t(base + 1), uint16_t(base + 2), uint16_t(base + 2), uint16_t(base + 1), uint16_t(base + 3)};
         std::copy(quad, quad + 6, index + 6 * k);
     }
     UnlockIndices();
@@ -323,33 +377,30 @@ HRESULT DS_IndexedMesh<V>::CreateQuads(IDirect3DDevice9* device, UINT n) {
 }
 
 template <class V>
-uint16_t* DS_IndexedMesh<V>::LockIndices() {
-    if (indexLock_) return indexLock_;
-    if (!indexBuffer_) return nullptr;
-    void* data = nullptr;
-    if (FAILED(indexBuffer_->Lock(0, 0, &data, 0)) || !data) return nullptr;
-    indexLock_ = static_cast<uint16_t*>(data);
-    return indexLock_;
+uint16_t* DS_IndexedMesh<V>::LockIndices()
+{
+    return LockWhole(indexBuffer_.Get(), indexLock_);
 }
 
 template <class V>
-void DS_IndexedMesh<V>::UnlockIndices() {
-    if (!indexLock_) return;
-    indexLock_ = nullptr;
-    indexBuffer_->Unlock();
+void DS_IndexedMesh<V>::UnlockIndices()
+{
+    UnlockWhole(indexBuffer_.Get(), indexLock_);
 }
 
 // ---- DS_TexturedMesh ----
 
 template <class V, class Base>
 HRESULT DS_TexturedMesh<V, Base>::SetTexture(IDirect3DDevice9* device, IDirect3DTexture9* texture,
-                                              const ScreenQuad& quad) {
+                                             const ScreenQuad& quad)
+{
     SetTextureRef(texture);
     return this->SetColor(device, quad, kWhite);
 }
 
 template <class V, class Base>
-HRESULT DS_TexturedMesh<V, Base>::ResetQuad(IDirect3DDevice9* device, const ScreenQuad& quad) {
+HRESULT DS_TexturedMesh<V, Base>::ResetQuad(IDirect3DDevice9* device, const ScreenQuad& quad)
+{
     texture_.Reset();
     return this->SetColor(device, quad, kWhite);
 }

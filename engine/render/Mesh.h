@@ -4,12 +4,12 @@
 // shares its buffers and texture (one reference each).
 #pragma once
 
+#include <cstdint>
+
 #include "engine/render/ComPtr.h"
 #include "engine/render/Frame.h"
 #include "engine/render/ScreenQuad.h"
 #include "engine/render/VertexFormats.h"
-
-#include <cstdint>
 
 template <class V>
 class DS_SimpleMesh : public DS_Frame {
@@ -127,7 +127,8 @@ protected:
 
 template <class V>
 template <class Edit>
-bool DS_SimpleMesh<V>::EditVertices(Edit edit) {
+bool DS_SimpleMesh<V>::EditVertices(Edit edit)
+{
     const bool ownLock = lock_ == nullptr;
     V* vertices = Lock();
     if (!vertices) return false;

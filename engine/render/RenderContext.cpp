@@ -11,15 +11,20 @@ constexpr float kFarZ = 5000.0f;
 // each edge, enough to cover the view at any zoom the camera uses.
 constexpr float kBorderReach = 3.0f;
 
-float AtLeastOne(float v) { return v >= 1.0f ? v : 1.0f; }
+float AtLeastOne(float v)
+{
+    return v >= 1.0f ? v : 1.0f;
+}
 
-D3DXMATRIX Identity() {
+D3DXMATRIX Identity()
+{
     D3DXMATRIX m;
     D3DXMatrixIdentity(&m);
     return m;
 }
 
-D3DXMATRIX Product(const D3DXMATRIX& a, const D3DXMATRIX& b) {
+D3DXMATRIX Product(const D3DXMATRIX& a, const D3DXMATRIX& b)
+{
     D3DXMATRIX out;
     D3DXMatrixMultiply(&out, &a, &b);
     return out;
@@ -27,7 +32,8 @@ D3DXMATRIX Product(const D3DXMATRIX& a, const D3DXMATRIX& b) {
 
 // Process-wide: the host makes one render unit current at a time and the
 // scene code reads its camera from here instead of taking it as an argument.
-RenderContext*& CurrentSlot() {
+RenderContext*& CurrentSlot()
+{
     static RenderContext* current = nullptr;
     return current;
 }
@@ -35,21 +41,32 @@ RenderContext*& CurrentSlot() {
 }  // namespace
 
 RenderContext::RenderContext()
-    : pictureTransform_(Identity()), offsetScale_(Identity()), world_(Identity()), camera_(Identity()) {
+    : pictureTransform_(Identity()), offsetScale_(Identity()), world_(Identity()), camera_(Identity())
+{
     const D3DXVECTOR3 eye(0, 0, -1), target(0, 0, 0), up(0, 1, 0);
     D3DXMatrixLookAtLH(&view_, &eye, &target, &up);
     projection_ = Identity();
 }
 
-RenderContext* RenderContext::Current() { return CurrentSlot(); }
+RenderContext::~RenderContext()
+{
+    if (CurrentSlot() == this) CurrentSlot() = nullptr;
+}
 
-void RenderContext::MakeCurrent(RenderContext* context) {
+RenderContext* RenderContext::Current()
+{
+    return CurrentSlot();
+}
+
+void RenderContext::MakeCurrent(RenderContext* context)
+{
     CurrentSlot() = context;
     if (context && context->hasViewMetrics_) ViewMetrics::Instance() = context->viewMetrics_;
 }
 
 void RenderContext::Place(uint32_t pw, uint32_t ph, float w, float h, int32_t mode, bool toTarget,
-                          const BackBufferSize& backBuffer) {
+                          const BackBufferSize& backBuffer)
+{
     mode_ = mode;
     pictureWidth_ = pw;
     pictureHeight_ = ph;
@@ -109,7 +126,8 @@ void RenderContext::Place(uint32_t pw, uint32_t ph, float w, float h, int32_t mo
 }
 
 HRESULT RenderContext::Setup(IDirect3DDevice9* device, uint32_t pw, uint32_t ph, float w, float h, int32_t mode,
-                             bool toTarget) {
+                             bool toTarget)
+{
     BackBufferSize backBuffer{w, h};
     HRESULT result = S_OK;
     if (!toTarget && !QueryBackBufferSize(device, backBuffer)) result = device ? E_FAIL : E_POINTER;
@@ -119,13 +137,15 @@ HRESULT RenderContext::Setup(IDirect3DDevice9* device, uint32_t pw, uint32_t ph,
     return FAILED(result) ? result : hr;
 }
 
-void RenderContext::WriteBorderPositions() {
+void RenderContext::WriteBorderPositions()
+{
     for (int side = 0; side < 4; ++side) {
         if (borders_[side].VertexBuffer()) borders_[side].SetPositions(borderCorners_[side]);
     }
 }
 
-HRESULT RenderContext::Apply(IDirect3DDevice9* device) const {
+HRESULT RenderContext::Apply(IDirect3DDevice9* device) const
+{
     if (!device) return E_POINTER;
     HRESULT hr = device->SetTransform(D3DTS_WORLD, &world_);
     if (SUCCEEDED(hr)) hr = device->SetTransform(D3DTS_VIEW, &view_);
@@ -133,34 +153,40 @@ HRESULT RenderContext::Apply(IDirect3DDevice9* device) const {
     return hr;
 }
 
-D3DXMATRIX RenderContext::WorldFor(const D3DXMATRIX& object) const {
+D3DXMATRIX RenderContext::WorldFor(const D3DXMATRIX& object) const
+{
     const D3DXMATRIX placed = Product(offsetScale_, pictureTransform_);
     if (mode_ == kToTarget) return Product(object, placed);
     return Product(Product(object, camera_), placed);
 }
 
-HRESULT RenderContext::SetWorld(IDirect3DDevice9* device, const D3DXMATRIX& object) const {
+HRESULT RenderContext::SetWorld(IDirect3DDevice9* device, const D3DXMATRIX& object) const
+{
     if (!device) return E_POINTER;
     const D3DXMATRIX world = WorldFor(object);
     return device->SetTransform(D3DTS_WORLD, &world);
 }
 
-void RenderContext::ToScreen(D3DXMATRIX& out, const D3DXMATRIX& object) const {
+void RenderContext::ToScreen(D3DXMATRIX& out, const D3DXMATRIX& object) const
+{
     out = Product(Product(WorldFor(object), view_), projection_);
 }
 
-void RenderContext::ToScreen2(D3DXMATRIX& out) const {
+void RenderContext::ToScreen2(D3DXMATRIX& out) const
+{
     const D3DXMATRIX picture = mode_ == kToTarget ? Product(offsetScale_, pictureTransform_) : pictureTransform_;
     out = Product(Product(picture, view_), projection_);
 }
 
-void RenderContext::GetTransform(D3DXMATRIX& out) const {
+void RenderContext::GetTransform(D3DXMATRIX& out) const
+{
     out = Product(camera_, offsetScale_);
     out._41 = 0.0f;
     out._42 = 0.0f;
 }
 
-void RenderContext::ZoomAbout(float a, float b, float c) {
+void RenderContext::ZoomAbout(float a, float b, float c)
+{
     if (!(a > 0.0f) || !std::isfinite(a)) a = 1.0f;
     float cx, cy;
     CenterOffset(a, a, cx, cy);
@@ -175,7 +201,8 @@ void RenderContext::ZoomAbout(float a, float b, float c) {
     camera_ = Product(translation, scaling);
 }
 
-void RenderContext::SetOffsetScale(float ox, float oy, float sx, float sy) {
+void RenderContext::SetOffsetScale(float ox, float oy, float sx, float sy)
+{
     offsetX_ = ox;
     offsetY_ = oy;
     inverseScaleX_ = 1.0f / sx;
@@ -186,13 +213,15 @@ void RenderContext::SetOffsetScale(float ox, float oy, float sx, float sy) {
     offsetScale_ = Product(translation, scaling);
 }
 
-void RenderContext::CenterOffset(float sx, float sy, float& ox, float& oy) const {
+void RenderContext::CenterOffset(float sx, float sy, float& ox, float& oy) const
+{
     ox = (1.0f - sx) * 0.5f * static_cast<float>(pictureWidth_) / sx;
     oy = (1.0f - sy) * 0.5f * static_cast<float>(pictureHeight_) / sy;
 }
 
 void RenderContext::SetViewMetrics(int32_t pictureHeight, const ScreenQuad& fitted, float w, float h,
-                                   int32_t pictureWidth, const BackBufferSize& backBuffer) {
+                                   int32_t pictureWidth, const BackBufferSize& backBuffer)
+{
     viewMetrics_.backBufferRatioX = w > 0.0f ? backBuffer.width / w : 1.0f;
     viewMetrics_.backBufferRatioY = h > 0.0f ? backBuffer.height / h : 1.0f;
     viewMetrics_.fittedQuad = fitted;
@@ -202,7 +231,8 @@ void RenderContext::SetViewMetrics(int32_t pictureHeight, const ScreenQuad& fitt
     ViewMetrics::Instance() = viewMetrics_;
 }
 
-HRESULT RenderContext::SetBorderTextures(IDirect3DDevice9* device, IDirect3DTexture9* texture) {
+HRESULT RenderContext::SetBorderTextures(IDirect3DDevice9* device, IDirect3DTexture9* texture)
+{
     static const float kUV[4][2] = {{1, 1}, {0, 1}, {1, 0}, {0, 0}};
     HRESULT result = S_OK;
     for (int side = 0; side < 4; ++side) {
@@ -219,7 +249,8 @@ HRESULT RenderContext::SetBorderTextures(IDirect3DDevice9* device, IDirect3DText
     return result;
 }
 
-HRESULT RenderContext::DrawBorders(IDirect3DDevice9* device) const {
+HRESULT RenderContext::DrawBorders(IDirect3DDevice9* device) const
+{
     HRESULT hr = Apply(device);
     if (SUCCEEDED(hr)) hr = SetWorld(device, borders_[0].combined);
     for (int side = 0; side < 4 && SUCCEEDED(hr); ++side) {

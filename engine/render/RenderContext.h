@@ -4,13 +4,13 @@
 // four border quads around the picture. Row vectors: p becomes p x M.
 #pragma once
 
-#include "engine/render/Mesh.h"
-#include "engine/render/ScreenQuad.h"
-#include "engine/render/ViewMetrics.h"
-
 #include <d3dx9math.h>
 
 #include <cstdint>
+
+#include "engine/render/Mesh.h"
+#include "engine/render/ScreenQuad.h"
+#include "engine/render/ViewMetrics.h"
 
 class RenderContext {
 public:
@@ -18,6 +18,10 @@ public:
     enum Mode : int32_t { kStretch = 0, kFit = 1, kFill = 2, kToTarget = 3 };
 
     RenderContext();
+    // A context being destroyed stops being current.
+    ~RenderContext();
+    RenderContext(const RenderContext&) = default;
+    RenderContext& operator=(const RenderContext&) = default;
 
     // The process-wide current context, set when the host makes a render
     // unit current; null until then. Making a context current also writes
@@ -36,8 +40,7 @@ public:
     // Place with the device's back buffer, writes the border quads'
     // positions and applies the transforms. When the back buffer cannot be
     // read the view size stands in for it and the failure is returned.
-    HRESULT Setup(IDirect3DDevice9* device, uint32_t pw, uint32_t ph, float w, float h, int32_t mode,
-                  bool toTarget);
+    HRESULT Setup(IDirect3DDevice9* device, uint32_t pw, uint32_t ph, float w, float h, int32_t mode, bool toTarget);
 
     // WORLD = identity, VIEW, PROJECTION.
     HRESULT Apply(IDirect3DDevice9* device) const;

@@ -1,8 +1,8 @@
 // The four-corner quad of every full-screen, fitted and sprite quad.
 #pragma once
 
-#include <windows.h>
 #include <d3d9.h>
+#include <windows.h>
 
 // Width and height of back buffer 0 in pixels.
 struct BackBufferSize {

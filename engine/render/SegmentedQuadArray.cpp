@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-HRESULT QuadSegment::InitQuads(IDirect3DDevice9* device, UINT n) {
+HRESULT QuadSegment::InitQuads(IDirect3DDevice9* device, UINT n)
+{
     if (n == 0) {
         ReleaseBuffers();
         return S_OK;
@@ -21,20 +22,26 @@ HRESULT QuadSegment::InitQuads(IDirect3DDevice9* device, UINT n) {
     return S_OK;
 }
 
-void QuadSegment::SetQuadUV(float uLow, float uHigh, float vLow, float vHigh, UINT i) {
+void QuadSegment::SetQuadUV(float uLow, float uHigh, float vLow, float vHigh, UINT i)
+{
     if (i >= QuadCount()) return;
     EditVertices([&](TPC* v, UINT) {
         TPC* q = v + 4 * i;
-        q[0].u = uLow;  q[0].v = vHigh;
-        q[1].u = uLow;  q[1].v = vLow;
-        q[2].u = uHigh; q[2].v = vHigh;
-        q[3].u = uHigh; q[3].v = vLow;
+        q[0].u = uLow;
+        q[0].v = vHigh;
+        q[1].u = uLow;
+        q[1].v = vLow;
+        q[2].u = uHigh;
+        q[2].v = vHigh;
+        q[3].u = uHigh;
+        q[3].v = vLow;
     });
 }
 
 SegmentedQuadArray::SegmentedQuadArray() : segments_(1) {}
 
-HRESULT SegmentedQuadArray::Resize(IDirect3DDevice9* device, int32_t n) {
+HRESULT SegmentedQuadArray::Resize(IDirect3DDevice9* device, int32_t n)
+{
     n = std::max<int32_t>(n, 0);
     UnlockAll();
     segments_.resize(static_cast<size_t>(n / kQuadsPerSegment + 1));
@@ -49,7 +56,8 @@ HRESULT SegmentedQuadArray::Resize(IDirect3DDevice9* device, int32_t n) {
     return result;
 }
 
-bool SegmentedQuadArray::LockAll() {
+bool SegmentedQuadArray::LockAll()
+{
     bool all = true;
     for (QuadSegment& s : segments_) {
         if (s.QuadCount() > 0 && !s.Lock()) all = false;
@@ -57,12 +65,14 @@ bool SegmentedQuadArray::LockAll() {
     return all;
 }
 
-void SegmentedQuadArray::UnlockAll() {
+void SegmentedQuadArray::UnlockAll()
+{
     for (QuadSegment& s : segments_) s.Unlock();
 }
 
 template <class Edit>
-void SegmentedQuadArray::EditQuad(int32_t i, Edit edit) {
+void SegmentedQuadArray::EditQuad(int32_t i, Edit edit)
+{
     if (i < 0 || i >= quadCount_) return;
     QuadSegment& segment = segments_[static_cast<size_t>(i / kQuadsPerSegment)];
     const UINT index = static_cast<UINT>(i % kQuadsPerSegment);
@@ -70,7 +80,8 @@ void SegmentedQuadArray::EditQuad(int32_t i, Edit edit) {
     segment.EditVertices([&](TPC* v, UINT) { edit(v + 4 * index); });
 }
 
-void SegmentedQuadArray::SetQuad(int32_t i, const D3DXVECTOR3& c, const D3DXVECTOR3& u, const D3DXVECTOR3& v) {
+void SegmentedQuadArray::SetQuad(int32_t i, const D3DXVECTOR3& c, const D3DXVECTOR3& u, const D3DXVECTOR3& v)
+{
     EditQuad(i, [&](TPC* q) {
         const D3DXVECTOR3 p[4] = {c - u + v, c - u - v, c + u + v, c + u - v};
         for (int k = 0; k < 4; ++k) {
@@ -82,23 +93,27 @@ void SegmentedQuadArray::SetQuad(int32_t i, const D3DXVECTOR3& c, const D3DXVECT
     });
 }
 
-void SegmentedQuadArray::SetQuadColor(int32_t i, uint32_t argb) {
+void SegmentedQuadArray::SetQuadColor(int32_t i, uint32_t argb)
+{
     EditQuad(i, [&](TPC* q) {
         for (int k = 0; k < 4; ++k) q[k].color = argb;
     });
 }
 
-void SegmentedQuadArray::SetQuadUV(int32_t i, float uLow, float uHigh, float vLow, float vHigh) {
+void SegmentedQuadArray::SetQuadUV(int32_t i, float uLow, float uHigh, float vLow, float vHigh)
+{
     if (i < 0 || i >= quadCount_) return;
     segments_[static_cast<size_t>(i / kQuadsPerSegment)].SetQuadUV(uLow, uHigh, vLow, vHigh,
-                                                                  static_cast<UINT>(i % kQuadsPerSegment));
+                                                                   static_cast<UINT>(i % kQuadsPerSegment));
 }
 
-void SegmentedQuadArray::SetTexture(IDirect3DTexture9* texture) {
+void SegmentedQuadArray::SetTexture(IDirect3DTexture9* texture)
+{
     for (QuadSegment& s : segments_) s.SetTextureRef(texture);
 }
 
-HRESULT SegmentedQuadArray::Draw(IDirect3DDevice9* device) const {
+HRESULT SegmentedQuadArray::Draw(IDirect3DDevice9* device) const
+{
     if (!device) return E_POINTER;
     for (const QuadSegment& s : segments_) {
         if (!s.VertexBuffer() || !s.IndexBuffer() || s.TriangleCount() == 0) continue;

@@ -2,10 +2,10 @@
 // into segments of at most 16383 quads, each drawn with one indexed draw.
 #pragma once
 
-#include "engine/render/Mesh.h"
-
 #include <cstdint>
 #include <vector>
+
+#include "engine/render/Mesh.h"
 
 // One segment: a textured, indexed TPC quad list.
 class QuadSegment : public DS_TexturedMesh<TPC, DS_IndexedMesh<TPC>> {

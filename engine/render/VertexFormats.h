@@ -3,8 +3,8 @@
 // stand, so their sizes are fixed.
 #pragma once
 
-#include <windows.h>
 #include <d3d9.h>
+#include <windows.h>
 
 #include <cstdint>
 
@@ -82,8 +82,8 @@ static_assert(sizeof(PT2) == PT2::kStride && PT2::kFVF == 0x202, "PT2 layout");
 }  // namespace DX_V
 
 // The scene code names every layout but PCT without its namespace.
-using DX_V::PNT;
 using DX_V::PC;
+using DX_V::PNT;
 using DX_V::PT;
 using DX_V::PT2;
 using DX_V::TP;

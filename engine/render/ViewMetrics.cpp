@@ -1,6 +1,7 @@
 #include "engine/render/ViewMetrics.h"
 
-ViewMetrics& ViewMetrics::Instance() {
+ViewMetrics& ViewMetrics::Instance()
+{
     static ViewMetrics instance;
     return instance;
 }

@@ -2,9 +2,9 @@
 // objects that convert between back-buffer pixels and picture pixels.
 #pragma once
 
-#include "engine/render/ScreenQuad.h"
-
 #include <cstdint>
+
+#include "engine/render/ScreenQuad.h"
 
 struct ViewMetrics {
     float backBufferRatioX = 1.0f;  // back-buffer width / view width

@@ -1,9 +1,9 @@
 #include "engine/scene/TimeLineControl.h"
 
-#include "engine/params/RandomSource.h"
-
 #include <algorithm>
 #include <cmath>
+
+#include "engine/params/RandomSource.h"
 
 namespace {
 
@@ -12,13 +12,17 @@ const wchar_t kClassName[] = L"DS_TimeLineControl";
 // already found by the lookup (its envelope there is still 0).
 constexpr float kLookAhead = 3.0f;
 
-float Clamp01(float v) { return std::min(1.0f, std::max(0.0f, v)); }
+float Clamp01(float v)
+{
+    return std::min(1.0f, std::max(0.0f, v));
+}
 
 }  // namespace
 
 // ---- TimeWindow ----
 
-float TimeWindow::Envelope(float t) const {
+float TimeWindow::Envelope(float t) const
+{
     if (t < start || t > end) return 0.0f;
     if (t < fadeInEnd) return Clamp01((t - start) / (fadeInEnd - start));
     if (t < fadeOutStart) return 1.0f;
@@ -28,42 +32,52 @@ float TimeWindow::Envelope(float t) const {
     return Clamp01(1.0f - (t - fadeOutStart) / (end - fadeOutStart));
 }
 
-int32_t TimeWindow::Phase(float t) const {
+int32_t TimeWindow::Phase(float t) const
+{
     if (t < start || t > end) return DS_TimeLineControl::kInvisible;
     if (t < fadeInEnd) return DS_TimeLineControl::kFadingIn;
     if (t < fadeOutStart) return DS_TimeLineControl::kVisible;
     return DS_TimeLineControl::kFadingOut;
 }
 
-bool TimeWindow::IsValid() const {
+bool TimeWindow::IsValid() const
+{
     return !std::isnan(start) && !std::isnan(end) && !std::isnan(fadeInEnd) && !std::isnan(fadeOutStart) &&
            end >= start;
 }
 
 // ---- states ----
 
-void AnimationState::Enter(float t, const DS_TimeLineControl& timeLine) { endTime = t + timeLine.visible.Seconds(); }
+void AnimationState::Enter(float t, const DS_TimeLineControl& timeLine)
+{
+    endTime = t + timeLine.visible.Seconds();
+}
 
-void AnimationState_Invisible::Enter(float t, const DS_TimeLineControl& timeLine) {
+void AnimationState_Invisible::Enter(float t, const DS_TimeLineControl& timeLine)
+{
     endTime = t + timeLine.invisible.Seconds();
 }
 
-float AnimationState_FadeIn::GetAlpha(float t) const {
+float AnimationState_FadeIn::GetAlpha(float t) const
+{
     if (endTime <= startTime) return 1.0f;
     return Clamp01((t - startTime) / (endTime - startTime));
 }
 
-void AnimationState_FadeIn::Enter(float t, const DS_TimeLineControl& timeLine) {
+void AnimationState_FadeIn::Enter(float t, const DS_TimeLineControl& timeLine)
+{
     startTime = t;
     endTime = t + timeLine.FadeInSeconds();
 }
 
-float AnimationState_FadeOut::GetAlpha(float t) const {
+float AnimationState_FadeOut::GetAlpha(float t) const
+{
     if (endTime <= startTime) return 0.0f;
     return Clamp01(1.0f - (t - startTime) / (endTime - startTime));
 }
 
-void AnimationState_FadeOut::Enter(float t, const DS_TimeLineControl& timeLine) {
+void AnimationState_FadeOut::Enter(float t, const DS_TimeLineControl& timeLine)
+{
     startTime = t;
     endTime = t + timeLine.FadeOutSeconds();
 }
@@ -72,16 +86,20 @@ void AnimationState_FadeOut::Enter(float t, const DS_TimeLineControl& timeLine) 
 
 AnimationStateMachine::AnimationStateMachine()
     : states_{std::make_unique<AnimationState_Invisible>(), std::make_unique<AnimationState_FadeIn>(),
-              std::make_unique<AnimationState>(), std::make_unique<AnimationState_FadeOut>()} {}
+              std::make_unique<AnimationState>(), std::make_unique<AnimationState_FadeOut>()}
+{
+}
 
-bool AnimationStateMachine::Advance(float t, const DS_TimeLineControl& timeLine) {
+bool AnimationStateMachine::Advance(float t, const DS_TimeLineControl& timeLine)
+{
     if (!(t > states_[current_]->endTime)) return true;
     current_ = (current_ + 1) % states_.size();
     states_[current_]->Enter(t, timeLine);
     return true;
 }
 
-float AnimationStateMachine::AdvanceLocalTime(const DS_TimeLineControl& timeLine, float t) {
+float AnimationStateMachine::AdvanceLocalTime(const DS_TimeLineControl& timeLine, float t)
+{
     const float previous = lastTime_;
     lastTime_ = t;
     if (timeLine.mode == DS_TimeLineControl::kCycle) running_ = Advance(t, timeLine);
@@ -93,12 +111,14 @@ float AnimationStateMachine::AdvanceLocalTime(const DS_TimeLineControl& timeLine
     return localTime_;
 }
 
-float AnimationStateMachine::CurrentAlpha(const DS_TimeLineControl& timeLine) const {
+float AnimationStateMachine::CurrentAlpha(const DS_TimeLineControl& timeLine) const
+{
     if (timeLine.mode == DS_TimeLineControl::kAlwaysVisible) return 1.0f;
     return states_[current_]->GetAlpha(lastTime_);
 }
 
-void AnimationStateMachine::Reset() {
+void AnimationStateMachine::Reset()
+{
     lastTime_ = 0.0f;
     localTime_ = 0.0f;
     for (auto& state : states_) state->endTime = 0.0f;
@@ -107,7 +127,8 @@ void AnimationStateMachine::Reset() {
 
 // ---- DS_TimeLineControl ----
 
-float DS_TimeLineControl::Duration::Seconds() const {
+float DS_TimeLineControl::Duration::Seconds() const
+{
     if (!random) return 0.01f * static_cast<float>(minimum);
     const int64_t r = DS_Rand();
     if (maximum < minimum) return 0.01f * static_cast<float>(minimum);
@@ -125,11 +146,14 @@ DS_TimeLineControl::DS_TimeLineControl(const DS_TimeLineControl& other)
       fadeIn(other.fadeIn),
       fadeOut(other.fadeOut),
       windows_(other.windows_),
-      machine_(std::make_unique<AnimationStateMachine>()) {}
+      machine_(std::make_unique<AnimationStateMachine>())
+{
+}
 
 DS_TimeLineControl::~DS_TimeLineControl() = default;
 
-const TimeWindow* DS_TimeLineControl::FindWindow(float t) const {
+const TimeWindow* DS_TimeLineControl::FindWindow(float t) const
+{
     for (const TimeWindow& w : windows_) {
         if (w.end < t) continue;
         return w.start <= t + kLookAhead ? &w : nullptr;
@@ -137,7 +161,8 @@ const TimeWindow* DS_TimeLineControl::FindWindow(float t) const {
     return nullptr;
 }
 
-float DS_TimeLineControl::GetAlpha() const {
+float DS_TimeLineControl::GetAlpha() const
+{
     if (mode == kWindows) {
         const TimeWindow* w = FindWindow(evaluationTime);
         return w ? w->Envelope(evaluationTime) : 0.0f;
@@ -146,7 +171,8 @@ float DS_TimeLineControl::GetAlpha() const {
     return machine_->Current().GetAlpha(machine_->LastTime());
 }
 
-int32_t DS_TimeLineControl::GetPhase() const {
+int32_t DS_TimeLineControl::GetPhase() const
+{
     if (mode == kWindows) {
         const TimeWindow* w = FindWindow(evaluationTime);
         return w ? w->Phase(evaluationTime) : kInvisible;
@@ -155,19 +181,22 @@ int32_t DS_TimeLineControl::GetPhase() const {
     return machine_->Current().Kind();
 }
 
-float DS_TimeLineControl::GetCycleLength() const {
+float DS_TimeLineControl::GetCycleLength() const
+{
     if (mode == kWindows) {
         if (const TimeWindow* w = FindWindow(evaluationTime)) return w->end - w->start;
     }
     return FadeInSeconds() + FadeOutSeconds() + 0.01f * static_cast<float>(visible.minimum);
 }
 
-bool DS_TimeLineControl::AddWindow(const TimeWindow& w) {
+bool DS_TimeLineControl::AddWindow(const TimeWindow& w)
+{
     if (!w.IsValid()) return false;
     return windows_.insert(w).second;
 }
 
-void DS_TimeLineControl::Write(DS_IOF_Archive& ar) const {
+void DS_TimeLineControl::Write(DS_IOF_Archive& ar) const
+{
     DS_IOF_Virtual& a = *ar.archive;
     a.WriteString(kClassName);
     a.WriteInt(kVersion);
@@ -188,7 +217,8 @@ void DS_TimeLineControl::Write(DS_IOF_Archive& ar) const {
     }
 }
 
-bool DS_TimeLineControl::Read(DS_IOF_Archive& ar) {
+bool DS_TimeLineControl::Read(DS_IOF_Archive& ar)
+{
     if (!ar.archive) return false;
     DS_IOF_Virtual& a = *ar.archive;
     ds_string name;

@@ -4,12 +4,12 @@
 // fading out with random durations; scheduled visibility windows.
 #pragma once
 
-#include "engine/archive/IOF_Virtual.h"
-
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <set>
+
+#include "engine/archive/IOF_Virtual.h"
 
 class DS_TimeLineControl;
 

@@ -4,9 +4,9 @@
 // Blobs and embedded files are not needed by these tests and fail.
 #pragma once
 
-#include "engine/archive/IOF_Virtual.h"
-
 #include <cstring>
+
+#include "engine/archive/IOF_Virtual.h"
 
 class MemoryArchive : public DS_IOF_Virtual {
 public:
@@ -20,13 +20,18 @@ public:
 
     void WriteResourceBlob(const ResourceBlob&) override { failed = true; }
     void WriteEmbeddedFile(const EmbeddedFile&) override { failed = true; }
-    void WriteString(const ds_string& v) override {
+    void WriteString(const ds_string& v) override
+    {
         WriteInt(static_cast<int32_t>(v.size()));
         for (wchar_t c : v) Put(static_cast<uint16_t>(c));
     }
     void WriteInt64(const int64_t& v) override { Put(v); }
     void WriteFloat(const float& v) override { Put(v); }
-    void WriteIntPair(const IntPair& v) override { Put(v.first); Put(v.second); }
+    void WriteIntPair(const IntPair& v) override
+    {
+        Put(v.first);
+        Put(v.second);
+    }
     void WriteInt(const int32_t& v) override { Put(v); }
     void WriteUInt(const uint32_t& v) override { Put(v); }
     void WriteChar(const char& v) override { Put(v); }
@@ -35,7 +40,8 @@ public:
 
     void ReadResourceBlob(ResourceBlob&) override { failed = true; }
     void ReadEmbeddedFile(EmbeddedFile&) override { failed = true; }
-    void ReadString(ds_string& v) override {
+    void ReadString(ds_string& v) override
+    {
         int32_t n = 0;
         ReadInt(n);
         if (failed || n < 0 || static_cast<size_t>(n) * 2 > bytes.size() - cursor) {
@@ -52,11 +58,16 @@ public:
     }
     void ReadInt64(int64_t& v) override { Get(v); }
     void ReadFloat(float& v) override { Get(v); }
-    void ReadIntPair(IntPair& v) override { Get(v.first); Get(v.second); }
+    void ReadIntPair(IntPair& v) override
+    {
+        Get(v.first);
+        Get(v.second);
+    }
     void ReadInt(int32_t& v) override { Get(v); }
     void ReadUInt(uint32_t& v) override { Get(v); }
     void ReadChar(char& v) override { Get(v); }
-    void ReadBool(bool& v) override {
+    void ReadBool(bool& v) override
+    {
         uint8_t b = 0;
         Get(b);
         if (!failed) v = b != 0;
@@ -66,12 +77,14 @@ public:
 
 private:
     template <class T>
-    void Put(const T& v) {
+    void Put(const T& v)
+    {
         const auto* p = reinterpret_cast<const uint8_t*>(&v);
         bytes.insert(bytes.end(), p, p + sizeof(T));
     }
     template <class T>
-    void Get(T& v) {
+    void Get(T& v)
+    {
         if (failed || bytes.size() - cursor < sizeof(T)) {
             failed = true;
             return;

@@ -1,8 +1,9 @@
-#include "engine/params/RandomSource.h"
-
 #include <gtest/gtest.h>
 
-TEST(RandomSourceTest, FollowsTheRunTimeRuleAndRepeatsAfterReseeding) {
+#include "engine/params/RandomSource.h"
+
+TEST(RandomSourceTest, FollowsTheRunTimeRuleAndRepeatsAfterReseeding)
+{
     DS_SRand(1);
     EXPECT_EQ(DS_Rand(), 41);
     EXPECT_EQ(DS_Rand(), 18467);

@@ -1,18 +1,18 @@
-#include "engine/render/Camera.h"
-
-#include "engine/params/RandomSource.h"
-#include "engine/render/RenderContext.h"
-#include "unit/MemoryArchive.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
+
+#include "engine/params/RandomSource.h"
+#include "engine/render/Camera.h"
+#include "engine/render/RenderContext.h"
+#include "unit/MemoryArchive.h"
 
 namespace {
 
 constexpr float kStep = 0.125f;  // exact in float, so legs start where expected
 
-DSM_Camera DriftingCamera() {
+DSM_Camera DriftingCamera()
+{
     DSM_Camera camera;
     camera.enabled = 1;
     camera.ResetDrift();
@@ -24,15 +24,24 @@ struct PanAt {
     float x, y;
 };
 
-TEST(CameraTest, SeededDriftPassesThroughKnownPans) {
+TEST(CameraTest, SeededDriftPassesThroughKnownPans)
+{
     // Legs from the sequence after seed 1: move (41 odd) to (0.1272,
     // -0.6134) until 6.617; move until 13.417; pauses at 13.5 and 14.0;
     // moves from 14.5, 20.625, 26.375; ...
     const PanAt expected[] = {
-        {0.0f, 0.0f, 0.0f},          {1.0f, 0.007032f, -0.033917f},   {3.0f, 0.054299f, -0.261904f},
-        {5.0f, 0.109327f, -0.527327f}, {8.0f, 0.110803f, -0.582697f},   {10.0f, 0.044270f, -0.457926f},
-        {13.5f, -0.040254f, -0.299417f}, {14.0f, -0.040254f, -0.299417f}, {15.0f, -0.027453f, -0.287253f},
-        {20.0f, 0.703671f, 0.407494f}, {25.0f, -0.747914f, -0.654257f},  {30.0f, -0.765637f, 0.397843f},
+        {0.0f, 0.0f, 0.0f},
+        {1.0f, 0.007032f, -0.033917f},
+        {3.0f, 0.054299f, -0.261904f},
+        {5.0f, 0.109327f, -0.527327f},
+        {8.0f, 0.110803f, -0.582697f},
+        {10.0f, 0.044270f, -0.457926f},
+        {13.5f, -0.040254f, -0.299417f},
+        {14.0f, -0.040254f, -0.299417f},
+        {15.0f, -0.027453f, -0.287253f},
+        {20.0f, 0.703671f, 0.407494f},
+        {25.0f, -0.747914f, -0.654257f},
+        {30.0f, -0.765637f, 0.397843f},
         {40.0f, -0.982177f, -0.244240f},
     };
     DS_SRand(1);
@@ -50,7 +59,8 @@ TEST(CameraTest, SeededDriftPassesThroughKnownPans) {
     EXPECT_EQ(next, std::size(expected));
 }
 
-TEST(CameraTest, HalfWayThroughALegIsTheMidpoint) {
+TEST(CameraTest, HalfWayThroughALegIsTheMidpoint)
+{
     DSM_Camera camera = DriftingCamera();
     camera.fromX = -1.0f;
     camera.toX = 1.0f;
@@ -69,12 +79,13 @@ struct ClockCase {
     float clock[3];
 };
 
-TEST(CameraTest, DriftClockRunsAtTheSpeedAndSkipsLongGaps) {
+TEST(CameraTest, DriftClockRunsAtTheSpeedAndSkipsLongGaps)
+{
     const ClockCase cases[] = {
-        {50, {0.1f, 5.0f, 5.1f}, {0.1f, 0.3f, 0.4f}},    // a 4.9 s gap counts as 0.2 s
+        {50, {0.1f, 5.0f, 5.1f}, {0.1f, 0.3f, 0.4f}},  // a 4.9 s gap counts as 0.2 s
         {100, {0.1f, 0.2f, 0.3f}, {0.2f, 0.4f, 0.6f}},
-        {0, {1.0f, 2.0f, 3.0f}, {0.0f, 0.0f, 0.0f}},      // speed 0: the drift stands still
-        {50, {1.0f, 0.5f, 0.6f}, {0.2f, 0.2f, 0.3f}},    // time going back adds nothing
+        {0, {1.0f, 2.0f, 3.0f}, {0.0f, 0.0f, 0.0f}},   // speed 0: the drift stands still
+        {50, {1.0f, 0.5f, 0.6f}, {0.2f, 0.2f, 0.3f}},  // time going back adds nothing
     };
     for (const ClockCase& c : cases) {
         DSM_Camera camera = DriftingCamera();
@@ -93,7 +104,8 @@ TEST(CameraTest, DriftClockRunsAtTheSpeedAndSkipsLongGaps) {
     EXPECT_FLOAT_EQ(still.PanX(), x);
 }
 
-D3DXVECTOR2 InView(const RenderContext& context, float x, float y) {
+D3DXVECTOR2 InView(const RenderContext& context, float x, float y)
+{
     D3DXMATRIX identity;
     D3DXMatrixIdentity(&identity);
     const D3DXMATRIX world = context.WorldFor(identity);
@@ -103,7 +115,8 @@ D3DXVECTOR2 InView(const RenderContext& context, float x, float y) {
     return D3DXVECTOR2(out.x, out.y);
 }
 
-TEST(CameraTest, ZoomedPictureAlwaysCoversTheView) {
+TEST(CameraTest, ZoomedPictureAlwaysCoversTheView)
+{
     DS_SRand(7);
     RenderContext context;
     context.Place(1600, 900, 1600, 900, RenderContext::kFit, false, BackBufferSize{1600, 900});
@@ -122,7 +135,8 @@ TEST(CameraTest, ZoomedPictureAlwaysCoversTheView) {
     }
 }
 
-TEST(CameraTest, DisabledOrNotDriftingLeavesThePictureUnzoomed) {
+TEST(CameraTest, DisabledOrNotDriftingLeavesThePictureUnzoomed)
+{
     RenderContext context;
     context.Place(1600, 900, 1600, 900, RenderContext::kFit, false, BackBufferSize{1600, 900});
     D3DXMATRIX identity;
@@ -142,7 +156,8 @@ TEST(CameraTest, DisabledOrNotDriftingLeavesThePictureUnzoomed) {
     EXPECT_FLOAT_EQ(notDrifting.end, 0.0f);  // and it drew nothing
 }
 
-TEST(CameraTest, CopyTakesSettingsClockAndLeg) {
+TEST(CameraTest, CopyTakesSettingsClockAndLeg)
+{
     DS_SRand(1);
     DSM_Camera source = DriftingCamera();
     source.SetZoom(150);
@@ -161,7 +176,8 @@ TEST(CameraTest, CopyTakesSettingsClockAndLeg) {
 
 // ---- stored record ----
 
-TEST(CameraRecordTest, WriteThenReadGivesTheSameCamera) {
+TEST(CameraRecordTest, WriteThenReadGivesTheSameCamera)
+{
     DSM_Camera camera;
     camera.enabled = 3;
     camera.SetZoom(135);
@@ -192,7 +208,8 @@ TEST(CameraRecordTest, WriteThenReadGivesTheSameCamera) {
     EXPECT_EQ(back->driftMode, 0);
 }
 
-TEST(CameraRecordTest, VersionOneKeepsTheDefaultBorderPicture) {
+TEST(CameraRecordTest, VersionOneKeepsTheDefaultBorderPicture)
+{
     MemoryArchive archive;
     archive.WriteString(L"DSM_Camera");
     archive.WriteInt(1);
@@ -209,7 +226,8 @@ TEST(CameraRecordTest, VersionOneKeepsTheDefaultBorderPicture) {
     EXPECT_EQ(archive.cursor, archive.bytes.size());
 }
 
-TEST(CameraRecordTest, TruncatedRecordGivesNoCamera) {
+TEST(CameraRecordTest, TruncatedRecordGivesNoCamera)
+{
     DSM_Camera camera;
     MemoryArchive archive;
     DS_IOF_Archive handle = archive.Handle();

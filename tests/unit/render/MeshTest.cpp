@@ -1,11 +1,11 @@
+#include <d3dx9.h>
+#include <gtest/gtest.h>
+
+#include <vector>
+
 #include "engine/render/Mesh.h"
 #include "engine/render/SegmentedQuadArray.h"
 #include "unit/render/RenderTestDevice.h"
-
-#include <gtest/gtest.h>
-#include <d3dx9.h>
-
-#include <vector>
 
 namespace {
 
@@ -17,11 +17,15 @@ struct LayoutCase {
     UINT stride;
 };
 
-TEST(VertexFormatTest, StrideMatchesWhatTheFvfDescribes) {
+TEST(VertexFormatTest, StrideMatchesWhatTheFvfDescribes)
+{
     const LayoutCase cases[] = {
-        {"PCT", DX_V::PCT::kFVF, DX_V::PCT::kStride}, {"TPC", TPC::kFVF, TPC::kStride},
-        {"TP", TP::kFVF, TP::kStride},                {"PC", PC::kFVF, PC::kStride},
-        {"PT", PT::kFVF, PT::kStride},                {"PNT", PNT::kFVF, PNT::kStride},
+        {"PCT", DX_V::PCT::kFVF, DX_V::PCT::kStride},
+        {"TPC", TPC::kFVF, TPC::kStride},
+        {"TP", TP::kFVF, TP::kStride},
+        {"PC", PC::kFVF, PC::kStride},
+        {"PT", PT::kFVF, PT::kStride},
+        {"PNT", PNT::kFVF, PNT::kStride},
         {"PT2", PT2::kFVF, PT2::kStride},
     };
     for (const LayoutCase& c : cases) EXPECT_EQ(D3DXGetFVFVertexSize(c.fvf), c.stride) << c.name;
@@ -36,7 +40,8 @@ struct CountingController : DS_AnimationBase {
     int* deleted;
 };
 
-TEST(FrameTest, CombinedMatricesFlowFromParentToChildren) {
+TEST(FrameTest, CombinedMatricesFlowFromParentToChildren)
+{
     DS_Frame root, child, grandChild;
     D3DXMatrixTranslation(&root.local, 10, 0, 0);
     D3DXMatrixScaling(&child.local, 3, 3, 3);
@@ -56,7 +61,8 @@ TEST(FrameTest, CombinedMatricesFlowFromParentToChildren) {
     EXPECT_FLOAT_EQ(out.z, 6.0f);
 }
 
-TEST(FrameTest, ControllerIsOwnedByOneFrameOnly) {
+TEST(FrameTest, ControllerIsOwnedByOneFrameOnly)
+{
     int deleted = 0;
     {
         DS_Frame owner;
@@ -73,7 +79,8 @@ TEST(FrameTest, ControllerIsOwnedByOneFrameOnly) {
 
 class MeshTest : public RenderTestDevice {};
 
-TEST_F(MeshTest, CreateQuadsWritesTwoTrianglesPerQuad) {
+TEST_F(MeshTest, CreateQuadsWritesTwoTrianglesPerQuad)
+{
     DS_IndexedMesh<DX_V::PCT> mesh;
     ASSERT_EQ(mesh.CreateQuads(Device(), 2), S_OK);
     EXPECT_EQ(mesh.TriangleCount(), 4u);
@@ -86,7 +93,8 @@ TEST_F(MeshTest, CreateQuadsWritesTwoTrianglesPerQuad) {
     EXPECT_EQ(got, (std::vector<uint16_t>{0, 1, 2, 2, 1, 3, 4, 5, 6, 6, 5, 7}));
 }
 
-TEST_F(MeshTest, CreateQuadsRefusesCountsBeyondSixteenBitIndices) {
+TEST_F(MeshTest, CreateQuadsRefusesCountsBeyondSixteenBitIndices)
+{
     DS_IndexedMesh<DX_V::PCT> mesh;
     EXPECT_EQ(mesh.CreateQuads(Device(), DS_IndexedMesh<DX_V::PCT>::kMaxQuads + 1), E_INVALIDARG);
     EXPECT_EQ(mesh.IndexBuffer(), nullptr);
@@ -94,7 +102,8 @@ TEST_F(MeshTest, CreateQuadsRefusesCountsBeyondSixteenBitIndices) {
     EXPECT_EQ(mesh.CreateQuads(nullptr, 1), E_POINTER);
 }
 
-std::vector<uint32_t> Colors(DS_SimpleMesh<PC>& mesh) {
+std::vector<uint32_t> Colors(DS_SimpleMesh<PC>& mesh)
+{
     std::vector<uint32_t> out;
     if (PC* v = mesh.Lock()) {
         for (UINT i = 0; i < mesh.VertexCount(); ++i) out.push_back(v[i].color);
@@ -103,7 +112,8 @@ std::vector<uint32_t> Colors(DS_SimpleMesh<PC>& mesh) {
     return out;
 }
 
-TEST_F(MeshTest, ColourEditsKeepTheOtherChannels) {
+TEST_F(MeshTest, ColourEditsKeepTheOtherChannels)
+{
     DS_SimpleMesh<PC> mesh;
     ASSERT_EQ(mesh.SetColor(Device(), ScreenQuad(), 0x00FF0000u), S_OK);
     EXPECT_EQ(mesh.PrimitiveCount(), 2u);
@@ -116,7 +126,8 @@ TEST_F(MeshTest, ColourEditsKeepTheOtherChannels) {
     EXPECT_EQ(Colors(mesh), (std::vector<uint32_t>{0x00123456u, 0x3F123456u, 0xFF123456u, 0xFF123456u}));
 }
 
-TEST_F(MeshTest, WritePositionsFollowsTheLayout) {
+TEST_F(MeshTest, WritePositionsFollowsTheLayout)
+{
     ScreenQuad quad;
     quad.FullBackBuffer(Device());
     DS_TexturedMesh<TPC> tpc;
@@ -143,7 +154,8 @@ TEST_F(MeshTest, WritePositionsFollowsTheLayout) {
     pt.Unlock();
 }
 
-TEST_F(MeshTest, CopiesShareBuffersAndTextures) {
+TEST_F(MeshTest, CopiesShareBuffersAndTextures)
+{
     DS_TexturedMesh<TPC> a;
     ComPtr<IDirect3DTexture9> texture;
     ASSERT_EQ(Device()->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, texture.Receive(), nullptr), S_OK);
@@ -157,7 +169,8 @@ TEST_F(MeshTest, CopiesShareBuffersAndTextures) {
     b.Unlock();
 }
 
-TEST_F(MeshTest, FillGridInterpolatesAllFiveComponents) {
+TEST_F(MeshTest, FillGridInterpolatesAllFiveComponents)
+{
     DS_SimpleMesh<PT> grid;
     ASSERT_EQ(grid.CreateVertexBuffer(Device(), 4 * 3), S_OK);
     const float corners[4][5] = {{0, 0, 0, 0, 0}, {30, 0, 0, 1, 0}, {0, 20, 4, 0, 1}, {30, 20, 4, 1, 1}};
@@ -174,7 +187,7 @@ TEST_F(MeshTest, FillGridInterpolatesAllFiveComponents) {
     EXPECT_FLOAT_EQ(v[11].y, 20.0f);
     grid.Unlock();
     EXPECT_FALSE(grid.FillGrid(corners, 3, 3));  // 16 vertices do not fit in 12
-    ASSERT_TRUE(grid.FillGrid(corners, 0, 0));  // one vertex, no 0 / 0
+    ASSERT_TRUE(grid.FillGrid(corners, 0, 0));   // one vertex, no 0 / 0
     v = grid.Lock();
     ASSERT_NE(v, nullptr);
     EXPECT_FLOAT_EQ(v[0].x, 0.0f);
@@ -188,7 +201,8 @@ struct SegmentCase {
     std::vector<UINT> perSegment;
 };
 
-TEST_F(MeshTest, ResizeSplitsIntoSegmentsOf16383Quads) {
+TEST_F(MeshTest, ResizeSplitsIntoSegmentsOf16383Quads)
+{
     const SegmentCase cases[] = {
         {0, {0}}, {1, {1}}, {16383, {16383, 0}}, {16384, {16383, 1}}, {40000, {16383, 16383, 7234}}, {-5, {0}},
     };
@@ -206,7 +220,8 @@ TEST_F(MeshTest, ResizeSplitsIntoSegmentsOf16383Quads) {
     }
 }
 
-TEST_F(MeshTest, QuadsPastTheFirstSegmentLandInTheNext) {
+TEST_F(MeshTest, QuadsPastTheFirstSegmentLandInTheNext)
+{
     SegmentedQuadArray array;
     ASSERT_EQ(array.Resize(Device(), 16384), S_OK);
     ASSERT_TRUE(array.LockAll());
@@ -239,7 +254,8 @@ TEST_F(MeshTest, QuadsPastTheFirstSegmentLandInTheNext) {
     first.Unlock();
 }
 
-TEST_F(MeshTest, DrawnQuadsReachTheBackBuffer) {
+TEST_F(MeshTest, DrawnQuadsReachTheBackBuffer)
+{
     SegmentedQuadArray array;
     ASSERT_EQ(array.Resize(Device(), 16384), S_OK);
     array.SetQuad(0, D3DXVECTOR3(100, 100, 0.5f), D3DXVECTOR3(20, 0, 0), D3DXVECTOR3(0, 20, 0));

@@ -1,6 +1,3 @@
-#include "engine/render/RenderContext.h"
-#include "unit/render/RenderTestDevice.h"
-
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -8,16 +5,21 @@
 #include <ostream>
 #include <string>
 
+#include "engine/render/RenderContext.h"
+#include "unit/render/RenderTestDevice.h"
+
 namespace {
 
-D3DXMATRIX Identity() {
+D3DXMATRIX Identity()
+{
     D3DXMATRIX m;
     D3DXMatrixIdentity(&m);
     return m;
 }
 
 // Where picture point (x, y) lands in view units.
-D3DXVECTOR2 InView(const RenderContext& context, float x, float y) {
+D3DXVECTOR2 InView(const RenderContext& context, float x, float y)
+{
     const D3DXMATRIX world = context.WorldFor(Identity());
     const D3DXVECTOR3 p(x, y, 0);
     D3DXVECTOR3 out;
@@ -25,7 +27,8 @@ D3DXVECTOR2 InView(const RenderContext& context, float x, float y) {
     return D3DXVECTOR2(out.x, out.y);
 }
 
-bool AllFinite(const D3DXMATRIX& m) {
+bool AllFinite(const D3DXMATRIX& m)
+{
     for (int i = 0; i < 16; ++i)
         if (!std::isfinite(static_cast<const float*>(m)[i])) return false;
     return true;
@@ -40,7 +43,7 @@ struct PlacementCase {
     float bbW, bbH;
     int32_t mode;
     bool toTarget;
-    float sx, sy;                  // picture-position zoom
+    float sx, sy;                    // picture-position zoom
     float left, top, right, bottom;  // picture corners in view units
 };
 
@@ -48,14 +51,22 @@ const float k169 = 1600.0f / 900.0f;
 
 const PlacementCase kPlacements[] = {
     {"square in 16:9, fit", 1000, 1000, 1600, 900, 1600, 900, RenderContext::kFit, false, 1, 1, 350, 0, 1250, 900},
-    {"square in 16:9, stretch", 1000, 1000, 1600, 900, 1600, 900, RenderContext::kStretch, false, k169, 1, 0, 0, 1600, 900},
-    {"square in 16:9, fill", 1000, 1000, 1600, 900, 1600, 900, RenderContext::kFill, false, k169, k169, 0, -350, 1600, 1250},
-    {"half-size back buffer, fit", 1000, 1000, 1600, 900, 800, 450, RenderContext::kFit, false, 1, 1, 350, 0, 1250, 900},
-    {"half-size back buffer, fill", 1000, 1000, 1600, 900, 800, 450, RenderContext::kFill, false, k169, k169, 0, -350, 1600, 1250},
-    {"600 square in test window, fit", 600, 600, 600, 400, 600, 400, RenderContext::kFit, false, 1, 1, 100, 0, 500, 400},
-    {"600 square in test window, stretch", 600, 600, 600, 400, 600, 400, RenderContext::kStretch, false, 1.5f, 1, 0, 0, 600, 400},
-    {"600 square in test window, fill", 600, 600, 600, 400, 600, 400, RenderContext::kFill, false, 1.5f, 1.5f, 0, -100, 600, 500},
-    {"wide picture, fill crops the sides", 1000, 500, 600, 400, 600, 400, RenderContext::kFill, false, 4.0f / 3, 4.0f / 3, -100, 0, 700, 400},
+    {"square in 16:9, stretch", 1000, 1000, 1600, 900, 1600, 900, RenderContext::kStretch, false, k169, 1, 0, 0, 1600,
+     900},
+    {"square in 16:9, fill", 1000, 1000, 1600, 900, 1600, 900, RenderContext::kFill, false, k169, k169, 0, -350, 1600,
+     1250},
+    {"half-size back buffer, fit", 1000, 1000, 1600, 900, 800, 450, RenderContext::kFit, false, 1, 1, 350, 0, 1250,
+     900},
+    {"half-size back buffer, fill", 1000, 1000, 1600, 900, 800, 450, RenderContext::kFill, false, k169, k169, 0, -350,
+     1600, 1250},
+    {"600 square in test window, fit", 600, 600, 600, 400, 600, 400, RenderContext::kFit, false, 1, 1, 100, 0, 500,
+     400},
+    {"600 square in test window, stretch", 600, 600, 600, 400, 600, 400, RenderContext::kStretch, false, 1.5f, 1, 0, 0,
+     600, 400},
+    {"600 square in test window, fill", 600, 600, 600, 400, 600, 400, RenderContext::kFill, false, 1.5f, 1.5f, 0, -100,
+     600, 500},
+    {"wide picture, fill crops the sides", 1000, 500, 600, 400, 600, 400, RenderContext::kFill, false, 4.0f / 3,
+     4.0f / 3, -100, 0, 700, 400},
     {"exact fit, fit", 1600, 900, 1600, 900, 1600, 900, RenderContext::kFit, false, 1, 1, 0, 0, 1600, 900},
     {"exact fit, stretch", 1600, 900, 1600, 900, 1600, 900, RenderContext::kStretch, false, 1, 1, 0, 0, 1600, 900},
     {"exact fit, fill", 1600, 900, 1600, 900, 1600, 900, RenderContext::kFill, false, 1, 1, 0, 0, 1600, 900},
@@ -65,11 +76,15 @@ const PlacementCase kPlacements[] = {
     {"unknown mode", 600, 600, 600, 400, 600, 400, 7, false, 1, 1, 100, 0, 500, 400},
 };
 
-void PrintTo(const PlacementCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const PlacementCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class PlacementTest : public ::testing::TestWithParam<PlacementCase> {};
 
-TEST_P(PlacementTest, PictureLandsWhereThePositionPutsIt) {
+TEST_P(PlacementTest, PictureLandsWhereThePositionPutsIt)
+{
     const PlacementCase& c = GetParam();
     RenderContext context;
     context.Place(c.pw, c.ph, c.w, c.h, c.mode, c.toTarget, BackBufferSize{c.bbW, c.bbH});
@@ -95,7 +110,8 @@ INSTANTIATE_TEST_SUITE_P(Positions, PlacementTest, ::testing::ValuesIn(kPlacemen
                              return name;
                          });
 
-TEST(RenderContextTest, FittedQuadNumbersOfTheSquarePictureIn16By9) {
+TEST(RenderContextTest, FittedQuadNumbersOfTheSquarePictureIn16By9)
+{
     RenderContext context;
     context.Place(1000, 1000, 1600, 900, RenderContext::kFit, false, BackBufferSize{800, 450});
     EXPECT_FLOAT_EQ(context.PixelScale(), 1000.0f / 900.0f);
@@ -118,7 +134,8 @@ TEST(RenderContextTest, FittedQuadNumbersOfTheSquarePictureIn16By9) {
     EXPECT_NEAR(clip.y, 1.0f, 1e-5f);
 }
 
-TEST(RenderContextTest, BorderQuadsReachThreeLongerSidesBeyondThePicture) {
+TEST(RenderContextTest, BorderQuadsReachThreeLongerSidesBeyondThePicture)
+{
     RenderContext context;
     context.Place(800, 600, 800, 600, RenderContext::kFit, false, BackBufferSize{800, 600});
     const D3DXVECTOR3* left = context.BorderCorners(0);
@@ -134,7 +151,8 @@ struct PanCase {
     float low, high;  // picture edges on the panned axis, view units
 };
 
-TEST(RenderContextTest, ZoomAndPanKeepTheZoomedPictureOverTheView) {
+TEST(RenderContextTest, ZoomAndPanKeepTheZoomedPictureOverTheView)
+{
     // A picture that exactly fills the view, zoom 1.2.
     const PanCase cases[] = {{-1, 0, 1920}, {0, -160, 1760}, {1, -320, 1600}, {-0.5f, -80, 1840}};
     for (const PanCase& c : cases) {
@@ -151,7 +169,8 @@ TEST(RenderContextTest, ZoomAndPanKeepTheZoomedPictureOverTheView) {
     }
 }
 
-TEST(RenderContextTest, NoZoomIsIdentityAndTargetsIgnoreTheCamera) {
+TEST(RenderContextTest, NoZoomIsIdentityAndTargetsIgnoreTheCamera)
+{
     RenderContext context;
     context.Place(1000, 1000, 1600, 900, RenderContext::kFill, false, BackBufferSize{1600, 900});
     context.ZoomAbout(1, 0, 0);
@@ -172,7 +191,8 @@ TEST(RenderContextTest, NoZoomIsIdentityAndTargetsIgnoreTheCamera) {
     EXPECT_NEAR(t._11, 1.5f * k169, 1e-4f);
 }
 
-TEST(RenderContextTest, EmptyPicturesAndViewsGiveFiniteMatrices) {
+TEST(RenderContextTest, EmptyPicturesAndViewsGiveFiniteMatrices)
+{
     const float sizes[][4] = {{0, 0, 600, 400}, {0, 300, 600, 400}, {300, 0, 600, 400}, {300, 300, 0, 0}};
     for (const auto& s : sizes) {
         for (int32_t mode = 0; mode <= 3; ++mode) {
@@ -194,7 +214,8 @@ TEST(RenderContextTest, EmptyPicturesAndViewsGiveFiniteMatrices) {
     EXPECT_TRUE(AllFinite(context.Camera()));
 }
 
-TEST(RenderContextTest, MakingAUnitCurrentRestoresItsViewMetrics) {
+TEST(RenderContextTest, MakingAUnitCurrentRestoresItsViewMetrics)
+{
     RenderContext first, second;
     ScreenQuad quad;
     quad.FitPicture(100, 50, 800, 450);
@@ -216,9 +237,15 @@ TEST(RenderContextTest, MakingAUnitCurrentRestoresItsViewMetrics) {
     EXPECT_EQ(ViewMetrics::Instance().pictureWidth, 100);
     RenderContext::MakeCurrent(nullptr);
     EXPECT_EQ(RenderContext::Current(), nullptr);
+    {
+        RenderContext shortLived;
+        RenderContext::MakeCurrent(&shortLived);
+    }
+    EXPECT_EQ(RenderContext::Current(), nullptr);  // never left dangling
 }
 
-TEST(ScreenQuadTest, FitPictureCentresTheLongerAxis) {
+TEST(ScreenQuadTest, FitPictureCentresTheLongerAxis)
+{
     ScreenQuad tall, wide;
     tall.FitPicture(1000, 1000, 1600, 900);
     EXPECT_FLOAT_EQ(tall.corners[0].x, 350.0f);
@@ -239,13 +266,18 @@ TEST(ScreenQuadTest, FitPictureCentresTheLongerAxis) {
 class RenderContextDeviceTest : public RenderTestDevice {
 protected:
     // Draws a red quad over the whole 600 x 600 picture through the context.
-    void DrawPicture(const RenderContext& context) {
+    void DrawPicture(const RenderContext& context)
+    {
         IDirect3DDevice9* d = Device();
         ScreenQuad picture;
-        picture.corners[0].x = 0;   picture.corners[0].y = 600;
-        picture.corners[1].x = 0;   picture.corners[1].y = 0;
-        picture.corners[2].x = 600; picture.corners[2].y = 600;
-        picture.corners[3].x = 600; picture.corners[3].y = 0;
+        picture.corners[0].x = 0;
+        picture.corners[0].y = 600;
+        picture.corners[1].x = 0;
+        picture.corners[1].y = 0;
+        picture.corners[2].x = 600;
+        picture.corners[2].y = 600;
+        picture.corners[3].x = 600;
+        picture.corners[3].y = 0;
         ASSERT_EQ(mesh_.SetColor(d, picture, 0xFFFF0000u), S_OK);
         d->SetRenderState(D3DRS_LIGHTING, FALSE);
         d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
@@ -262,11 +294,12 @@ protected:
 
 struct PixelCase {
     int32_t mode;
-    uint32_t band;   // pixel (20, 200), left of the fitted picture
-    uint32_t top;    // pixel (300, 5)
+    uint32_t band;  // pixel (20, 200), left of the fitted picture
+    uint32_t top;   // pixel (300, 5)
 };
 
-TEST_F(RenderContextDeviceTest, PicturePositionsCoverTheExpectedPixels) {
+TEST_F(RenderContextDeviceTest, PicturePositionsCoverTheExpectedPixels)
+{
     const PixelCase cases[] = {
         {RenderContext::kFit, 0x000000u, 0xFF0000u},
         {RenderContext::kStretch, 0xFF0000u, 0xFF0000u},
@@ -286,7 +319,8 @@ TEST_F(RenderContextDeviceTest, PicturePositionsCoverTheExpectedPixels) {
     }
 }
 
-TEST_F(RenderContextDeviceTest, BorderQuadsFillTheBandsAroundTheFittedPicture) {
+TEST_F(RenderContextDeviceTest, BorderQuadsFillTheBandsAroundTheFittedPicture)
+{
     IDirect3DDevice9* d = Device();
     ComPtr<IDirect3DTexture9> green;
     ASSERT_EQ(d->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, green.Receive(), nullptr), S_OK);
@@ -313,7 +347,8 @@ TEST_F(RenderContextDeviceTest, BorderQuadsFillTheBandsAroundTheFittedPicture) {
     EXPECT_EQ(ReadPixel(300, 200), 0xFF0000u);
 }
 
-TEST_F(RenderContextDeviceTest, SetupWithoutADeviceStillPlaces) {
+TEST_F(RenderContextDeviceTest, SetupWithoutADeviceStillPlaces)
+{
     RenderContext context;
     EXPECT_EQ(context.Setup(nullptr, 600, 600, 600, 400, RenderContext::kFill, false), E_POINTER);
     EXPECT_NEAR(InView(context, 0, 0).y, -100.0f, kTolerance);

@@ -1,12 +1,11 @@
-#include "engine/scene/TimeLineControl.h"
-
-#include "engine/params/RandomSource.h"
-#include "unit/MemoryArchive.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+
+#include "engine/params/RandomSource.h"
+#include "engine/scene/TimeLineControl.h"
+#include "unit/MemoryArchive.h"
 
 namespace {
 
@@ -14,7 +13,8 @@ constexpr uint32_t kSeed = 1;
 
 // How many numbers were drawn from the generator since DS_SRand(kSeed),
 // found by replaying the sequence (the state is restored afterwards).
-int DrawsSince(uint32_t seed) {
+int DrawsSince(uint32_t seed)
+{
     const int next = DS_Rand();
     DS_SRand(seed);
     for (int n = 0; n < 1000; ++n) {
@@ -36,7 +36,8 @@ struct Step {
     int draws;      // random numbers drawn so far
 };
 
-void RunSteps(DS_TimeLineControl& line, const Step* steps, size_t count) {
+void RunSteps(DS_TimeLineControl& line, const Step* steps, size_t count)
+{
     for (size_t i = 0; i < count; ++i) {
         const Step& s = steps[i];
         line.AdvanceLocalTime(s.t);
@@ -47,28 +48,28 @@ void RunSteps(DS_TimeLineControl& line, const Step* steps, size_t count) {
     }
 }
 
-DS_TimeLineControl CycleLine() {
+DS_TimeLineControl CycleLine()
+{
     DS_TimeLineControl line;
     line.mode = DS_TimeLineControl::kCycle;
     return line;
 }
 
-TEST(TimeLineControlTest, CycleEntersOneStateAtATimeWithOneDrawPerTimedState) {
+TEST(TimeLineControlTest, CycleEntersOneStateAtATimeWithOneDrawPerTimedState)
+{
     DS_SRand(kSeed);
     DS_TimeLineControl line = CycleLine();
     const Step steps[] = {
-        {10.0f, 2, 0.0f, 10.5f, 0},   // fades in at the first update
-        {10.25f, 2, 0.5f, 10.5f, 0},
-        {10.6f, 0, 1.0f, 11.6f, 1},   // visible: one draw
-        {11.0f, 0, 1.0f, 11.6f, 1},
-        {11.7f, 3, 1.0f, 12.2f, 1},
-        {12.3f, 1, 0.0f, 13.3f, 2},   // invisible: one draw
+        {10.0f, 2, 0.0f, 10.5f, 0},                               // fades in at the first update
+        {10.25f, 2, 0.5f, 10.5f, 0}, {10.6f, 0, 1.0f, 11.6f, 1},  // visible: one draw
+        {11.0f, 0, 1.0f, 11.6f, 1},  {11.7f, 3, 1.0f, 12.2f, 1}, {12.3f, 1, 0.0f, 13.3f, 2},  // invisible: one draw
         {13.4f, 2, 0.0f, 13.9f, 2},
     };
     RunSteps(line, steps, std::size(steps));
 }
 
-TEST(TimeLineControlTest, RandomDurationsComeFromTheSequenceInEntryOrder) {
+TEST(TimeLineControlTest, RandomDurationsComeFromTheSequenceInEntryOrder)
+{
     DS_SRand(kSeed);  // draws 41, 18467, 6334, ...
     DS_TimeLineControl line = CycleLine();
     line.visible = {100, 300, true};    // 41 % 201 + 100 = 141
@@ -84,7 +85,8 @@ TEST(TimeLineControlTest, RandomDurationsComeFromTheSequenceInEntryOrder) {
     RunSteps(line, steps, std::size(steps));
 }
 
-TEST(TimeLineControlTest, JumpsStillChangeOneStatePerUpdate) {
+TEST(TimeLineControlTest, JumpsStillChangeOneStatePerUpdate)
+{
     DS_SRand(kSeed);
     DS_TimeLineControl line = CycleLine();
     const Step steps[] = {
@@ -96,7 +98,8 @@ TEST(TimeLineControlTest, JumpsStillChangeOneStatePerUpdate) {
     RunSteps(line, steps, std::size(steps));
 }
 
-TEST(TimeLineControlTest, FadeInOfLengthZeroReportsFullOpacity) {
+TEST(TimeLineControlTest, FadeInOfLengthZeroReportsFullOpacity)
+{
     DS_TimeLineControl line = CycleLine();
     line.fadeIn = 0;
     line.AdvanceLocalTime(5.0f);
@@ -112,7 +115,8 @@ struct SpeedCase {
     float local[4];
 };
 
-TEST(TimeLineControlTest, LocalTimeFollowsModeAndSpeedMode) {
+TEST(TimeLineControlTest, LocalTimeFollowsModeAndSpeedMode)
+{
     const SpeedCase cases[] = {
         {"always visible", 0, 0, {2.0f, 2.5f, 4.0f, 4.0f}, {2.0f, 2.5f, 4.0f, 4.0f}},
         {"always visible, speed follows opacity", 0, 2, {2.0f, 2.5f, 4.0f, 5.0f}, {2.0f, 2.5f, 4.0f, 5.0f}},
@@ -134,7 +138,8 @@ TEST(TimeLineControlTest, LocalTimeFollowsModeAndSpeedMode) {
     }
 }
 
-TEST(TimeLineControlTest, UnknownModeStaysInvisible) {
+TEST(TimeLineControlTest, UnknownModeStaysInvisible)
+{
     DS_TimeLineControl line;
     line.mode = 7;
     line.AdvanceLocalTime(50.0f);
@@ -142,7 +147,8 @@ TEST(TimeLineControlTest, UnknownModeStaysInvisible) {
     EXPECT_FLOAT_EQ(line.GetAlpha(), 0.0f);
 }
 
-TEST(TimeLineControlTest, ResetRestartsTheCycleAndTheLocalTime) {
+TEST(TimeLineControlTest, ResetRestartsTheCycleAndTheLocalTime)
+{
     DS_TimeLineControl line = CycleLine();
     for (float t : {10.0f, 10.6f, 11.7f}) line.AdvanceLocalTime(t);
     line.Reset();
@@ -153,7 +159,8 @@ TEST(TimeLineControlTest, ResetRestartsTheCycleAndTheLocalTime) {
     EXPECT_FLOAT_EQ(line.Machine().Current().endTime, 3.5f);
 }
 
-TEST(TimeLineControlTest, CopyKeepsSettingsButStartsItsOwnCycle) {
+TEST(TimeLineControlTest, CopyKeepsSettingsButStartsItsOwnCycle)
+{
     DS_TimeLineControl line = CycleLine();
     line.fadeIn = 250;
     line.visible = {300, 400, true};
@@ -170,7 +177,8 @@ TEST(TimeLineControlTest, CopyKeepsSettingsButStartsItsOwnCycle) {
     EXPECT_EQ(copy.GetPhase(), DS_TimeLineControl::kInvisible);
 }
 
-TEST(TimeLineControlTest, DurationsWithoutARangeDrawOnceAndGiveTheMinimum) {
+TEST(TimeLineControlTest, DurationsWithoutARangeDrawOnceAndGiveTheMinimum)
+{
     const DS_TimeLineControl::Duration cases[] = {{150, 150, true}, {150, 100, true}, {150, 149, true}};
     for (const auto& d : cases) {
         DS_SRand(kSeed);
@@ -190,11 +198,12 @@ struct EnvelopeCase {
     int32_t phase;
 };
 
-TEST(TimeWindowTest, EnvelopeAndPhaseAcrossTheWindow) {
+TEST(TimeWindowTest, EnvelopeAndPhaseAcrossTheWindow)
+{
     const TimeWindow w{1, 10, 2, 8};
     const EnvelopeCase cases[] = {
-        {0.5f, 0, 1}, {1, 0, 2}, {1.5f, 0.5f, 2}, {2, 1, 0}, {5, 1, 0},
-        {8, 1, 3},   {9, 0.5f, 3}, {10, 0, 3}, {10.5f, 0, 1},
+        {0.5f, 0, 1}, {1, 0, 2},    {1.5f, 0.5f, 2}, {2, 1, 0},     {5, 1, 0},
+        {8, 1, 3},    {9, 0.5f, 3}, {10, 0, 3},      {10.5f, 0, 1},
     };
     for (const EnvelopeCase& c : cases) {
         EXPECT_NEAR(w.Envelope(c.t), c.alpha, 1e-5f) << c.t;
@@ -210,11 +219,12 @@ TEST(TimeWindowTest, EnvelopeAndPhaseAcrossTheWindow) {
     EXPECT_FLOAT_EQ(sharp.Envelope(10.0f), 0.0f);
 }
 
-TEST(TimeWindowTest, OverlappingAndInvalidWindowsAreDropped) {
+TEST(TimeWindowTest, OverlappingAndInvalidWindowsAreDropped)
+{
     const float nan = std::numeric_limits<float>::quiet_NaN();
     DS_TimeLineControl line;
     EXPECT_TRUE(line.AddWindow({0, 10, 2, 8}));
-    EXPECT_FALSE(line.AddWindow({5, 20, 6, 18}));   // overlaps
+    EXPECT_FALSE(line.AddWindow({5, 20, 6, 18}));    // overlaps
     EXPECT_FALSE(line.AddWindow({10, 12, 11, 11}));  // touches
     EXPECT_FALSE(line.AddWindow({30, 25, 26, 27}));  // ends before it starts
     EXPECT_FALSE(line.AddWindow({nan, 40, 41, 42}));
@@ -234,12 +244,12 @@ struct LookupCase {
     float cycle;
 };
 
-TEST(TimeWindowTest, WindowModeLooksUpTheWindowAtTheEvaluationTime) {
+TEST(TimeWindowTest, WindowModeLooksUpTheWindowAtTheEvaluationTime)
+{
     const LookupCase cases[] = {
-        {{1, 10, 2, 8}, 0, 0, 1, 9},   // starts within 3 s: found, not yet visible
-        {{5, 10, 6, 8}, 0, 0, 1, 2},   // too far ahead: fade-in + fade-out + visible minimum
-        {{1, 10, 2, 8}, 1.5f, 0.5f, 2, 9},
-        {{1, 10, 2, 8}, 9, 0.5f, 3, 9},
+        {{1, 10, 2, 8}, 0, 0, 1, 9},  // starts within 3 s: found, not yet visible
+        {{5, 10, 6, 8}, 0, 0, 1, 2},  // too far ahead: fade-in + fade-out + visible minimum
+        {{1, 10, 2, 8}, 1.5f, 0.5f, 2, 9}, {{1, 10, 2, 8}, 9, 0.5f, 3, 9},
         {{1, 10, 2, 8}, 11, 0, 1, 2},  // past its end
     };
     for (const LookupCase& c : cases) {
@@ -255,7 +265,8 @@ TEST(TimeWindowTest, WindowModeLooksUpTheWindowAtTheEvaluationTime) {
 
 // ---- stored record ----
 
-void WriteRecord(MemoryArchive& a, int32_t count, const std::vector<TimeWindow>& windows) {
+void WriteRecord(MemoryArchive& a, int32_t count, const std::vector<TimeWindow>& windows)
+{
     a.WriteString(L"DS_TimeLineControl");
     a.WriteInt(1);
     a.WriteInt32(1);
@@ -270,7 +281,8 @@ void WriteRecord(MemoryArchive& a, int32_t count, const std::vector<TimeWindow>&
     }
 }
 
-TEST(TimeLineRecordTest, ReadsTheFieldsAndDropsBadWindows) {
+TEST(TimeLineRecordTest, ReadsTheFieldsAndDropsBadWindows)
+{
     const float nan = std::numeric_limits<float>::quiet_NaN();
     MemoryArchive archive;
     WriteRecord(archive, 5, {{0, 10, 2, 8}, {5, 20, 6, 18}, {30, 20, 22, 28}, {nan, 50, 41, 49}, {40, 50, 41, 49}});
@@ -290,7 +302,8 @@ TEST(TimeLineRecordTest, ReadsTheFieldsAndDropsBadWindows) {
     EXPECT_EQ(archive.cursor, archive.bytes.size());
 }
 
-TEST(TimeLineRecordTest, WriteThenReadGivesTheSameTimeLine) {
+TEST(TimeLineRecordTest, WriteThenReadGivesTheSameTimeLine)
+{
     DS_TimeLineControl line;
     line.mode = 2;
     line.speedMode = 0;
@@ -321,7 +334,8 @@ TEST(TimeLineRecordTest, WriteThenReadGivesTheSameTimeLine) {
     EXPECT_EQ(back.Windows().size(), 2u);
 }
 
-TEST(TimeLineRecordTest, TruncatedRecordFailsWithoutHanging) {
+TEST(TimeLineRecordTest, TruncatedRecordFailsWithoutHanging)
+{
     // A damaged count promises two billion windows; the data ends after one.
     MemoryArchive archive;
     WriteRecord(archive, 0x7FFFFFFF, {{0, 10, 2, 8}});
