@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "engine/render/ComPtr.h"
+#include "engine/resources/ComPtr.h"
 
 class RenderTestDevice : public ::testing::Test {
 protected:
@@ -41,7 +41,7 @@ protected:
         pp.BackBufferFormat = D3DFMT_X8R8G8B8;
         pp.hDeviceWindow = window_;
         const HRESULT hr = d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_,
-                                              D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, device_.Receive());
+                                              D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, device_.ReleaseAndGetAddressOf());
         ASSERT_TRUE(SUCCEEDED(hr)) << std::hex << hr;
     }
 
@@ -58,9 +58,9 @@ protected:
     uint32_t ReadPixel(UINT x, UINT y)
     {
         ComPtr<IDirect3DSurface9> back, copy;
-        if (FAILED(device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, back.Receive()))) return 0xFFFFFFFFu;
+        if (FAILED(device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, back.ReleaseAndGetAddressOf()))) return 0xFFFFFFFFu;
         if (FAILED(device_->CreateOffscreenPlainSurface(width_, height_, D3DFMT_X8R8G8B8, D3DPOOL_SYSTEMMEM,
-                                                        copy.Receive(), nullptr)))
+                                                        copy.ReleaseAndGetAddressOf(), nullptr)))
             return 0xFFFFFFFFu;
         if (FAILED(device_->GetRenderTargetData(back.Get(), copy.Get()))) return 0xFFFFFFFFu;
         D3DLOCKED_RECT rect = {};
