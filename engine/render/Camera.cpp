@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "engine/params/RandomSource.h"
+#include "engine/params/Random.h"
 #include "engine/render/RenderContext.h"
 
 namespace {
@@ -16,16 +16,14 @@ constexpr uint32_t kDefaultSpeed = 50;
 constexpr float kSpeedScale = 0.02f;
 // A slow frame or a pause advances the drift clock by at most this much.
 constexpr float kMaxStep = 0.2f;
-constexpr float kPi = 3.1415927f;
 constexpr float kPauseLength = 0.5f;
 constexpr float kMinLegLength = 5.0f;
 constexpr float kLegLengthSpread = 2.0f;
-constexpr float kRandMax = 32767.0f;
 
 // A number in -1..1 from one random draw.
 float RandomPan()
 {
-    return static_cast<float>(DS_Rand()) / kRandMax * 2.0f - 1.0f;
+    return static_cast<float>(DS_Rand()) / static_cast<float>(kRandMax) * 2.0f - 1.0f;
 }
 
 }  // namespace
@@ -126,7 +124,7 @@ void DSM_Camera::PickTarget(float u)
     }
     toX = RandomPan();
     toY = RandomPan();
-    end = start + kMinLegLength + static_cast<float>(DS_Rand()) / kRandMax * kLegLengthSpread;
+    end = start + kMinLegLength + static_cast<float>(DS_Rand()) / static_cast<float>(kRandMax) * kLegLengthSpread;
 }
 
 void DSM_Camera::Update(float t, RenderContext* context)

@@ -113,7 +113,7 @@ HRESULT DS_SimpleMesh<V>::CreateVertexBuffer(IDirect3DDevice9* device, UINT coun
     if (!device) return E_POINTER;
     if (count == 0 || count > UINT(-1) / V::kStride) return E_INVALIDARG;
     const HRESULT hr = device->CreateVertexBuffer(count * V::kStride, D3DUSAGE_WRITEONLY, V::kFVF, D3DPOOL_MANAGED,
-                                                  vertexBuffer_.Receive(), nullptr);
+                                                  vertexBuffer_.ReleaseAndGetAddressOf(), nullptr);
     if (SUCCEEDED(hr)) vertexCount_ = count;
     return hr;
 }
@@ -125,7 +125,7 @@ HRESULT DS_SimpleMesh<V>::CreateBuffer(IDirect3DDevice9* device)
     ReleaseVertices();
     if (!device) return E_POINTER;
     const HRESULT hr = device->CreateVertexBuffer(kQuadVertices * V::kStride, D3DUSAGE_WRITEONLY, V::kFVF,
-                                                  D3DPOOL_MANAGED, buffer.Receive(), nullptr);
+                                                  D3DPOOL_MANAGED, buffer.ReleaseAndGetAddressOf(), nullptr);
     if (FAILED(hr)) return hr;
     AttachVertexBuffer(buffer.Get());
     return S_OK;
@@ -343,7 +343,7 @@ HRESULT DS_IndexedMesh<V>::CreateBuffers(IDirect3DDevice9* device, UINT vertexCo
         return E_INVALIDARG;
     }
     hr = device->CreateIndexBuffer(triangles * 3 * sizeof(uint16_t), D3DUSAGE_WRITEONLY, D3DFMT_INDEX16,
-                                   D3DPOOL_MANAGED, indexBuffer_.Receive(), nullptr);
+                                   D3DPOOL_MANAGED, indexBuffer_.ReleaseAndGetAddressOf(), nullptr);
     if (FAILED(hr)) {
         ReleaseBuffers();
         return hr;

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "engine/render/ComPtr.h"
+#include "engine/resources/ComPtr.h"
 #include "engine/render/Frame.h"
 #include "engine/render/ScreenQuad.h"
 #include "engine/render/VertexFormats.h"

@@ -1,6 +1,6 @@
 #include "engine/render/ScreenQuad.h"
 
-#include "engine/render/ComPtr.h"
+#include "engine/resources/ComPtr.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ bool QueryBackBufferSize(IDirect3DDevice9* device, BackBufferSize& size)
 {
     if (!device) return false;
     ComPtr<IDirect3DSurface9> surface;
-    if (FAILED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, surface.Receive()))) return false;
+    if (FAILED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, surface.ReleaseAndGetAddressOf()))) return false;
     D3DSURFACE_DESC desc = {};
     if (FAILED(surface->GetDesc(&desc))) return false;
     size.width = static_cast<float>(desc.Width);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/params/RandomSource.h"
+#include "engine/params/Random.h"
 
 namespace {
 
@@ -152,7 +152,7 @@ DS_TimeLineControl::DS_TimeLineControl(const DS_TimeLineControl& other)
 
 DS_TimeLineControl::~DS_TimeLineControl() = default;
 
-const TimeWindow* DS_TimeLineControl::FindWindow(float t) const
+const TimeWindow* DS_TimeLineControl::WindowAt(float t) const
 {
     for (const TimeWindow& w : windows_) {
         if (w.end < t) continue;
@@ -164,7 +164,7 @@ const TimeWindow* DS_TimeLineControl::FindWindow(float t) const
 float DS_TimeLineControl::GetAlpha() const
 {
     if (mode == kWindows) {
-        const TimeWindow* w = FindWindow(evaluationTime);
+        const TimeWindow* w = WindowAt(evaluationTime);
         return w ? w->Envelope(evaluationTime) : 0.0f;
     }
     if (mode == kAlwaysVisible) return 1.0f;
@@ -174,7 +174,7 @@ float DS_TimeLineControl::GetAlpha() const
 int32_t DS_TimeLineControl::GetPhase() const
 {
     if (mode == kWindows) {
-        const TimeWindow* w = FindWindow(evaluationTime);
+        const TimeWindow* w = WindowAt(evaluationTime);
         return w ? w->Phase(evaluationTime) : kInvisible;
     }
     if (mode == kAlwaysVisible) return kVisible;
@@ -184,7 +184,7 @@ int32_t DS_TimeLineControl::GetPhase() const
 float DS_TimeLineControl::GetCycleLength() const
 {
     if (mode == kWindows) {
-        if (const TimeWindow* w = FindWindow(evaluationTime)) return w->end - w->start;
+        if (const TimeWindow* w = WindowAt(evaluationTime)) return w->end - w->start;
     }
     return FadeInSeconds() + FadeOutSeconds() + 0.01f * static_cast<float>(visible.minimum);
 }

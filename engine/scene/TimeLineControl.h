@@ -145,7 +145,7 @@ public:
     bool AddWindow(const TimeWindow& w);
     // The window for time t: the first whose end is not below t, if it
     // starts no later than t + 3 s; null otherwise.
-    const TimeWindow* FindWindow(float t) const;
+    const TimeWindow* WindowAt(float t) const;
 
     float FadeInSeconds() const { return 0.01f * static_cast<float>(fadeIn); }
     float FadeOutSeconds() const { return 0.01f * static_cast<float>(fadeOut); }

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "engine/params/RandomSource.h"
+#include "engine/params/Random.h"
 #include "engine/render/Camera.h"
 #include "engine/render/RenderContext.h"
 #include "unit/MemoryArchive.h"

@@ -178,7 +178,7 @@ TEST_F(MeshTest, CopiesShareBuffersAndTextures)
 {
     DS_TexturedMesh<TPC> a;
     ComPtr<IDirect3DTexture9> texture;
-    ASSERT_EQ(Device()->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, texture.Receive(), nullptr), S_OK);
+    ASSERT_EQ(Device()->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, texture.ReleaseAndGetAddressOf(), nullptr), S_OK);
     ASSERT_EQ(a.SetTexture(Device(), texture.Get(), ScreenQuad()), S_OK);
     DS_TexturedMesh<TPC> b(a);
     EXPECT_EQ(b.VertexBuffer(), a.VertexBuffer());

@@ -323,7 +323,7 @@ TEST_F(RenderContextDeviceTest, BorderQuadsFillTheBandsAroundTheFittedPicture)
 {
     IDirect3DDevice9* d = Device();
     ComPtr<IDirect3DTexture9> green;
-    ASSERT_EQ(d->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, green.Receive(), nullptr), S_OK);
+    ASSERT_EQ(d->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, green.ReleaseAndGetAddressOf(), nullptr), S_OK);
     D3DLOCKED_RECT rect = {};
     ASSERT_EQ(green->LockRect(0, &rect, nullptr, 0), S_OK);
     for (int y = 0; y < 4; ++y) {

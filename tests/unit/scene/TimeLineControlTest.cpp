@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "engine/params/RandomSource.h"
+#include "engine/params/Random.h"
 #include "engine/scene/TimeLineControl.h"
 #include "unit/MemoryArchive.h"
 
