@@ -19,12 +19,11 @@ constexpr float kMaxStep = 0.2f;
 constexpr float kPauseLength = 0.5f;
 constexpr float kMinLegLength = 5.0f;
 constexpr float kLegLengthSpread = 2.0f;
-constexpr float kRandMaxF = static_cast<float>(kRandMax);
 
 // A number in -1..1 from one random draw.
 float RandomPan()
 {
-    return static_cast<float>(DS_Rand()) / kRandMaxF * 2.0f - 1.0f;
+    return static_cast<float>(DS_Rand()) / static_cast<float>(kRandMax) * 2.0f - 1.0f;
 }
 
 }  // namespace
@@ -125,7 +124,7 @@ void DSM_Camera::PickTarget(float u)
     }
     toX = RandomPan();
     toY = RandomPan();
-    end = start + kMinLegLength + static_cast<float>(DS_Rand()) / kRandMaxF * kLegLengthSpread;
+    end = start + kMinLegLength + static_cast<float>(DS_Rand()) / static_cast<float>(kRandMax) * kLegLengthSpread;
 }
 
 void DSM_Camera::Update(float t, RenderContext* context)

@@ -11,6 +11,8 @@ const wchar_t kClassName[] = L"DS_TimeLineControl";
 // A window that starts this many seconds after the evaluation time is
 // already found by the lookup (its envelope there is still 0).
 constexpr float kLookAhead = 3.0f;
+// Default invisible and visible durations, hundredths of a second.
+constexpr uint32_t kDefaultDuration = 100;
 
 float Clamp01(float v)
 {
@@ -50,12 +52,12 @@ bool TimeWindow::IsValid() const
 
 void AnimationState::Enter(float t, const DS_TimeLineControl& timeLine)
 {
-    endTime = t + timeLine.visible.Seconds();
+    endTime = t + RandomPercentage(timeLine.visible);
 }
 
 void AnimationState_Invisible::Enter(float t, const DS_TimeLineControl& timeLine)
 {
-    endTime = t + timeLine.invisible.Seconds();
+    endTime = t + RandomPercentage(timeLine.invisible);
 }
 
 float AnimationState_FadeIn::GetAlpha(float t) const
@@ -127,16 +129,13 @@ void AnimationStateMachine::Reset()
 
 // ---- DS_TimeLineControl ----
 
-float DS_TimeLineControl::Duration::Seconds() const
+DS_TimeLineControl::DS_TimeLineControl() : machine_(std::make_unique<AnimationStateMachine>())
 {
-    if (!random) return 0.01f * static_cast<float>(minimum);
-    const int64_t r = DS_Rand();
-    if (maximum < minimum) return 0.01f * static_cast<float>(minimum);
-    const int64_t range = static_cast<int64_t>(maximum) - minimum + 1;
-    return 0.01f * static_cast<float>(static_cast<int64_t>(minimum) + r % range);
+    for (RandomDuration* d : {&invisible, &visible}) {
+        d->minimum.StoreValue(kDefaultDuration);
+        d->maximum.StoreValue(kDefaultDuration);
+    }
 }
-
-DS_TimeLineControl::DS_TimeLineControl() : machine_(std::make_unique<AnimationStateMachine>()) {}
 
 DS_TimeLineControl::DS_TimeLineControl(const DS_TimeLineControl& other)
     : mode(other.mode),
@@ -186,7 +185,7 @@ float DS_TimeLineControl::GetCycleLength() const
     if (mode == kWindows) {
         if (const TimeWindow* w = WindowAt(evaluationTime)) return w->end - w->start;
     }
-    return FadeInSeconds() + FadeOutSeconds() + 0.01f * static_cast<float>(visible.minimum);
+    return FadeInSeconds() + FadeOutSeconds() + 0.01f * static_cast<float>(visible.minimum.GetValue());
 }
 
 bool DS_TimeLineControl::AddWindow(const TimeWindow& w)
@@ -202,10 +201,10 @@ void DS_TimeLineControl::Write(DS_IOF_Archive& ar) const
     a.WriteInt(kVersion);
     a.WriteInt32(mode);
     a.WriteInt32(speedMode);
-    a.WriteUInt(invisible.minimum);
-    a.WriteUInt(invisible.maximum);
-    a.WriteUInt(visible.minimum);
-    a.WriteUInt(visible.maximum);
+    a.WriteUInt(invisible.minimum.GetValue());
+    a.WriteUInt(invisible.maximum.GetValue());
+    a.WriteUInt(visible.minimum.GetValue());
+    a.WriteUInt(visible.maximum.GetValue());
     a.WriteUInt(fadeIn);
     a.WriteUInt(fadeOut);
     a.WriteInt(static_cast<int32_t>(windows_.size()));
@@ -227,10 +226,12 @@ bool DS_TimeLineControl::Read(DS_IOF_Archive& ar)
     a.ReadInt(version);  // only version 1 exists; every version reads alike
     a.ReadInt32(mode);
     a.ReadInt32(speedMode);
-    a.ReadUInt(invisible.minimum);
-    a.ReadUInt(invisible.maximum);
-    a.ReadUInt(visible.minimum);
-    a.ReadUInt(visible.maximum);
+    // The durations are stored without notifying their listeners.
+    for (MediaParamT<unsigned>* bound : {&invisible.minimum, &invisible.maximum, &visible.minimum, &visible.maximum}) {
+        uint32_t value = bound->GetValue();
+        a.ReadUInt(value);
+        bound->StoreValue(value);
+    }
     a.ReadUInt(fadeIn);
     a.ReadUInt(fadeOut);
     int32_t count = 0;

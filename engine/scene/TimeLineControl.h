@@ -10,6 +10,7 @@
 #include <set>
 
 #include "engine/archive/IOF_Virtual.h"
+#include "engine/params/RandomDuration.h"
 
 class DS_TimeLineControl;
 
@@ -110,18 +111,6 @@ public:
     enum Phase : int32_t { kVisible = 0, kInvisible = 1, kFadingIn = 2, kFadingOut = 3 };
     static constexpr int32_t kVersion = 1;
 
-    // A duration drawn anew each time it is used, hundredths of a second.
-    struct Duration {
-        uint32_t minimum = 100;
-        uint32_t maximum = 100;
-        bool random = true;  // not stored: always true in documents
-        // Seconds: (r mod (maximum - minimum + 1) + minimum) x 0.01 with one
-        // random number r when random, else minimum x 0.01. A maximum below
-        // the minimum gives the minimum (still drawing r, so the sequence
-        // other users see does not depend on it).
-        float Seconds() const;
-    };
-
     DS_TimeLineControl();
     // Copies the settings and windows; a new state machine, evaluation time 0.
     DS_TimeLineControl(const DS_TimeLineControl& other);
@@ -163,8 +152,10 @@ public:
 
     int32_t mode = kAlwaysVisible;
     int32_t speedMode = 0;
-    Duration invisible;
-    Duration visible;
+    // Drawn anew at each entry to the invisible and visible states
+    // (RandomPercentage); minimum and maximum 100 (1 s).
+    RandomDuration invisible;
+    RandomDuration visible;
     uint32_t fadeIn = 50;   // hundredths of a second
     uint32_t fadeOut = 50;  // hundredths of a second
     // Time at which mode 2 looks up its window; nothing in the player

@@ -75,6 +75,26 @@ TEST(FrameTest, ControllerIsOwnedByOneFrameOnly)
     EXPECT_EQ(deleted, 1);
 }
 
+TEST(MeshWithoutDeviceTest, EveryDeviceCallRefusesANullDevice)
+{
+    DS_IndexedMesh<DX_V::PCT> mesh;
+    EXPECT_EQ(mesh.CreateVertexBuffer(nullptr, 4), E_POINTER);
+    EXPECT_EQ(mesh.CreateBuffer(nullptr), E_POINTER);
+    EXPECT_EQ(mesh.SetColor(nullptr, ScreenQuad(), 0xFFFFFFFFu), E_POINTER);
+    EXPECT_EQ(mesh.BindStream(nullptr), E_POINTER);
+    EXPECT_EQ(mesh.CreateBuffers(nullptr, 4, 6), E_POINTER);
+    // With no buffer, edits write nothing and say so.
+    EXPECT_EQ(mesh.Lock(), nullptr);
+    EXPECT_FALSE(mesh.SetAlpha(0.5f));
+    EXPECT_FALSE(mesh.WritePositions(ScreenQuad()));
+    SegmentedQuadArray array;
+    EXPECT_EQ(array.Draw(nullptr), E_POINTER);
+    array.SetQuadColor(0, 0xFFFFFFFFu);  // no quads: ignored
+    ScreenQuad quad;
+    EXPECT_FALSE(quad.FullBackBuffer(static_cast<IDirect3DDevice9*>(nullptr)));
+    EXPECT_FLOAT_EQ(quad.corners[2].x, 0.0f);
+}
+
 // ---- meshes on a device ----
 
 class MeshTest : public RenderTestDevice {};

@@ -8,10 +8,9 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 #include "engine/resources/ComPtr.h"
+#include "unit/QuickTestExit.h"
 
 class RenderTestDevice : public ::testing::Test {
 protected:
@@ -21,8 +20,7 @@ protected:
 
     void SetUp() override
     {
-        static const bool exitHookInstalled = std::atexit(EndProcessQuickly) == 0;
-        (void)exitHookInstalled;
+        InstallQuickTestExit();
         WNDCLASSW wc = {};
         wc.lpfnWndProc = DefWindowProcW;
         wc.hInstance = GetModuleHandleW(nullptr);
@@ -40,8 +38,9 @@ protected:
         pp.BackBufferHeight = height_;
         pp.BackBufferFormat = D3DFMT_X8R8G8B8;
         pp.hDeviceWindow = window_;
-        const HRESULT hr = d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_,
-                                              D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, device_.ReleaseAndGetAddressOf());
+        const HRESULT hr =
+            d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp,
+                               device_.ReleaseAndGetAddressOf());
         ASSERT_TRUE(SUCCEEDED(hr)) << std::hex << hr;
     }
 
@@ -58,7 +57,8 @@ protected:
     uint32_t ReadPixel(UINT x, UINT y)
     {
         ComPtr<IDirect3DSurface9> back, copy;
-        if (FAILED(device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, back.ReleaseAndGetAddressOf()))) return 0xFFFFFFFFu;
+        if (FAILED(device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, back.ReleaseAndGetAddressOf())))
+            return 0xFFFFFFFFu;
         if (FAILED(device_->CreateOffscreenPlainSurface(width_, height_, D3DFMT_X8R8G8B8, D3DPOOL_SYSTEMMEM,
                                                         copy.ReleaseAndGetAddressOf(), nullptr)))
             return 0xFFFFFFFFu;
@@ -72,19 +72,6 @@ protected:
     }
 
 private:
-    // Wine 8 with Mesa llvmpipe, 2026-12: a process that made a device can
-    // take over a second in the GL driver's exit handlers when the machine
-    // is busy, and the wineserver then kills it (exit status 137) although
-    // every test passed. Ending the process here, with the tests' verdict,
-    // skips those handlers.
-    static void EndProcessQuickly()
-    {
-        std::fflush(stdout);
-        std::fflush(stderr);
-        const ::testing::UnitTest* tests = ::testing::UnitTest::GetInstance();
-        TerminateProcess(GetCurrentProcess(), tests->Passed() ? 0 : 1);
-    }
-
     HWND window_ = nullptr;
     IDirect3D9* d3d_ = nullptr;
     ComPtr<IDirect3DDevice9> device_;

@@ -48,6 +48,12 @@ void RunSteps(DS_TimeLineControl& line, const Step* steps, size_t count)
     }
 }
 
+void SetRange(RandomDuration& d, uint32_t minimum, uint32_t maximum)
+{
+    d.minimum.StoreValue(minimum);
+    d.maximum.StoreValue(maximum);
+}
+
 DS_TimeLineControl CycleLine()
 {
     DS_TimeLineControl line;
@@ -72,8 +78,8 @@ TEST(TimeLineControlTest, RandomDurationsComeFromTheSequenceInEntryOrder)
 {
     DS_SRand(kSeed);  // draws 41, 18467, 6334, ...
     DS_TimeLineControl line = CycleLine();
-    line.visible = {100, 300, true};    // 41 % 201 + 100 = 141
-    line.invisible = {200, 250, true};  // 18467 % 51 + 200 = 205
+    SetRange(line.visible, 100, 300);    // 41 % 201 + 100 = 141
+    SetRange(line.invisible, 200, 250);  // 18467 % 51 + 200 = 205
     line.fadeIn = 100;
     line.fadeOut = 0;
     const Step steps[] = {
@@ -163,31 +169,18 @@ TEST(TimeLineControlTest, CopyKeepsSettingsButStartsItsOwnCycle)
 {
     DS_TimeLineControl line = CycleLine();
     line.fadeIn = 250;
-    line.visible = {300, 400, true};
+    SetRange(line.visible, 300, 400);
     line.AddWindow({1, 2, 1, 2});
     line.AdvanceLocalTime(10.0f);
     line.evaluationTime = 4.0f;
     const DS_TimeLineControl copy(line);
     EXPECT_EQ(copy.mode, DS_TimeLineControl::kCycle);
     EXPECT_EQ(copy.fadeIn, 250u);
-    EXPECT_EQ(copy.visible.maximum, 400u);
+    EXPECT_EQ(copy.visible.maximum.GetValue(), 400u);
     EXPECT_EQ(copy.Windows().size(), 1u);
     EXPECT_FLOAT_EQ(copy.evaluationTime, 0.0f);
     EXPECT_FLOAT_EQ(copy.Machine().LocalTime(), 0.0f);
     EXPECT_EQ(copy.GetPhase(), DS_TimeLineControl::kInvisible);
-}
-
-TEST(TimeLineControlTest, DurationsWithoutARangeDrawOnceAndGiveTheMinimum)
-{
-    const DS_TimeLineControl::Duration cases[] = {{150, 150, true}, {150, 100, true}, {150, 149, true}};
-    for (const auto& d : cases) {
-        DS_SRand(kSeed);
-        EXPECT_FLOAT_EQ(d.Seconds(), 1.5f) << d.maximum;
-        EXPECT_EQ(DS_Rand(), 18467) << d.maximum;  // exactly one number was drawn
-    }
-    DS_SRand(kSeed);
-    EXPECT_FLOAT_EQ((DS_TimeLineControl::Duration{0, 0xFFFFFFFFu, true}.Seconds()), 0.41f);
-    EXPECT_FLOAT_EQ((DS_TimeLineControl::Duration{150, 300, false}.Seconds()), 1.5f);
 }
 
 // ---- windows ----
@@ -291,10 +284,10 @@ TEST(TimeLineRecordTest, ReadsTheFieldsAndDropsBadWindows)
     ASSERT_TRUE(line.Read(handle));
     EXPECT_EQ(line.mode, 1);
     EXPECT_EQ(line.speedMode, 2);
-    EXPECT_EQ(line.invisible.minimum, 10u);
-    EXPECT_EQ(line.invisible.maximum, 20u);
-    EXPECT_EQ(line.visible.minimum, 30u);
-    EXPECT_EQ(line.visible.maximum, 40u);
+    EXPECT_EQ(line.invisible.minimum.GetValue(), 10u);
+    EXPECT_EQ(line.invisible.maximum.GetValue(), 20u);
+    EXPECT_EQ(line.visible.minimum.GetValue(), 30u);
+    EXPECT_EQ(line.visible.maximum.GetValue(), 40u);
     EXPECT_FLOAT_EQ(line.FadeInSeconds(), 1.5f);
     EXPECT_FLOAT_EQ(line.FadeOutSeconds(), 2.5f);
     ASSERT_EQ(line.Windows().size(), 2u);
@@ -307,8 +300,8 @@ TEST(TimeLineRecordTest, WriteThenReadGivesTheSameTimeLine)
     DS_TimeLineControl line;
     line.mode = 2;
     line.speedMode = 0;
-    line.invisible = {5, 6, true};
-    line.visible = {7, 8, true};
+    SetRange(line.invisible, 5, 6);
+    SetRange(line.visible, 7, 8);
     line.fadeIn = 9;
     line.fadeOut = 11;
     line.AddWindow({20, 30, 21, 29});
@@ -329,7 +322,7 @@ TEST(TimeLineRecordTest, WriteThenReadGivesTheSameTimeLine)
     DS_TimeLineControl back;
     ASSERT_TRUE(back.Read(handle));
     EXPECT_EQ(back.mode, 2);
-    EXPECT_EQ(back.visible.maximum, 8u);
+    EXPECT_EQ(back.visible.maximum.GetValue(), 8u);
     EXPECT_EQ(back.fadeOut, 11u);
     EXPECT_EQ(back.Windows().size(), 2u);
 }
@@ -351,7 +344,7 @@ TEST(TimeLineRecordTest, TruncatedRecordFailsWithoutHanging)
     DS_IOF_Archive cutHandle = cut.Handle();
     DS_TimeLineControl partial;
     EXPECT_FALSE(partial.Read(cutHandle));
-    EXPECT_EQ(partial.visible.minimum, 30u);
+    EXPECT_EQ(partial.visible.minimum.GetValue(), 30u);
     EXPECT_EQ(partial.fadeIn, 50u);
 
     DS_IOF_Archive none;
