@@ -248,6 +248,34 @@ TEST_F(ErrorBoxWindowTest, TestWindowPaintsItsOwnRecordsBox)
     EXPECT_TRUE(text);
 }
 
+TEST_F(ErrorBoxWindowTest, PreviewIsFilledWithTheMessageAndStill)
+{
+    saver_.saverMode_ = SaverMode::Preview;
+    saver_.errorCode_ = static_cast<HRESULT>(0x8200000F);
+    saver_.monitorCount_ = 1;
+    saver_.monitors_[0].saverWindow = window_;
+    saver_.AnimateErrorBox();
+    Sleep(100);
+    saver_.AnimateErrorBox();
+    EXPECT_EQ(std::wstring(saver_.errorText_), L"No preview available");
+    const MonitorRecord& record = saver_.monitors_[0];
+    EXPECT_EQ(record.errorX, 0);
+    EXPECT_EQ(record.errorY, 0);
+    EXPECT_EQ(record.errorWidth, 600);
+    EXPECT_EQ(record.errorHeight, 400);
+
+    PaintedWindow painted(saver_, window_);
+    const COLORREF boxColour = GetSysColor(COLOR_WINDOW);
+    EXPECT_EQ(painted.Pixel(0, 200), RGB(0, 0, 0));  // the frame
+    EXPECT_EQ(painted.Pixel(5, 5), boxColour);
+    EXPECT_EQ(painted.Pixel(594, 394), boxColour);
+    int textPixels = 0;
+    for (int x = 200; x < 400; ++x) {
+        for (int y = 180; y < 220; ++y) textPixels += painted.Pixel(x, y) != boxColour ? 1 : 0;
+    }
+    EXPECT_GT(textPixels, 0);
+}
+
 TEST_F(ErrorBoxWindowTest, BoxMovesWithTimeAndIsBlackBeforePlacement)
 {
     saver_.monitorCount_ = 1;
