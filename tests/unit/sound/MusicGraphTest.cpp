@@ -4,7 +4,7 @@
 #include "host/MoireScreensaver.h"
 #include "sound/MusicGraph.h"
 #include "sound/SoundDevice.h"
-#include "unit/sound/ToneFile.h"
+#include "unit/sound/SoundFixtures.h"
 
 #include <gtest/gtest.h>
 #include <wrl/client.h>
@@ -60,17 +60,11 @@ LRESULT CALLBACK ForwardToSaver(HWND window, UINT message, WPARAM wparam, LPARAM
     return saver->WindowProc(window, message, wparam, lparam);
 }
 
-bool HasAudioDevice()
-{
-    ComPtr<IDirectSound8> device;
-    return SUCCEEDED(DirectSoundCreate8(nullptr, &device, nullptr));
-}
-
 class MusicGraphPlayback : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!HasAudioDevice()) GTEST_SKIP() << "no audio device";
+        if (!testsound::HasAudioDevice()) GTEST_SKIP() << "no audio device";
         WNDCLASSW wc = {};
         wc.lpfnWndProc = ForwardToSaver;
         wc.hInstance = GetModuleHandleW(nullptr);

@@ -1,7 +1,11 @@
-// Test fixtures: short sine-tone WAV files written to the temporary folder.
+// Test fixtures: whether the machine has an audio device, and short
+// sine-tone WAV files written to the temporary folder.
 #pragma once
 
 #include <windows.h>
+#include <mmsystem.h>
+#include <dsound.h>
+#include <wrl/client.h>
 
 #include <cmath>
 #include <cstdint>
@@ -10,6 +14,13 @@
 #include <vector>
 
 namespace testsound {
+
+// True when DirectSound finds an audio device (under Wine: a sound server).
+inline bool HasAudioDevice()
+{
+    Microsoft::WRL::ComPtr<IDirectSound8> device;
+    return SUCCEEDED(DirectSoundCreate8(nullptr, &device, nullptr));
+}
 
 // Writes a 16-bit stereo 44.1 kHz PCM tone; returns its full path, empty on
 // failure. The file is removed by the caller.
