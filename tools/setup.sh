@@ -18,7 +18,7 @@ PKGS=(
   libgl1:i386 libglx0:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
   libgl1:amd64 libglx0:amd64 libglx-mesa0:amd64 libgl1-mesa-dri:amd64
   xvfb xauth x11-utils x11-apps x11-xserver-utils imagemagick
-  xserver-xorg-core xserver-xorg-video-dummy libxrandr2:i386
+  xserver-xorg-core xserver-xorg-video-dummy libxrandr2:i386 libxrandr2:amd64
   gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
   gstreamer1.0-plugins-base:amd64 gstreamer1.0-plugins-good:amd64
   pulseaudio pulseaudio-utils sox libsox-fmt-mp3 lame

@@ -17,6 +17,20 @@ struct ResourceBlob {
     int32_t id = 0;              // resource number inside module (0 for a file)
     ds_string module;            // module holding resource id, e.g. "common_res.dll"
     uint32_t Size() const { return static_cast<uint32_t>(data.size()); }
+
+    // Gives other this blob's name and a copy of its bytes; other's id and
+    // module stay as they were.
+    void CopyDataTo(ResourceBlob& other) const;
+    // A different name drops the bytes (they belonged to the old name); the
+    // same name keeps them.
+    void SetName(const ds_string& newName);
+    void SetData(const uint8_t* bytes, uint32_t size);
+    // Replaces the bytes with a copy of resource id of type "DDS" in module
+    // (loaded with LoadLibraryW and never freed). A module that cannot be
+    // loaded, an empty name included, searches the program's own resources.
+    // Returns false, with the blob unchanged, when the resource is missing
+    // or cannot be loaded.
+    bool LoadFromModule();
 };
 
 // A file's bytes and name (music and sound files, mask pictures).
@@ -66,8 +80,20 @@ public:
     virtual bool Failed() const = 0;
 };
 
+class SceneClassRegistry;
+
 // The handle every write, read and reader-create operation takes: it holds
-// the archive in use (not owned by the handle).
+// the archive in use (not owned by the handle), the class registries that
+// records chosen by class name are looked up in, and a failure flag for
+// faults the archive itself cannot see (an unknown class name, a record
+// that yields no object).
 struct DS_IOF_Archive {
     DS_IOF_Virtual* archive = nullptr;
+    const SceneClassRegistry* classes = nullptr;
+    bool failed = false;
+
+    // True once the archive ran short or a reader gave up; a document whose
+    // handle has failed is rejected as a whole.
+    bool Failed() const { return failed || archive == nullptr || archive->Failed(); }
+    void Fail() { failed = true; }
 };

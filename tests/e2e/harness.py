@@ -31,6 +31,36 @@ VK_SPACE = 0x20
 SAVER_CLASS = "D3DSaverWndClass"
 
 
+XORG_DUMMY_CONF = """
+Section "ServerFlags"
+    Option "DontVTSwitch" "true"
+    Option "AutoAddDevices" "false"
+EndSection
+Section "Device"
+    Identifier "dummy"
+    Driver "dummy"
+    VideoRam 64000
+EndSection
+Section "Monitor"
+    Identifier "monitor"
+    HorizSync 5.0-1000.0
+    VertRefresh 5.0-200.0
+    Modeline "800x600" 40.00 800 840 968 1056 600 601 605 628
+EndSection
+Section "Screen"
+    Identifier "screen"
+    Device "dummy"
+    Monitor "monitor"
+    DefaultDepth 24
+    SubSection "Display"
+        Depth 24
+        Modes "800x600"
+        Virtual 1440 600
+    EndSubSection
+EndSection
+"""
+
+
 class Window:
     def __init__(self, line):
         f = line.split(" ", 13)
@@ -109,8 +139,9 @@ class Session:
     programs play into and record() records from; otherwise the programs
     find no audio device at all."""
 
-    def __init__(self, screen="1024x768x24", sound=False):
+    def __init__(self, screen="1024x768x24", two_monitors=False, sound=False):
         self.screen = screen
+        self.two_monitors = two_monitors
         self.sound = sound
         self.pulse = None
 
@@ -129,17 +160,46 @@ class Session:
             "WINEDEBUG": "-all",
             "WINEDLLOVERRIDES": "winedbg.exe=d;mscoree,mshtml=",
         })
-        self._start_xvfb()
-        self._start_pulse()
         self.procs = []
+        self.pulse = None
+        if self.two_monitors:
+            self._start_xorg_two_monitors()
+        else:
+            self._start_xvfb()
+        try:
+            self._start_pulse()
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
         subprocess.run(["wineserver", "-p"], env=self.env, check=False)
         subprocess.run([self.loader, DRIVER, "cursor"], env=self.env, stdin=subprocess.DEVNULL,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
         return self
 
     def _start_xvfb(self):
+        self._start_server(["Xvfb", "-screen", "0", self.screen, "-nolisten", "tcp"])
+
+    def _start_xorg_two_monitors(self):
+        """Xorg with the dummy driver and a second output added with xrandr:
+        800x600 at (0,0) and 640x480 at (800,0). (Xvfb's Xinerama screens all
+        sit at (0,0), which leaves Wine's second adapter without a mode.)"""
+        conf = os.path.join(self.tmp, "xorg.conf")
+        with open(conf, "w") as f:
+            f.write(XORG_DUMMY_CONF)
+        self._start_server(["Xorg", "-config", conf, "-logfile", os.path.join(self.tmp, "xorg.log"), "-noreset",
+                            "-nolisten", "tcp", "-novtswitch", "-sharevts"])
+        env = dict(self.env)
+        subprocess.run(["xrandr", "--addmode", "DUMMY1", "640x480"], env=env, check=True, timeout=30)
+        subprocess.run(["xrandr", "--output", "DUMMY1", "--mode", "640x480", "--right-of", "DUMMY0"], env=env,
+                       check=True, timeout=30)
+        # Query once so the server has settled on the new layout before Wine
+        # reads the monitors.
+        subprocess.run(["xrandr"], env=env, stdout=subprocess.DEVNULL, timeout=30)
+        time.sleep(1.0)
+
+    def _start_server(self, command):
         r, w = os.pipe()
-        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", self.screen, "-nolisten", "tcp"],
+        self.xvfb = subprocess.Popen(command[:1] + ["-displayfd", str(w)] + command[1:],
                                      pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(w)
         number = b""
@@ -194,6 +254,11 @@ class Session:
                     p.wait(timeout=10)
                 except subprocess.TimeoutExpired:
                     pass
+            log = getattr(p, "log", None)
+            if log:
+                log.close()
+            if p.stdout:
+                p.stdout.close()
         subprocess.run(["wineserver", "-k"], env=self.env, check=False, stderr=subprocess.DEVNULL)
         if self.pulse is not None:
             self.pulse.terminate()
@@ -225,7 +290,7 @@ class Session:
         proc.log.seek(0)
         return proc.log.read().decode("utf-8", "replace")
 
-    def drv(self, *args, timeout=30):
+    def drv(self, *args, timeout=60):
         r = subprocess.run([self.loader, DRIVER] + [str(a) for a in args], env=self.env,
                            stdin=subprocess.DEVNULL, capture_output=True, timeout=timeout)
         return r.stdout.decode("utf-8", "replace")
@@ -236,10 +301,14 @@ class Session:
     def children(self, hwnd):
         return [Window(line) for line in self.drv("children", hwnd).splitlines() if line.strip()]
 
-    def wait_windows(self, cls=SAVER_CLASS, count=1, timeout=30):
+    def wait_windows(self, cls=SAVER_CLASS, count=1, timeout=60):
         deadline = time.time() + timeout
         while time.time() < deadline:
-            found = self.windows(cls)
+            try:
+                found = self.windows(cls)
+            except subprocess.TimeoutExpired:
+                continue  # a loaded machine can take long to start the driver
+
             if len(found) >= count:
                 return found
             time.sleep(0.3)

@@ -1,0 +1,33 @@
+// A rectangle of four edge parameters in picture pixels plus two further
+// integers whose meaning each owner gives (a fixed point, an offset).
+#pragma once
+
+#include "engine/params/MediaParam.h"
+
+class MediaRectangle : public MediaParam {
+public:
+    MediaRectangle() = default;
+    // Copies the four edges and the two further integers (not the listeners).
+    MediaRectangle(const MediaRectangle& other);
+    // Copies the edges, refreshing each edge's undo cache without telling the
+    // other listeners, then the two further integers.
+    MediaRectangle& operator=(const MediaRectangle& other);
+
+    MediaParamT<int> left;
+    MediaParamT<int> right;
+    MediaParamT<int> top;
+    MediaParamT<int> bottom;
+    MediaParamTB<int> extraX;
+    MediaParamTB<int> extraY;
+
+    // Bounds test of a point already in view coordinates (picture pixels):
+    // left <= x <= right and top <= y <= bottom, both bounds inclusive,
+    // compared as floats.
+    bool ContainsViewPoint(float x, float y) const;
+
+    // Six int32: left, right, top, bottom, extraX, extraY. Reading stores the
+    // values directly, without notification; a failed read keeps the values
+    // not yet read.
+    void Read(const DS_IOF_Archive& ar);
+    void Write(const DS_IOF_Archive& ar) const;
+};

@@ -1,0 +1,130 @@
+// Validation of compiled effect bytes before D3DXCreateEffect: the effects the
+// build writes pass; truncated and damaged ones fail, with the same rules as
+// the build tool's checker (tools/fxtool/fxcheck.py).
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "engine/resources/EffectBytes.h"
+
+namespace {
+
+const char* const kEffects[] = {"090_water", "103_radialwave", "105_stream"};
+
+std::vector<uint8_t> ReadBuiltEffect(const char* stem)
+{
+    std::string path = std::string(CORVALLINE_BINARY_DIR) + "/fx/" + stem + ".fxo";
+    // Wine 8, 2026-12: the build's Unix path is reached through drive Z:.
+    if (!path.empty() && path[0] == '/') path = "Z:" + path;
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+uint32_t Word(const std::vector<uint8_t>& bytes, size_t index)
+{
+    uint32_t value;
+    std::memcpy(&value, &bytes[index * 4], 4);
+    return value;
+}
+
+void SetWord(std::vector<uint8_t>& bytes, size_t index, uint32_t value)
+{
+    std::memcpy(&bytes[index * 4], &value, 4);
+}
+
+size_t FindWord(const std::vector<uint8_t>& bytes, uint32_t value, size_t from = 0)
+{
+    for (size_t i = from; i < bytes.size() / 4; ++i)
+        if (Word(bytes, i) == value) return i;
+    return SIZE_MAX;
+}
+
+TEST(EffectBytesTest, BuiltEffectsPassAndEveryPrefixFails)
+{
+    for (const char* stem : kEffects) {
+        const std::vector<uint8_t> bytes = ReadBuiltEffect(stem);
+        ASSERT_FALSE(bytes.empty()) << stem << ".fxo is missing from the build";
+        EXPECT_TRUE(IsWellFormedEffect(bytes.data(), bytes.size())) << stem;
+        for (size_t length = 0; length < bytes.size(); ++length)
+            ASSERT_FALSE(IsWellFormedEffect(bytes.data(), length)) << stem << " cut at " << length;
+    }
+}
+
+TEST(EffectBytesTest, NullOrEmptyInputFails)
+{
+    EXPECT_FALSE(IsWellFormedEffect(nullptr, 0));
+    EXPECT_FALSE(IsWellFormedEffect(nullptr, 100));
+    const uint8_t header[8] = {0x01, 0x09, 0xFF, 0xFE, 0, 0, 0, 0};
+    EXPECT_FALSE(IsWellFormedEffect(header, sizeof(header)));
+}
+
+// Damage at known places of the radial-wave effect (its layout: tag, data
+// size, data area, then the counts; the first pass shader is the first CTAB).
+TEST(EffectBytesTest, DamagedEffectsFail)
+{
+    const std::vector<uint8_t> good = ReadBuiltEffect("103_radialwave");
+    ASSERT_FALSE(good.empty());
+    const size_t block = 2 + Word(good, 1) / 4;
+    const size_t ctab = FindWord(good, 0x42415443u);
+    ASSERT_NE(ctab, SIZE_MAX);
+    const size_t version = ctab - 2;
+    const size_t end = version + Word(good, version - 1) / 4 - 1;
+    ASSERT_EQ(Word(good, end), 0x0000FFFFu);
+    const size_t lastMov = end - 3;  // mov oC0, r5
+    ASSERT_EQ(Word(good, lastMov), 0x02000001u);
+
+    struct Case {
+        const char* what;
+        std::function<void(std::vector<uint8_t>&)> damage;
+    };
+    const Case cases[] = {
+        {"tag", [](auto& b) { SetWord(b, 0, 0xFEFF0902u); }},
+        {"data size past the end", [](auto& b) { SetWord(b, 1, 0x10000u); }},
+        {"data size not a whole number of words", [](auto& b) { SetWord(b, 1, Word(b, 1) - 2); }},
+        {"name length at offset 0", [](auto& b) { SetWord(b, 2, 0xFFFFFFFFu); }},
+        {"object count below the ids", [&](auto& b) { SetWord(b, block + 3, 1); }},
+        {"huge object count", [&](auto& b) { SetWord(b, block + 3, 0x40000000u); }},
+        {"parameter count", [&](auto& b) { SetWord(b, block, 0x01000000u); }},
+        {"technique count", [&](auto& b) { SetWord(b, block + 1, 3); }},
+        {"ctab header size", [&](auto& b) { SetWord(b, ctab + 1, 24); }},
+        {"ctab version", [&](auto& b) { SetWord(b, ctab + 3, 0xFFFF0300u); }},
+        {"ctab constant count", [&](auto& b) { SetWord(b, ctab + 4, 200); }},
+        {"shader model 1", [&](auto& b) { SetWord(b, version, 0xFFFF0104u); }},
+        {"vertex shader in a pixel-shader state", [&](auto& b) { SetWord(b, version, 0xFFFE0200u); }},
+        {"end token missing", [&](auto& b) { SetWord(b, end, 0); }},
+        {"unknown opcode", [&](auto& b) { SetWord(b, lastMov, 0x02000077u); }},
+        {"wrong parameter count", [&](auto& b) { SetWord(b, lastMov, 0x03000001u); }},
+        {"predicated instruction", [&](auto& b) { SetWord(b, lastMov, 0x12000001u); }},
+        {"operand that looks like a comment", [&](auto& b) { SetWord(b, end - 1, 0x8000FFFEu); }},
+        {"register out of range", [&](auto& b) { SetWord(b, end - 1, 0x80E400FFu); }},
+        {"relative addressing", [&](auto& b) { SetWord(b, end - 1, 0x80E42005u); }},
+        {"trailing bytes", [](auto& b) { b.insert(b.end(), 4, 0); }},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> bad = good;
+        c.damage(bad);
+        EXPECT_FALSE(IsWellFormedEffect(bad.data(), bad.size())) << c.what;
+    }
+}
+
+TEST(EffectBytesTest, ReferenceToMissingParameterFails)
+{
+    std::vector<uint8_t> bytes = ReadBuiltEffect("103_radialwave");
+    ASSERT_FALSE(bytes.empty());
+    // The last "Mask" in the file is the sampler's reference to its texture.
+    const char name[] = "Mask";
+    size_t last = SIZE_MAX;
+    for (size_t i = 0; i + sizeof(name) <= bytes.size(); ++i)
+        if (std::memcmp(&bytes[i], name, sizeof(name)) == 0) last = i;
+    ASSERT_NE(last, SIZE_MAX);
+    bytes[last] = 'T';
+    EXPECT_FALSE(IsWellFormedEffect(bytes.data(), bytes.size()));
+}
+
+}  // namespace
