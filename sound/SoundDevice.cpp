@@ -48,7 +48,7 @@ bool CreateDirectSound(HWND window)
     return SUCCEEDED(g_sound.primary->Play(0, 0, DSBPLAY_LOOPING));
 }
 
-IDirectSound8* SoundDevice()
+IDirectSound8* DirectSoundDevice()
 {
     return g_sound.device.Get();
 }

@@ -16,7 +16,7 @@ long PrimaryVolume(int volume, bool mute);
 // exists. A failure leaves sound off and is not reported to the user.
 bool CreateDirectSound(HWND window);
 // The device and its primary buffer; null when they could not be created.
-IDirectSound8* SoundDevice();
+IDirectSound8* DirectSoundDevice();
 IDirectSoundBuffer* PrimarySoundBuffer();
 // Flags added to every buffer the program creates: sound goes on while
 // another application has the focus.

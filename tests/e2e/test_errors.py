@@ -33,7 +33,13 @@ def find_box(img, left, top, right, bottom):
 
 class FloatingBox(unittest.TestCase):
     def check_floating_box(self, s, area):
+        # The error mode starts once Direct3D has been looked at, which can
+        # take seconds on a loaded machine.
+        deadline = time.time() + 30
         first = find_box(s.screenshot(), *area)
+        while first is None and time.time() < deadline:
+            time.sleep(0.5)
+            first = find_box(s.screenshot(), *area)
         self.assertIsNotNone(first, "no error box")
         # 300 x 150 with a one-pixel black frame.
         self.assertEqual((first[2] - first[0], first[3] - first[1]), (298, 148), first)

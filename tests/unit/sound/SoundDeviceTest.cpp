@@ -24,7 +24,7 @@ TEST(SoundDeviceRestore, ResetStopsPrimaryAndRestoreAppliesSettingsAndPlaysAgain
 
     // The first restore creates the device and its looping primary buffer.
     EXPECT_EQ(saver.RestoreDeviceObjects(), 0);
-    IDirectSound8* device = SoundDevice();
+    IDirectSound8* device = DirectSoundDevice();
     IDirectSoundBuffer* primary = PrimarySoundBuffer();
     ASSERT_NE(device, nullptr);
     ASSERT_NE(primary, nullptr);
@@ -46,7 +46,7 @@ TEST(SoundDeviceRestore, ResetStopsPrimaryAndRestoreAppliesSettingsAndPlaysAgain
     // same device.
     const SoundSettings settings = ReadSoundSettings();
     EXPECT_EQ(saver.RestoreDeviceObjects(), 0);
-    EXPECT_EQ(SoundDevice(), device);
+    EXPECT_EQ(DirectSoundDevice(), device);
     EXPECT_EQ(PrimarySoundBuffer(), primary);
     LONG volume = 0;
     ASSERT_EQ(primary->GetVolume(&volume), DS_OK);
