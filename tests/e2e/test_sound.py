@@ -10,7 +10,7 @@ import time
 import unittest
 import wave
 
-from harness import BIN, VK_SPACE, WM_CLOSE, WM_KEYDOWN, Session
+from harness import BIN, DRIVER, VK_SPACE, WM_CLOSE, WM_KEYDOWN, Session
 
 UNIT_TESTS = os.path.join(BIN, "unit_tests.exe")
 PLAYER_CASE = "--gtest_filter=MusicGraphPlayback.PlaysFilesForRecording"
@@ -110,16 +110,30 @@ class MusicRecording(unittest.TestCase):
 class SoundDevice(unittest.TestCase):
     def test_saver_modes_open_the_sound_device(self):
         with Session(sound=True) as s:
-            for args in (("/t",), ("/s",)):
+            host = subprocess.Popen([s.loader, DRIVER, "host", "152", "112"], env=s.env, stdin=subprocess.DEVNULL,
+                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+            s.procs.append(host)
+            parent = int(host.stdout.readline().decode().strip())
+            # How each mode is ended: the window to post to and the message.
+            for args in (("/t",), ("/s",), ("/p", str(parent))):
                 with self.subTest(args=args):
                     p = s.start(*args)
                     (w,) = s.wait_windows()
-                    deadline = time.time() + 10
+                    deadline = time.time() + 30
                     while not s.sink_inputs() and time.time() < deadline:
                         time.sleep(0.3)
                     self.assertTrue(s.sink_inputs(), "no sound stream while the saver runs")
-                    s.post(w.hwnd, WM_CLOSE if args == ("/t",) else WM_KEYDOWN, VK_SPACE)
+                    if args[0] == "/t":
+                        s.post(w.hwnd, WM_CLOSE)
+                    elif args[0] == "/s":
+                        s.post(w.hwnd, WM_KEYDOWN, VK_SPACE)
+                    else:
+                        s.post(parent, WM_CLOSE)
                     self.assertEqual(s.wait_exit(p), 0, s.output(p))
+                    deadline = time.time() + 10
+                    while s.sink_inputs() and time.time() < deadline:
+                        time.sleep(0.3)
+                    self.assertEqual(s.sink_inputs(), [], "the sound stream outlived the saver")
 
     def test_no_audio_device_runs_silently(self):
         with Session() as s:
