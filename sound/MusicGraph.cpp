@@ -47,8 +47,8 @@ bool Rewind()
 {
     if (!g_music.seeking) return false;
     LONGLONG start = 0;
-    return SUCCEEDED(g_music.seeking->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr,
-                                                   AM_SEEKING_NoPositioning));
+    return SUCCEEDED(
+        g_music.seeking->SetPositions(&start, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning));
 }
 
 // Removes the previous file's source filter so that it neither stays open

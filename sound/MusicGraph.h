@@ -6,6 +6,7 @@
 #pragma once
 
 #include <windows.h>
+
 #include <strmif.h>
 
 // The window message that carries the graph's events; one event is taken

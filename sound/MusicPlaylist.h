@@ -45,6 +45,6 @@ private:
 
     MusicPlayer& player_;
     std::vector<std::wstring> files_;
-    size_t next_ = 0;   // the next file to play; files_.size() at the end of the list
+    size_t next_ = 0;  // the next file to play; files_.size() at the end of the list
     int current_ = -1;
 };

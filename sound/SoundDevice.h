@@ -4,7 +4,9 @@
 #pragma once
 
 #include <windows.h>
+
 #include <mmsystem.h>  // WAVEFORMATEX, which WIN32_LEAN_AND_MEAN leaves out
+
 #include <dsound.h>
 
 // Primary-buffer volume in hundredths of a decibel: -10000 when muted, else

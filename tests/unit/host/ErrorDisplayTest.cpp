@@ -1,12 +1,12 @@
 // The error display: the code-to-message table (with the program's string
 // table linked in), the floating box's geometry, and painting through a
 // real window.
-#include "host/D3DScreensaver.h"
-#include "host/ErrorBox.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "host/D3DScreensaver.h"
+#include "host/ErrorBox.h"
 
 namespace {
 
@@ -44,8 +44,7 @@ const MessageCase kMessages[] = {
     {static_cast<HRESULT>(0x82000003), L"Could not find any compatible Direct3D devices.", true},
     {static_cast<HRESULT>(0x82000005), L"No hardware-accelerated Direct3D devices were found.", true},
     {static_cast<HRESULT>(0x82000006),
-     L"This screen saver requires functionality that is not available on your Direct3D hardware accelerator.",
-     true},
+     L"This screen saver requires functionality that is not available on your Direct3D hardware accelerator.", true},
     {static_cast<HRESULT>(0x82000009),
      L"This screen saver requires functionality that is not available on your Direct3D hardware accelerator "
      L"with the current desktop display settings.",
@@ -236,9 +235,9 @@ TEST_F(ErrorBoxWindowTest, TestWindowPaintsItsOwnRecordsBox)
 
     PaintedWindow painted(saver_, window_);
     const COLORREF boxColour = GetSysColor(COLOR_WINDOW);
-    EXPECT_EQ(painted.Pixel(160, 135), boxColour);  // inside the box, away from the text
+    EXPECT_EQ(painted.Pixel(160, 135), boxColour);     // inside the box, away from the text
     EXPECT_EQ(painted.Pixel(150, 125), RGB(0, 0, 0));  // its frame
-    EXPECT_EQ(painted.Pixel(10, 10), RGB(0, 0, 0));  // the rest of the window is black
+    EXPECT_EQ(painted.Pixel(10, 10), RGB(0, 0, 0));    // the rest of the window is black
     EXPECT_EQ(painted.Pixel(590, 390), RGB(0, 0, 0));
     // Text in the middle rows of the box: some pixel differs from the box colour.
     bool text = false;

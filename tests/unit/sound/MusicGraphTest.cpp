@@ -1,17 +1,17 @@
 // The music graph with real DirectShow: files played through the audio
 // device, events delivered to the saver window as messages. Skips when the
 // machine has no audio device.
-#include "host/MoireScreensaver.h"
-#include "sound/MusicGraph.h"
-#include "sound/SoundDevice.h"
-#include "unit/sound/SoundFixtures.h"
-
 #include <gtest/gtest.h>
 #include <wrl/client.h>
 
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+#include "host/MoireScreensaver.h"
+#include "sound/MusicGraph.h"
+#include "sound/SoundDevice.h"
+#include "unit/sound/SoundFixtures.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -41,8 +41,8 @@ public:
         ComPtr<IBaseFilter> filter;
         while (filters->Next(1, filter.ReleaseAndGetAddressOf(), nullptr) == S_OK) {
             ComPtr<IFileSourceFilter> source;
-            if (SUCCEEDED(filter->QueryInterface(IID_IFileSourceFilter,
-                                                 reinterpret_cast<void**>(source.GetAddressOf())))) {
+            if (SUCCEEDED(
+                    filter->QueryInterface(IID_IFileSourceFilter, reinterpret_cast<void**>(source.GetAddressOf())))) {
                 ++count;
             }
         }

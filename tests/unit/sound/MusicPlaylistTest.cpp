@@ -1,9 +1,9 @@
-#include "sound/MusicPlaylist.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include "sound/MusicPlaylist.h"
 
 namespace {
 
@@ -46,11 +46,7 @@ TEST_P(MusicPlaylistTest, PlaysFilesInTurn)
 
 const PlaylistCase kCases[] = {
     {"Empty", {}, {kComplete, kComplete}, {}, -1},
-    {"SingleFileIsRewound",
-     {L"a"},
-     {kComplete, kComplete},
-     {L"play:a", L"settings", L"restart", L"restart"},
-     0},
+    {"SingleFileIsRewound", {L"a"}, {kComplete, kComplete}, {L"play:a", L"settings", L"restart", L"restart"}, 0},
     {"ThreeFilesWrap",
      {L"a", L"b", L"c"},
      {kComplete, kComplete, kComplete, kComplete},

@@ -1,11 +1,11 @@
 // The DirectSound device with the application's restore and invalidate
 // steps, on the machine's real audio device. Skips without one.
+#include <gtest/gtest.h>
+
 #include "host/MoireScreensaver.h"
 #include "sound/SoundDevice.h"
 #include "sound/SoundSettings.h"
 #include "unit/sound/SoundFixtures.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <windows.h>
+
 #include <mmsystem.h>
+
 #include <dsound.h>
 #include <wrl/client.h>
 
@@ -38,14 +40,22 @@ inline std::wstring WriteToneFile(const wchar_t* name, double frequency, double 
         samples[2 * i] = samples[2 * i + 1] = static_cast<int16_t>(value * 32767.0);
     }
     const uint32_t dataBytes = static_cast<uint32_t>(samples.size() * sizeof(int16_t));
-    const uint32_t header[] = {0x46464952u /*RIFF*/, 36 + dataBytes, 0x45564157u /*WAVE*/, 0x20746d66u /*fmt */, 16,
-                               1u | (static_cast<uint32_t>(kChannels) << 16), kRate, kRate * kChannels * 2,
-                               (kChannels * 2u) | (16u << 16), 0x61746164u /*data*/, dataBytes};
+    const uint32_t header[] = {0x46464952u /*RIFF*/,
+                               36 + dataBytes,
+                               0x45564157u /*WAVE*/,
+                               0x20746d66u /*fmt */,
+                               16,
+                               1u | (static_cast<uint32_t>(kChannels) << 16),
+                               kRate,
+                               kRate * kChannels * 2,
+                               (kChannels * 2u) | (16u << 16),
+                               0x61746164u /*data*/,
+                               dataBytes};
     static_assert(sizeof(header) == 44, "a canonical WAV header is 44 bytes");
     FILE* file = _wfopen(path.c_str(), L"wb");
     if (file == nullptr) return {};
-    const bool written = fwrite(header, sizeof(header), 1, file) == 1 &&
-                         fwrite(samples.data(), dataBytes, 1, file) == 1;
+    const bool written =
+        fwrite(header, sizeof(header), 1, file) == 1 && fwrite(samples.data(), dataBytes, 1, file) == 1;
     fclose(file);
     return written ? path : std::wstring();
 }
