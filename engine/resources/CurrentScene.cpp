@@ -1,0 +1,48 @@
+#include "engine/resources/CurrentScene.h"
+
+#include "engine/resources/DocResManager.h"
+
+namespace {
+
+// Process-wide by design: set when a render unit is made current and read by
+// that unit's scene code (see CurrentScene.h). Not owning.
+IDirect3DDevice9* gCurrentDevice = nullptr;
+RenderContext* gCurrentRenderContext = nullptr;
+DS_DocResManager* gCurrentDocResManager = nullptr;
+
+}  // namespace
+
+IDirect3DDevice9* CurrentDevice()
+{
+    return gCurrentDevice;
+}
+
+void SetCurrentDevice(IDirect3DDevice9* device)
+{
+    gCurrentDevice = device;
+}
+
+RenderContext* CurrentRenderContext()
+{
+    return gCurrentRenderContext;
+}
+
+void SetCurrentRenderContext(RenderContext* context)
+{
+    gCurrentRenderContext = context;
+}
+
+DS_DocResManager* CurrentDocResManager()
+{
+    return gCurrentDocResManager;
+}
+
+void SetCurrentDocResManager(DS_DocResManager* manager)
+{
+    gCurrentDocResManager = manager;
+}
+
+TextureLoader* CurrentTextureLoader()
+{
+    return gCurrentDocResManager ? &gCurrentDocResManager->Loader() : nullptr;
+}
