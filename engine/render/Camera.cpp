@@ -14,8 +14,6 @@ constexpr uint32_t kDefaultZoom = 120;
 constexpr float kZoomScale = 0.01f;
 constexpr uint32_t kDefaultSpeed = 50;
 constexpr float kSpeedScale = 0.02f;
-// A slow frame or a pause advances the drift clock by at most this much.
-constexpr float kMaxStep = 0.2f;
 constexpr float kPauseLength = 0.5f;
 constexpr float kMinLegLength = 5.0f;
 constexpr float kLegLengthSpread = 2.0f;
@@ -28,22 +26,12 @@ float RandomPan()
 
 }  // namespace
 
-DSM_Camera::DSM_Camera() : borderPath(kDefaultBorderModule), borderStamp(kDefaultBorderResource)
+DSM_Camera::DSM_Camera()
+    : zoom(kDefaultZoom, kZoomScale, 0.0f),
+      speed(kDefaultSpeed, kSpeedScale, 0.0f),
+      borderPath(kDefaultBorderModule),
+      borderStamp(kDefaultBorderResource)
 {
-    SetZoom(kDefaultZoom);
-    SetSpeed(kDefaultSpeed);
-}
-
-void DSM_Camera::SetZoom(uint32_t percent)
-{
-    zoom_ = percent;
-    zoomFactor_ = kZoomScale * static_cast<float>(percent);
-}
-
-void DSM_Camera::SetSpeed(uint32_t value)
-{
-    speed_ = value;
-    speedFactor_ = kSpeedScale * static_cast<float>(value);
 }
 
 void DSM_Camera::Write(DS_IOF_Archive& ar) const
@@ -57,8 +45,8 @@ void DSM_Camera::WriteFields(DS_IOF_Archive& ar) const
 {
     DS_IOF_Virtual& a = *ar.archive;
     a.WriteInt32(enabled);
-    a.WriteUInt(zoom_);
-    a.WriteUInt(speed_);
+    a.WriteUInt(zoom.GetValue());
+    a.WriteUInt(speed.GetValue());
     a.WriteString(borderPath);
     a.WriteInt64(borderStamp);
 }
@@ -80,10 +68,10 @@ bool DSM_Camera::ReadFields(DSM_Camera& camera, DS_IOF_Archive& ar, int32_t vers
     if (!ar.archive) return false;
     DS_IOF_Virtual& a = *ar.archive;
     int32_t enabled = camera.enabled;
-    uint32_t zoom = camera.zoom_, speed = camera.speed_;
+    uint32_t zoomValue = camera.zoom.GetValue(), speedValue = camera.speed.GetValue();
     a.ReadInt32(enabled);
-    a.ReadUInt(zoom);
-    a.ReadUInt(speed);
+    a.ReadUInt(zoomValue);
+    a.ReadUInt(speedValue);
     ds_string path = camera.borderPath;
     int64_t stamp = camera.borderStamp;
     if (version > 1) {
@@ -92,8 +80,9 @@ bool DSM_Camera::ReadFields(DSM_Camera& camera, DS_IOF_Archive& ar, int32_t vers
     }
     if (a.Failed()) return false;
     camera.enabled = enabled;
-    camera.SetZoom(zoom);
-    camera.SetSpeed(speed);
+    // Set through the parameters so that their factors follow.
+    camera.zoom.SetValue(zoomValue);
+    camera.speed.SetValue(speedValue);
     camera.borderPath = path;
     camera.borderStamp = stamp;
     return true;
@@ -102,7 +91,25 @@ bool DSM_Camera::ReadFields(DSM_Camera& camera, DS_IOF_Archive& ar, int32_t vers
 void DSM_Camera::CopyFrom(const DSM_Camera& source)
 {
     if (this == &source) return;
-    *this = source;
+    enabled = source.enabled;
+    zoom.SetScale(source.zoom.GetScale());
+    zoom.SetOffset(source.zoom.GetOffset());
+    zoom.SetValue(source.zoom.GetValue());
+    speed.SetScale(source.speed.GetScale());
+    speed.SetOffset(source.speed.GetOffset());
+    speed.SetValue(source.speed.GetValue());
+    speed.CopyClockFrom(source.speed);
+    driftMode = source.driftMode;
+    borderPath = source.borderPath;
+    borderStamp = source.borderStamp;
+    fromX = source.fromX;
+    toX = source.toX;
+    fromY = source.fromY;
+    toY = source.toY;
+    start = source.start;
+    end = source.end;
+    panX_ = source.panX_;
+    panY_ = source.panY_;
 }
 
 void DSM_Camera::ResetDrift()
@@ -129,21 +136,16 @@ void DSM_Camera::PickTarget(float u)
 
 void DSM_Camera::Update(float t, RenderContext* context)
 {
-    if (clockLastTime_ > t) clockLastTime_ = t;  // time went backwards
-    float step = t - clockLastTime_;
-    if (step > kMaxStep) step = kMaxStep;
-    clockLastStep_ = speedFactor_ * step;
-    clock_ += clockLastStep_;
-    clockLastTime_ = t;
+    speed.Update(t);
 
     if (enabled != 0 && driftMode == kDriftMode) {
-        const float u = clock_;
+        const float u = speed.GetLocalTime();
         if (u >= end) PickTarget(u);
         // Eases in and out: 0 at the leg's start, 1 at its end.
         const float f = end > start ? (1.0f - std::cos(kPi * (u - start) / (end - start))) * 0.5f : 1.0f;
         panX_ = fromX + f * (toX - fromX);
         panY_ = fromY + f * (toY - fromY);
-        if (context) context->ZoomAbout(zoomFactor_, panX_, panY_);
+        if (context) context->ZoomAbout(zoom.GetDerived(), panX_, panY_);
     } else {
         panX_ = panY_ = 0.0f;
         if (context) context->ZoomAbout(1.0f, 0.0f, 0.0f);

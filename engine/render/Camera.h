@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "engine/archive/IOF_Virtual.h"
+#include "engine/params/UINTSclaleTo.h"
 
 class RenderContext;
 
@@ -18,6 +19,8 @@ public:
     static constexpr int32_t kDriftMode = 1;
 
     DSM_Camera();
+    DSM_Camera(const DSM_Camera& other) = default;
+    DSM_Camera& operator=(const DSM_Camera&) = delete;
     virtual ~DSM_Camera() = default;
 
     // The "DSM_Camera" record: header, then WriteFields.
@@ -47,18 +50,19 @@ public:
     // becomes current). The drift clock is kept.
     void ResetDrift();
 
-    // Zoom in percent (120 = 1.2) and speed (50 = 1.0) with their factors.
-    void SetZoom(uint32_t percent);
-    void SetSpeed(uint32_t value);
-    uint32_t Zoom() const { return zoom_; }
-    float ZoomFactor() const { return zoomFactor_; }
-    uint32_t Speed() const { return speed_; }
-    float SpeedFactor() const { return speedFactor_; }
-    float DriftClock() const { return clock_; }
+    float ZoomFactor() const { return zoom.GetDerived(); }
+    float SpeedFactor() const { return speed.GetDerived(); }
+    // The drift clock is the speed parameter's local clock.
+    float DriftClock() const { return speed.GetLocalTime(); }
     float PanX() const { return panX_; }
     float PanY() const { return panY_; }
 
     int32_t enabled = 0;
+    // Percent, scale 0.01: 120 is a zoom of 1.2.
+    UINTSclaleTo<float> zoom;
+    // Scale 0.02: 50 is speed 1.0; its clock advances by at most 0.2 s x
+    // speed per update.
+    MediaSpeedParam speed;
     int32_t driftMode = 0;  // not stored
     // Border picture: a module resource by default.
     ds_string borderPath;
@@ -67,14 +71,6 @@ public:
     float fromX = 0.0f, toX = 0.0f, fromY = 0.0f, toY = 0.0f, start = 0.0f, end = 0.0f;
 
 private:
-    uint32_t zoom_ = 0;
-    float zoomFactor_ = 0.0f;
-    uint32_t speed_ = 0;
-    float speedFactor_ = 0.0f;
-    // The drift clock advances by at most kMaxStep x speed per update.
-    float clock_ = 0.0f;
-    float clockLastTime_ = 0.0f;
-    float clockLastStep_ = 0.0f;
     float panX_ = 0.0f;
     float panY_ = 0.0f;
 };

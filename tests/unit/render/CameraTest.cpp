@@ -89,7 +89,7 @@ TEST(CameraTest, DriftClockRunsAtTheSpeedAndSkipsLongGaps)
     };
     for (const ClockCase& c : cases) {
         DSM_Camera camera = DriftingCamera();
-        camera.SetSpeed(c.speed);
+        camera.speed.SetValue(c.speed);
         for (int i = 0; i < 3; ++i) {
             camera.Update(c.times[i], nullptr);
             EXPECT_NEAR(camera.DriftClock(), c.clock[i], 1e-5f) << "speed " << c.speed << " step " << i;
@@ -97,7 +97,7 @@ TEST(CameraTest, DriftClockRunsAtTheSpeedAndSkipsLongGaps)
     }
     DS_SRand(1);
     DSM_Camera still = DriftingCamera();
-    still.SetSpeed(0);
+    still.speed.SetValue(0);
     still.Update(1.0f, nullptr);  // picks its first leg at clock 0
     const float x = still.PanX();
     for (float t = 2.0f; t < 20.0f; t += 1.0f) still.Update(t, nullptr);
@@ -160,7 +160,7 @@ TEST(CameraTest, CopyTakesSettingsClockAndLeg)
 {
     DS_SRand(1);
     DSM_Camera source = DriftingCamera();
-    source.SetZoom(150);
+    source.zoom.SetValue(150);
     source.borderPath = L"frame.png";
     for (int i = 0; i < 20; ++i) source.Update(i * kStep, nullptr);
     DSM_Camera copy;
@@ -180,8 +180,8 @@ TEST(CameraRecordTest, WriteThenReadGivesTheSameCamera)
 {
     DSM_Camera camera;
     camera.enabled = 3;
-    camera.SetZoom(135);
-    camera.SetSpeed(75);
+    camera.zoom.SetValue(135);
+    camera.speed.SetValue(75);
     camera.borderPath = L"mods.dll";
     camera.borderStamp = -12;
     MemoryArchive archive;
