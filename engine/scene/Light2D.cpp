@@ -79,7 +79,10 @@ HRESULT DrawStrip(IDirect3DDevice9* device, const DS_SimpleMesh<V>& mesh)
     return device->DrawPrimitive(mesh.PrimitiveType(), 0, mesh.PrimitiveCount());
 }
 
-bool Ready(IDirect3DDevice9* device, const RenderContext* context) { return device && context; }
+bool Ready(IDirect3DDevice9* device, const RenderContext* context)
+{
+    return device && context;
+}
 
 }  // namespace
 
@@ -97,7 +100,10 @@ DS_2D_Light::~DS_2D_Light()
     sceneTexture_.Reset();
 }
 
-void DS_2D_Light::Write(DS_IOF_Archive* ar) { WriteBody(ar); }
+void DS_2D_Light::Write(DS_IOF_Archive* ar)
+{
+    WriteBody(ar);
+}
 
 void DS_2D_Light::WriteBody(DS_IOF_Archive* ar)
 {
@@ -362,9 +368,15 @@ HRESULT DS_2D_Light::DrawAlphaTested(AlphaTestedGrid& grid, int32_t value)
 
 // ---- the layer ----
 
-int32_t DS_2D_Light::PictureWidth() const { return static_cast<int32_t>(picture_.Entry().width); }
+int32_t DS_2D_Light::PictureWidth() const
+{
+    return static_cast<int32_t>(picture_.Entry().width);
+}
 
-int32_t DS_2D_Light::PictureHeight() const { return static_cast<int32_t>(picture_.Entry().height); }
+int32_t DS_2D_Light::PictureHeight() const
+{
+    return static_cast<int32_t>(picture_.Entry().height);
+}
 
 void DS_2D_Light::RestoreDeviceObjects()
 {
@@ -440,7 +452,10 @@ void DS_2D_Light::RenderBackground(bool noClear)
     if (SUCCEEDED(states.Result())) device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
 }
 
-void DS_2D_Light::FrameMove(float t) { camera_.Update(t, CurrentRenderContext()); }
+void DS_2D_Light::FrameMove(float t)
+{
+    camera_.Update(t, CurrentRenderContext());
+}
 
 void DS_2D_Light::Resize(int32_t w, int32_t h)
 {
@@ -468,21 +483,36 @@ void DS_2D_Light::SetPicturePosition(int32_t mode)
     IDirect3DDevice9* device = CurrentDevice();
     RenderContext* context = CurrentRenderContext();
     if (Ready(device, context)) {
-        context->Setup(device, PictureWidth(), PictureHeight(), static_cast<float>(width_),
-                       static_cast<float>(height_), mode, false);
+        context->Setup(device, PictureWidth(), PictureHeight(), static_cast<float>(width_), static_cast<float>(height_),
+                       mode, false);
     }
     Resize(width_, height_);
 }
 
-int32_t DS_2D_Light::LayerQueryA(int32_t, int32_t, int32_t) { return 0; }
+int32_t DS_2D_Light::LayerQueryA(int32_t, int32_t, int32_t)
+{
+    return 0;
+}
 
-int32_t DS_2D_Light::LayerQueryB(int32_t) { return 0; }
+int32_t DS_2D_Light::LayerQueryB(int32_t)
+{
+    return 0;
+}
 
-bool DS_2D_Light::LayerFlagA() { return false; }
+bool DS_2D_Light::LayerFlagA()
+{
+    return false;
+}
 
-bool DS_2D_Light::LayerFlagB() { return true; }
+bool DS_2D_Light::LayerFlagB()
+{
+    return true;
+}
 
-bool DS_2D_Light::IsCameraDriftOn() const { return camera_.driftMode == DSM_Camera::kDriftMode; }
+bool DS_2D_Light::IsCameraDriftOn() const
+{
+    return camera_.driftMode == DSM_Camera::kDriftMode;
+}
 
 HRESULT DS_2D_Light::DrawScreenVertices(const DS_SimpleMesh<TP>* quad)
 {
@@ -560,15 +590,18 @@ void DS_2D_Light::BeginFrame()
                    static_cast<float>(height_), RenderContext::kToTarget, false);
 }
 
-IDirect3DTexture9* DS_2D_Light::NextRenderTarget() { return inChain_ ? chain_.Flip() : nullptr; }
+IDirect3DTexture9* DS_2D_Light::NextRenderTarget()
+{
+    return inChain_ ? chain_.Flip() : nullptr;
+}
 
 RenderTargetChain& DS_2D_Light::FinalRenderTarget(bool clear)
 {
     IDirect3DDevice9* device = CurrentDevice();
     RenderContext* context = CurrentRenderContext();
     if (Ready(device, context)) {
-        context->Setup(device, PictureWidth(), PictureHeight(), static_cast<float>(width_),
-                       static_cast<float>(height_), pictureMode_, false);
+        context->Setup(device, PictureWidth(), PictureHeight(), static_cast<float>(width_), static_cast<float>(height_),
+                       pictureMode_, false);
     }
     chain_.End();
     inChain_ = false;
@@ -576,7 +609,10 @@ RenderTargetChain& DS_2D_Light::FinalRenderTarget(bool clear)
     return chain_;
 }
 
-bool DS_2D_Light::NeedsSceneTexture() const { return false; }
+bool DS_2D_Light::NeedsSceneTexture() const
+{
+    return false;
+}
 
 void DS_2D_Light::OnPictureChanged()
 {
@@ -607,8 +643,8 @@ void DS_2D_Light::LoadPictureTexture()
 
 void DS_2D_Light::BindPictureLink()
 {
-    auto* listener = pictureListeners_.Add(
-        std::make_unique<DS_FunLightCtrl2<DS_2D_Light>>(&DS_2D_Light::OnPictureChanged, this));
+    auto* listener =
+        pictureListeners_.Add(std::make_unique<DS_FunLightCtrl2<DS_2D_Light>>(&DS_2D_Light::OnPictureChanged, this));
     listener->Attach(&pictureLink_);
 }
 

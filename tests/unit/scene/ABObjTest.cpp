@@ -43,7 +43,10 @@ private:
     Census& census_;
 };
 
-DS_ABObj* TestItem::CreateObject() { return new TestObject(new TestItem(*this), census_); }
+DS_ABObj* TestItem::CreateObject()
+{
+    return new TestObject(new TestItem(*this), census_);
+}
 
 TEST(ABObjRecord, RoundTripKeepsNameAndTimeLine)
 {

@@ -91,7 +91,8 @@ TEST_P(Light2DOldRecord, KeepsDefaultsOfMissingFields)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Versions, Light2DOldRecord, ::testing::Values(OldVersionCase{1, false}, OldVersionCase{2, true}));
+INSTANTIATE_TEST_SUITE_P(Versions, Light2DOldRecord,
+                         ::testing::Values(OldVersionCase{1, false}, OldVersionCase{2, true}));
 
 TEST_F(Light2DRecord, NewerVersionReadsAsThree)
 {

@@ -28,7 +28,10 @@ struct PlacementCase {
     std::vector<Sample> samples;
 };
 
-void PrintTo(const PlacementCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const PlacementCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 constexpr uint32_t kR = 0xFF0000, kG = 0x00FF00, kB = 0x0000FF, kW = 0xFFFFFF;
 constexpr uint32_t kBg = DS_2D_Light::kBackgroundClear & 0xFFFFFF;
@@ -40,15 +43,25 @@ constexpr uint32_t kBg = DS_2D_Light::kBackgroundClear & 0xFFFFFF;
 const PlacementCase kPlacements[] = {
     {"stretch",
      RenderContext::kStretch,
-     {{140, 200, kR}, {160, 200, kG}, {290, 200, kG}, {310, 200, kB}, {440, 200, kB}, {460, 200, kW}, {5, 5, kR},
+     {{140, 200, kR},
+      {160, 200, kG},
+      {290, 200, kG},
+      {310, 200, kB},
+      {440, 200, kB},
+      {460, 200, kW},
+      {5, 5, kR},
       {595, 395, kW}}},
     {"fit",
      RenderContext::kFit,
-     {{140, 200, kR}, {160, 200, kG}, {460, 200, kW}, {320, 105, kB}, {320, 295, kB}, {320, 95, kBg}, {320, 305, kBg},
+     {{140, 200, kR},
+      {160, 200, kG},
+      {460, 200, kW},
+      {320, 105, kB},
+      {320, 295, kB},
+      {320, 95, kBg},
+      {320, 305, kBg},
       {5, 5, kBg}}},
-    {"fill",
-     RenderContext::kFill,
-     {{5, 5, kG}, {290, 200, kG}, {310, 200, kB}, {595, 395, kB}}},
+    {"fill", RenderContext::kFill, {{5, 5, kG}, {290, 200, kG}, {310, 200, kB}, {595, 395, kB}}},
 };
 
 class Light2DPlacement : public Light2DFixture, public ::testing::WithParamInterface<PlacementCase> {};
@@ -64,8 +77,8 @@ TEST_P(Light2DPlacement, PictureLandsInItsPicturePosition)
     DrawFrame(none);
     for (const Sample& s : c.samples) {
         const uint32_t pixel = ReadPixel(s.x, s.y);
-        EXPECT_TRUE(Near(pixel, s.colour)) << "(" << s.x << ", " << s.y << "): " << std::hex << pixel << " expected "
-                                           << s.colour;
+        EXPECT_TRUE(Near(pixel, s.colour))
+            << "(" << s.x << ", " << s.y << "): " << std::hex << pixel << " expected " << s.colour;
     }
 }
 
