@@ -56,8 +56,9 @@ HRESULT ForEachPass(ID3DXEffect* effect, Draw draw)
     return result;
 }
 
+// Index buffer and stream of an indexed mesh; the stream of a simple one.
 template <class V>
-HRESULT BindIndexed(IDirect3DDevice9* device, const DS_IndexedMesh<V>& mesh)
+HRESULT Bind(IDirect3DDevice9* device, const DS_IndexedMesh<V>& mesh)
 {
     if (!mesh.IndexBuffer() || !mesh.VertexBuffer()) return E_FAIL;
     const HRESULT hr = device->SetIndices(mesh.IndexBuffer());
@@ -82,6 +83,27 @@ HRESULT DrawStrip(IDirect3DDevice9* device, const DS_SimpleMesh<V>& mesh)
 bool Ready(IDirect3DDevice9* device, const RenderContext* context)
 {
     return device && context;
+}
+
+template <class V>
+HRESULT Bind(IDirect3DDevice9* device, const DS_SimpleMesh<V>& mesh)
+{
+    if (!mesh.VertexBuffer()) return E_FAIL;
+    return mesh.BindStream(device);
+}
+
+// World from the mesh's own matrix, the mesh bound, then draw(device) in
+// every pass of the effect.
+template <class Mesh, class Draw>
+HRESULT DrawPlaced(const Mesh& mesh, ID3DXEffect* effect, Draw draw)
+{
+    IDirect3DDevice9* device = CurrentDevice();
+    RenderContext* context = CurrentRenderContext();
+    if (!Ready(device, context)) return E_FAIL;
+    HRESULT hr = context->SetWorld(device, mesh.combined);
+    if (SUCCEEDED(hr)) hr = Bind(device, mesh);
+    if (FAILED(hr)) return hr;
+    return ForEachPass(effect, [&] { return draw(device); });
 }
 
 }  // namespace
@@ -183,46 +205,32 @@ HRESULT DS_2D_Light::DrawIndexedWithEffect(const DS_IndexedMesh<PT>& mesh, ID3DX
 {
     IDirect3DDevice9* device = CurrentDevice();
     if (!device) return E_FAIL;
-    HRESULT hr = BindIndexed(device, mesh);
+    HRESULT hr = Bind(device, mesh);
     if (FAILED(hr)) return hr;
     return ForEachPass(effect, [&] { return DrawIndexed(device, mesh, mesh.TriangleCount()); });
 }
 
 HRESULT DS_2D_Light::DrawTex2WithEffect(const DS_SimpleMesh<PT2>& mesh, ID3DXEffect* effect)
 {
-    IDirect3DDevice9* device = CurrentDevice();
-    RenderContext* context = CurrentRenderContext();
-    if (!Ready(device, context) || !mesh.VertexBuffer()) return E_FAIL;
-    HRESULT hr = context->SetWorld(device, mesh.combined);
-    if (SUCCEEDED(hr)) hr = mesh.BindStream(device);
-    if (FAILED(hr)) return hr;
-    return ForEachPass(effect, [&] { return DrawStrip(device, mesh); });
+    return DrawPlaced(mesh, effect, [&](IDirect3DDevice9* device) { return DrawStrip(device, mesh); });
 }
 
 HRESULT DS_2D_Light::DrawWithEffect(const DS_SimpleMesh<PT>& mesh, ID3DXEffect* effect)
 {
-    IDirect3DDevice9* device = CurrentDevice();
-    RenderContext* context = CurrentRenderContext();
-    if (!Ready(device, context) || !mesh.VertexBuffer()) return E_FAIL;
-    HRESULT hr = context->SetWorld(device, mesh.combined);
-    if (SUCCEEDED(hr)) hr = mesh.BindStream(device);
-    if (FAILED(hr)) return hr;
-    return ForEachPass(effect, [&] { return DrawStrip(device, mesh); });
+    return DrawPlaced(mesh, effect, [&](IDirect3DDevice9* device) { return DrawStrip(device, mesh); });
 }
 
 HRESULT DS_2D_Light::DrawMesh(const DS_IndexedMesh<DX_V::PCT>& mesh, ID3DXEffect* effect, UINT triangleCount)
 {
+    if (effect) {
+        return DrawPlaced(mesh, effect,
+                          [&](IDirect3DDevice9* device) { return DrawIndexed(device, mesh, triangleCount); });
+    }
     IDirect3DDevice9* device = CurrentDevice();
     RenderContext* context = CurrentRenderContext();
     if (!Ready(device, context)) return E_FAIL;
-    HRESULT hr = context->SetWorld(device, mesh.combined);
-    if (FAILED(hr)) return hr;
-    if (effect) {
-        hr = BindIndexed(device, mesh);
-        if (FAILED(hr)) return hr;
-        return ForEachPass(effect, [&] { return DrawIndexed(device, mesh, triangleCount); });
-    }
     StateWriter states(device);
+    states.Keep(context->SetWorld(device, mesh.combined));
     states.Render(D3DRS_ALPHABLENDENABLE, TRUE);
     states.Render(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     states.Render(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
@@ -232,21 +240,15 @@ HRESULT DS_2D_Light::DrawMesh(const DS_IndexedMesh<DX_V::PCT>& mesh, ID3DXEffect
     states.Stage(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
     states.Stage(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
     states.Stage(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    states.Keep(Bind(device, mesh));
     if (FAILED(states.Result())) return states.Result();
-    hr = BindIndexed(device, mesh);
-    if (FAILED(hr)) return hr;
     return DrawIndexed(device, mesh, triangleCount);
 }
 
 HRESULT DS_2D_Light::DrawMeshWithEffect(const DS_IndexedMesh<DX_V::PCT>& mesh, ID3DXEffect* effect)
 {
-    IDirect3DDevice9* device = CurrentDevice();
-    RenderContext* context = CurrentRenderContext();
-    if (!Ready(device, context)) return E_FAIL;
-    HRESULT hr = context->SetWorld(device, mesh.combined);
-    if (SUCCEEDED(hr)) hr = BindIndexed(device, mesh);
-    if (FAILED(hr)) return hr;
-    return ForEachPass(effect, [&] { return DrawIndexed(device, mesh, mesh.TriangleCount()); });
+    return DrawPlaced(mesh, effect,
+                      [&](IDirect3DDevice9* device) { return DrawIndexed(device, mesh, mesh.TriangleCount()); });
 }
 
 HRESULT DS_2D_Light::Draw3DObject(const Part3DDraw& part)
@@ -259,7 +261,7 @@ HRESULT DS_2D_Light::Draw3DObject(const Part3DDraw& part)
     states.Keep(context->Apply(device));
     if (part.transparent) states.Render(D3DRS_ALPHABLENDENABLE, TRUE);
     states.Texture(0, mesh.Texture());
-    states.Keep(BindIndexed(device, mesh));
+    states.Keep(Bind(device, mesh));
     if (SUCCEEDED(states.Result())) {
         const int rounds = part.transparent ? 2 : 1;
         for (int round = 0; round < rounds; ++round) {
@@ -298,7 +300,7 @@ HRESULT DS_2D_Light::DrawSpriteArray(const SpriteArrayDraw& sprites)
     const bool blended = sprites.secondTexture || sprites.blendMode == 0;
     states.Render(D3DRS_DESTBLEND, blended ? D3DBLEND_INVSRCALPHA : D3DBLEND_ONE);
     states.Texture(0, sprites.frameTexture);
-    states.Keep(BindIndexed(device, geometry));
+    states.Keep(Bind(device, geometry));
     if (SUCCEEDED(states.Result())) {
         states.Keep(DrawIndexed(device, geometry, triangles));
         if (sprites.secondTexture) {
@@ -324,7 +326,7 @@ HRESULT DS_2D_Light::DrawMeshList(const TexturedPNTMesh& mesh)
     states.Stage(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
     states.Stage(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
     states.Texture(0, mesh.Texture());
-    states.Keep(BindIndexed(device, mesh));
+    states.Keep(Bind(device, mesh));
     if (SUCCEEDED(states.Result())) {
         for (const DS_Frame* child : mesh.children) {
             if (!child) continue;
@@ -357,7 +359,7 @@ HRESULT DS_2D_Light::DrawAlphaTested(AlphaTestedGrid& grid, int32_t value)
     states.Stage(0, D3DTSS_ALPHAARG2, D3DTA_TFACTOR);
     states.Render(D3DRS_TEXTUREFACTOR, 0xFFFFFFFF);
     states.Texture(0, grid.GridTexture());
-    states.Keep(BindIndexed(device, mesh));
+    states.Keep(Bind(device, mesh));
     if (SUCCEEDED(states.Result())) states.Keep(DrawIndexed(device, mesh, mesh.TriangleCount()));
     states.Stage(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
     states.Stage(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);

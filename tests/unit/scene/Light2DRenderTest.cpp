@@ -259,6 +259,53 @@ TEST_F(Light2DFixture, FadeOverlaySetsEveryStateItBlendsWith)
     EXPECT_TRUE(Near(ReadPixel(300, 200), 0x7F7F7F)) << std::hex << ReadPixel(300, 200);
 }
 
+struct SpriteBlendCase {
+    const char* name;
+    int32_t blendMode;
+    uint32_t expected;  // half-transparent white over grey 0x80
+};
+
+void PrintTo(const SpriteBlendCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class Light2DSpriteBlend : public Light2DFixture, public ::testing::WithParamInterface<SpriteBlendCase> {};
+
+TEST_P(Light2DSpriteBlend, SpritesBlendByTheItemsBlendMode)
+{
+    const SpriteBlendCase& c = GetParam();
+    AddPicture(kSolidRed, MakeTexture(60, 40, [](UINT, UINT) { return 0xFF808080u; }), 60, 40);
+    DS_2D_Light& layer = MakeLayer(kSolidRed, RenderContext::kStretch);  // 10 view pixels per picture pixel
+    const ComPtr<IDirect3DTexture9> white = MakeTexture(4, 4, [](UINT, UINT) { return 0xFFFFFFFFu; });
+    DS_IndexedMesh<DX_V::PCT> geometry;
+    ASSERT_TRUE(SUCCEEDED(geometry.CreateQuads(Device(), 1)));
+    DX_V::PCT* v = geometry.Lock();
+    ASSERT_NE(v, nullptr);
+    const float corners[4][4] = {{10, 20, 0, 1}, {10, 10, 0, 0}, {20, 20, 1, 1}, {20, 10, 1, 0}};
+    for (int i = 0; i < 4; ++i) v[i] = {corners[i][0], corners[i][1], 0.0f, 0x80FFFFFFu, corners[i][2], corners[i][3]};
+    geometry.Unlock();
+
+    ASSERT_TRUE(SUCCEEDED(Device()->BeginScene()));
+    layer.RenderBackground(false);
+    SpriteArrayDraw sprites;
+    sprites.geometry = &geometry;
+    sprites.frameTexture = white.Get();
+    sprites.blendMode = c.blendMode;
+    sprites.spriteCount = 1;
+    EXPECT_TRUE(SUCCEEDED(layer.DrawSpriteArray(sprites)));
+    Device()->EndScene();
+    EXPECT_TRUE(Near(ReadPixel(150, 150), c.expected)) << std::hex << ReadPixel(150, 150);
+    EXPECT_TRUE(Near(ReadPixel(50, 50), 0x808080)) << std::hex << ReadPixel(50, 50);
+    DWORD blending = TRUE;
+    Device()->GetRenderState(D3DRS_ALPHABLENDENABLE, &blending);  // the test device is not pure
+    EXPECT_EQ(blending, static_cast<DWORD>(FALSE));
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, Light2DSpriteBlend,
+                         ::testing::Values(SpriteBlendCase{"blended", 0, 0xBFBFBF},
+                                           SpriteBlendCase{"additive", 1, 0xFFFFFF}));
+
 TEST_F(Light2DFixture, SlideBecomingCurrentBindsItsOwnBorders)
 {
     const FileLinkValue borderA{L"border a.png", 1}, borderB{L"border b.png", 2};
