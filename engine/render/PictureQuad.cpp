@@ -5,10 +5,10 @@ HRESULT PictureQuad::FillBuffer(IDirect3DDevice9* device)
     const float w = static_cast<float>(entry_.width);
     const float h = static_cast<float>(entry_.height);
     const float values[20] = {
-        0.0f, h, 0.0f, 0.0f, 1.0f,  //
+        0.0f, h,    0.0f, 0.0f, 1.0f,  //
         0.0f, 0.0f, 0.0f, 0.0f, 0.0f,  //
-        w, h, 0.0f, 1.0f, 1.0f,  //
-        w, 0.0f, 0.0f, 1.0f, 0.0f,
+        w,    h,    0.0f, 1.0f, 1.0f,  //
+        w,    0.0f, 0.0f, 1.0f, 0.0f,
     };
     return SetVertices(device, values);
 }

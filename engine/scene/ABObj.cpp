@@ -20,25 +20,43 @@ DS_ABObj_Constructor::DS_ABObj_Constructor(const DS_ABObj_Constructor& other)
 
 DS_ABObj_Constructor::~DS_ABObj_Constructor() = default;
 
-void DS_ABObj_Constructor::Write(DS_IOF_Archive* ar) { WriteBody(ar); }
+void DS_ABObj_Constructor::Write(DS_IOF_Archive* ar)
+{
+    WriteBody(ar);
+}
 
-int32_t DS_ABObj_Constructor::Kind() const { return kKind; }
+int32_t DS_ABObj_Constructor::Kind() const
+{
+    return kKind;
+}
 
-ItemPreview DS_ABObj_Constructor::GetPreview() const { return ItemPreview{}; }
+ItemPreview DS_ABObj_Constructor::GetPreview() const
+{
+    return ItemPreview{};
+}
 
 void DS_ABObj_Constructor::IntHook(int32_t) {}
 
 void DS_ABObj_Constructor::NewGuid() {}
 
-void DS_ABObj_Constructor::Restart() { timeLine_->Reset(); }
+void DS_ABObj_Constructor::Restart()
+{
+    timeLine_->Reset();
+}
 
 void DS_ABObj_Constructor::ItemHookA(int32_t) {}
 
 void DS_ABObj_Constructor::ItemHookB(int32_t) {}
 
-int32_t DS_ABObj_Constructor::ItemQuery(int32_t) { return 0; }
+int32_t DS_ABObj_Constructor::ItemQuery(int32_t)
+{
+    return 0;
+}
 
-int32_t DS_ABObj_Constructor::ObjectQuery(DS_ABObj*) { return 0; }
+int32_t DS_ABObj_Constructor::ObjectQuery(DS_ABObj*)
+{
+    return 0;
+}
 
 void DS_ABObj_Constructor::WriteBody(DS_IOF_Archive* ar) const
 {
@@ -71,15 +89,30 @@ DS_ABObj::DS_ABObj(DS_ABObj_Constructor* owner) : owner_(owner) {}
 
 DS_ABObj::~DS_ABObj() = default;
 
-void DS_ABObj::SetEnabled(bool enabled) { enabled_ = enabled; }
+void DS_ABObj::SetEnabled(bool enabled)
+{
+    enabled_ = enabled;
+}
 
-bool DS_ABObj::NeedsSceneTexture() const { return false; }
+bool DS_ABObj::NeedsSceneTexture() const
+{
+    return false;
+}
 
-int32_t DS_ABObj::Kind() const { return owner_ ? owner_->Kind() : DS_ABObj_Constructor::kKind; }
+int32_t DS_ABObj::Kind() const
+{
+    return owner_ ? owner_->Kind() : DS_ABObj_Constructor::kKind;
+}
 
-bool DS_ABObj::HitTest(POINT*) { return false; }
+bool DS_ABObj::HitTest(POINT*)
+{
+    return false;
+}
 
-int32_t DS_ABObj::OwnerQuery() { return owner_ ? owner_->ObjectQuery(this) : 0; }
+int32_t DS_ABObj::OwnerQuery()
+{
+    return owner_ ? owner_->ObjectQuery(this) : 0;
+}
 
 void DS_ABObj::Restart()
 {

@@ -13,7 +13,10 @@ std::deque<RenderTargetSizeStack::Entry>& SizeStack()
 
 }  // namespace
 
-void RenderTargetSizeStack::Push(const Entry& entry) { SizeStack().push_front(entry); }
+void RenderTargetSizeStack::Push(const Entry& entry)
+{
+    SizeStack().push_front(entry);
+}
 
 bool RenderTargetSizeStack::Pop(Entry& entry)
 {
@@ -24,4 +27,7 @@ bool RenderTargetSizeStack::Pop(Entry& entry)
     return true;
 }
 
-size_t RenderTargetSizeStack::Depth() { return SizeStack().size(); }
+size_t RenderTargetSizeStack::Depth()
+{
+    return SizeStack().size();
+}

@@ -56,10 +56,7 @@ public:
         Block* block = block_;
         block_ = nullptr;
         if (!block) return;
-        if (--block->count <= 0) {
-            delete block->object;
-            delete block;
-        }
+        if (--block->count <= 0) Destroy(block);
     }
 
     T* Get() const { return block_ ? block_->object : nullptr; }
@@ -70,5 +67,13 @@ public:
     int32_t Count() const { return block_ ? block_->count : 0; }
 
 private:
+    // Out of line: inlined into a scope holding several copies, GCC 12's
+    // -Wuse-after-free cannot tell that only the last copy gets here.
+    [[gnu::noinline]] static void Destroy(Block* block)
+    {
+        delete block->object;
+        delete block;
+    }
+
     Block* block_ = nullptr;
 };

@@ -56,8 +56,9 @@ HRESULT ForEachPass(ID3DXEffect* effect, Draw draw)
     return result;
 }
 
+// Index buffer and stream of an indexed mesh; the stream of a simple one.
 template <class V>
-HRESULT BindIndexed(IDirect3DDevice9* device, const DS_IndexedMesh<V>& mesh)
+HRESULT Bind(IDirect3DDevice9* device, const DS_IndexedMesh<V>& mesh)
 {
     if (!mesh.IndexBuffer() || !mesh.VertexBuffer()) return E_FAIL;
     const HRESULT hr = device->SetIndices(mesh.IndexBuffer());
@@ -79,7 +80,31 @@ HRESULT DrawStrip(IDirect3DDevice9* device, const DS_SimpleMesh<V>& mesh)
     return device->DrawPrimitive(mesh.PrimitiveType(), 0, mesh.PrimitiveCount());
 }
 
-bool Ready(IDirect3DDevice9* device, const RenderContext* context) { return device && context; }
+bool Ready(IDirect3DDevice9* device, const RenderContext* context)
+{
+    return device && context;
+}
+
+template <class V>
+HRESULT Bind(IDirect3DDevice9* device, const DS_SimpleMesh<V>& mesh)
+{
+    if (!mesh.VertexBuffer()) return E_FAIL;
+    return mesh.BindStream(device);
+}
+
+// World from the mesh's own matrix, the mesh bound, then draw(device) in
+// every pass of the effect.
+template <class Mesh, class Draw>
+HRESULT DrawPlaced(const Mesh& mesh, ID3DXEffect* effect, Draw draw)
+{
+    IDirect3DDevice9* device = CurrentDevice();
+    RenderContext* context = CurrentRenderContext();
+    if (!Ready(device, context)) return E_FAIL;
+    HRESULT hr = context->SetWorld(device, mesh.combined);
+    if (SUCCEEDED(hr)) hr = Bind(device, mesh);
+    if (FAILED(hr)) return hr;
+    return ForEachPass(effect, [&] { return draw(device); });
+}
 
 }  // namespace
 
@@ -97,7 +122,10 @@ DS_2D_Light::~DS_2D_Light()
     sceneTexture_.Reset();
 }
 
-void DS_2D_Light::Write(DS_IOF_Archive* ar) { WriteBody(ar); }
+void DS_2D_Light::Write(DS_IOF_Archive* ar)
+{
+    WriteBody(ar);
+}
 
 void DS_2D_Light::WriteBody(DS_IOF_Archive* ar)
 {
@@ -177,46 +205,32 @@ HRESULT DS_2D_Light::DrawIndexedWithEffect(const DS_IndexedMesh<PT>& mesh, ID3DX
 {
     IDirect3DDevice9* device = CurrentDevice();
     if (!device) return E_FAIL;
-    HRESULT hr = BindIndexed(device, mesh);
+    HRESULT hr = Bind(device, mesh);
     if (FAILED(hr)) return hr;
     return ForEachPass(effect, [&] { return DrawIndexed(device, mesh, mesh.TriangleCount()); });
 }
 
 HRESULT DS_2D_Light::DrawTex2WithEffect(const DS_SimpleMesh<PT2>& mesh, ID3DXEffect* effect)
 {
-    IDirect3DDevice9* device = CurrentDevice();
-    RenderContext* context = CurrentRenderContext();
-    if (!Ready(device, context) || !mesh.VertexBuffer()) return E_FAIL;
-    HRESULT hr = context->SetWorld(device, mesh.combined);
-    if (SUCCEEDED(hr)) hr = mesh.BindStream(device);
-    if (FAILED(hr)) return hr;
-    return ForEachPass(effect, [&] { return DrawStrip(device, mesh); });
+    return DrawPlaced(mesh, effect, [&](IDirect3DDevice9* device) { return DrawStrip(device, mesh); });
 }
 
 HRESULT DS_2D_Light::DrawWithEffect(const DS_SimpleMesh<PT>& mesh, ID3DXEffect* effect)
 {
-    IDirect3DDevice9* device = CurrentDevice();
-    RenderContext* context = CurrentRenderContext();
-    if (!Ready(device, context) || !mesh.VertexBuffer()) return E_FAIL;
-    HRESULT hr = context->SetWorld(device, mesh.combined);
-    if (SUCCEEDED(hr)) hr = mesh.BindStream(device);
-    if (FAILED(hr)) return hr;
-    return ForEachPass(effect, [&] { return DrawStrip(device, mesh); });
+    return DrawPlaced(mesh, effect, [&](IDirect3DDevice9* device) { return DrawStrip(device, mesh); });
 }
 
 HRESULT DS_2D_Light::DrawMesh(const DS_IndexedMesh<DX_V::PCT>& mesh, ID3DXEffect* effect, UINT triangleCount)
 {
+    if (effect) {
+        return DrawPlaced(mesh, effect,
+                          [&](IDirect3DDevice9* device) { return DrawIndexed(device, mesh, triangleCount); });
+    }
     IDirect3DDevice9* device = CurrentDevice();
     RenderContext* context = CurrentRenderContext();
     if (!Ready(device, context)) return E_FAIL;
-    HRESULT hr = context->SetWorld(device, mesh.combined);
-    if (FAILED(hr)) return hr;
-    if (effect) {
-        hr = BindIndexed(device, mesh);
-        if (FAILED(hr)) return hr;
-        return ForEachPass(effect, [&] { return DrawIndexed(device, mesh, triangleCount); });
-    }
     StateWriter states(device);
+    states.Keep(context->SetWorld(device, mesh.combined));
     states.Render(D3DRS_ALPHABLENDENABLE, TRUE);
     states.Render(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     states.Render(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
@@ -226,21 +240,15 @@ HRESULT DS_2D_Light::DrawMesh(const DS_IndexedMesh<DX_V::PCT>& mesh, ID3DXEffect
     states.Stage(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
     states.Stage(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
     states.Stage(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    states.Keep(Bind(device, mesh));
     if (FAILED(states.Result())) return states.Result();
-    hr = BindIndexed(device, mesh);
-    if (FAILED(hr)) return hr;
     return DrawIndexed(device, mesh, triangleCount);
 }
 
 HRESULT DS_2D_Light::DrawMeshWithEffect(const DS_IndexedMesh<DX_V::PCT>& mesh, ID3DXEffect* effect)
 {
-    IDirect3DDevice9* device = CurrentDevice();
-    RenderContext* context = CurrentRenderContext();
-    if (!Ready(device, context)) return E_FAIL;
-    HRESULT hr = context->SetWorld(device, mesh.combined);
-    if (SUCCEEDED(hr)) hr = BindIndexed(device, mesh);
-    if (FAILED(hr)) return hr;
-    return ForEachPass(effect, [&] { return DrawIndexed(device, mesh, mesh.TriangleCount()); });
+    return DrawPlaced(mesh, effect,
+                      [&](IDirect3DDevice9* device) { return DrawIndexed(device, mesh, mesh.TriangleCount()); });
 }
 
 HRESULT DS_2D_Light::Draw3DObject(const Part3DDraw& part)
@@ -253,7 +261,7 @@ HRESULT DS_2D_Light::Draw3DObject(const Part3DDraw& part)
     states.Keep(context->Apply(device));
     if (part.transparent) states.Render(D3DRS_ALPHABLENDENABLE, TRUE);
     states.Texture(0, mesh.Texture());
-    states.Keep(BindIndexed(device, mesh));
+    states.Keep(Bind(device, mesh));
     if (SUCCEEDED(states.Result())) {
         const int rounds = part.transparent ? 2 : 1;
         for (int round = 0; round < rounds; ++round) {
@@ -292,7 +300,7 @@ HRESULT DS_2D_Light::DrawSpriteArray(const SpriteArrayDraw& sprites)
     const bool blended = sprites.secondTexture || sprites.blendMode == 0;
     states.Render(D3DRS_DESTBLEND, blended ? D3DBLEND_INVSRCALPHA : D3DBLEND_ONE);
     states.Texture(0, sprites.frameTexture);
-    states.Keep(BindIndexed(device, geometry));
+    states.Keep(Bind(device, geometry));
     if (SUCCEEDED(states.Result())) {
         states.Keep(DrawIndexed(device, geometry, triangles));
         if (sprites.secondTexture) {
@@ -318,7 +326,7 @@ HRESULT DS_2D_Light::DrawMeshList(const TexturedPNTMesh& mesh)
     states.Stage(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
     states.Stage(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
     states.Texture(0, mesh.Texture());
-    states.Keep(BindIndexed(device, mesh));
+    states.Keep(Bind(device, mesh));
     if (SUCCEEDED(states.Result())) {
         for (const DS_Frame* child : mesh.children) {
             if (!child) continue;
@@ -351,7 +359,7 @@ HRESULT DS_2D_Light::DrawAlphaTested(AlphaTestedGrid& grid, int32_t value)
     states.Stage(0, D3DTSS_ALPHAARG2, D3DTA_TFACTOR);
     states.Render(D3DRS_TEXTUREFACTOR, 0xFFFFFFFF);
     states.Texture(0, grid.GridTexture());
-    states.Keep(BindIndexed(device, mesh));
+    states.Keep(Bind(device, mesh));
     if (SUCCEEDED(states.Result())) states.Keep(DrawIndexed(device, mesh, mesh.TriangleCount()));
     states.Stage(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
     states.Stage(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
@@ -362,9 +370,15 @@ HRESULT DS_2D_Light::DrawAlphaTested(AlphaTestedGrid& grid, int32_t value)
 
 // ---- the layer ----
 
-int32_t DS_2D_Light::PictureWidth() const { return static_cast<int32_t>(picture_.Entry().width); }
+int32_t DS_2D_Light::PictureWidth() const
+{
+    return static_cast<int32_t>(picture_.Entry().width);
+}
 
-int32_t DS_2D_Light::PictureHeight() const { return static_cast<int32_t>(picture_.Entry().height); }
+int32_t DS_2D_Light::PictureHeight() const
+{
+    return static_cast<int32_t>(picture_.Entry().height);
+}
 
 void DS_2D_Light::RestoreDeviceObjects()
 {
@@ -440,7 +454,10 @@ void DS_2D_Light::RenderBackground(bool noClear)
     if (SUCCEEDED(states.Result())) device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
 }
 
-void DS_2D_Light::FrameMove(float t) { camera_.Update(t, CurrentRenderContext()); }
+void DS_2D_Light::FrameMove(float t)
+{
+    camera_.Update(t, CurrentRenderContext());
+}
 
 void DS_2D_Light::Resize(int32_t w, int32_t h)
 {
@@ -468,21 +485,36 @@ void DS_2D_Light::SetPicturePosition(int32_t mode)
     IDirect3DDevice9* device = CurrentDevice();
     RenderContext* context = CurrentRenderContext();
     if (Ready(device, context)) {
-        context->Setup(device, PictureWidth(), PictureHeight(), static_cast<float>(width_),
-                       static_cast<float>(height_), mode, false);
+        context->Setup(device, PictureWidth(), PictureHeight(), static_cast<float>(width_), static_cast<float>(height_),
+                       mode, false);
     }
     Resize(width_, height_);
 }
 
-int32_t DS_2D_Light::LayerQueryA(int32_t, int32_t, int32_t) { return 0; }
+int32_t DS_2D_Light::LayerQueryA(int32_t, int32_t, int32_t)
+{
+    return 0;
+}
 
-int32_t DS_2D_Light::LayerQueryB(int32_t) { return 0; }
+int32_t DS_2D_Light::LayerQueryB(int32_t)
+{
+    return 0;
+}
 
-bool DS_2D_Light::LayerFlagA() { return false; }
+bool DS_2D_Light::LayerFlagA()
+{
+    return false;
+}
 
-bool DS_2D_Light::LayerFlagB() { return true; }
+bool DS_2D_Light::LayerFlagB()
+{
+    return true;
+}
 
-bool DS_2D_Light::IsCameraDriftOn() const { return camera_.driftMode == DSM_Camera::kDriftMode; }
+bool DS_2D_Light::IsCameraDriftOn() const
+{
+    return camera_.driftMode == DSM_Camera::kDriftMode;
+}
 
 HRESULT DS_2D_Light::DrawScreenVertices(const DS_SimpleMesh<TP>* quad)
 {
@@ -560,15 +592,18 @@ void DS_2D_Light::BeginFrame()
                    static_cast<float>(height_), RenderContext::kToTarget, false);
 }
 
-IDirect3DTexture9* DS_2D_Light::NextRenderTarget() { return inChain_ ? chain_.Flip() : nullptr; }
+IDirect3DTexture9* DS_2D_Light::NextRenderTarget()
+{
+    return inChain_ ? chain_.Flip() : nullptr;
+}
 
 RenderTargetChain& DS_2D_Light::FinalRenderTarget(bool clear)
 {
     IDirect3DDevice9* device = CurrentDevice();
     RenderContext* context = CurrentRenderContext();
     if (Ready(device, context)) {
-        context->Setup(device, PictureWidth(), PictureHeight(), static_cast<float>(width_),
-                       static_cast<float>(height_), pictureMode_, false);
+        context->Setup(device, PictureWidth(), PictureHeight(), static_cast<float>(width_), static_cast<float>(height_),
+                       pictureMode_, false);
     }
     chain_.End();
     inChain_ = false;
@@ -576,7 +611,10 @@ RenderTargetChain& DS_2D_Light::FinalRenderTarget(bool clear)
     return chain_;
 }
 
-bool DS_2D_Light::NeedsSceneTexture() const { return false; }
+bool DS_2D_Light::NeedsSceneTexture() const
+{
+    return false;
+}
 
 void DS_2D_Light::OnPictureChanged()
 {
@@ -607,8 +645,8 @@ void DS_2D_Light::LoadPictureTexture()
 
 void DS_2D_Light::BindPictureLink()
 {
-    auto* listener = pictureListeners_.Add(
-        std::make_unique<DS_FunLightCtrl2<DS_2D_Light>>(&DS_2D_Light::OnPictureChanged, this));
+    auto* listener =
+        pictureListeners_.Add(std::make_unique<DS_FunLightCtrl2<DS_2D_Light>>(&DS_2D_Light::OnPictureChanged, this));
     listener->Attach(&pictureLink_);
 }
 
