@@ -2,6 +2,7 @@
 // music in the temporary folder, where only the file's own name is used.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shlwapi.h>
 
 #include <fstream>
 #include <iterator>
@@ -9,6 +10,7 @@
 #include "engine/archive/IOF_R.h"
 #include "engine/archive/IOF_W.h"
 #include "engine/scene/AudioFile.h"
+#include "engine/scene/SlideShow.h"
 
 namespace {
 
@@ -156,6 +158,30 @@ TEST_F(AudioFileExtract, NoBytesLeavesTheNameAlone)
     audio.file.name = L"C:\\music\\gone.mp3";
     EXPECT_TRUE(audio.ExtractTo(folder_));
     EXPECT_EQ(audio.file.name, L"C:\\music\\gone.mp3");
+}
+
+// The playlist keeps only files it can play: an entry whose copy could not
+// be made is left out instead of naming a file that was never written.
+TEST(AudioFilePlaylist, EntriesWithoutACopyAreDropped)
+{
+    DS_SlideShow_Light root;
+    const auto add = [&root](const wchar_t* name, std::vector<uint8_t> bytes) {
+        auto audio = std::make_unique<DS_AudioFile>();
+        audio->file.name = name;
+        audio->file.data = std::move(bytes);
+        root.AudioFiles().push_back(CountedPtr<DS_AudioFile>(audio.release()));
+    };
+    const std::wstring copyName = L"corvalline_playlist_" + std::to_wstring(GetCurrentProcessId()) + L".mp3";
+    add(L"C:\\music\\..", {1});
+    add((L"Q:\\gone\\" + copyName).c_str(), {2, 3});
+    add(L"C:\\music\\not_embedded.mp3", {});
+    root.ExtractAudioFiles();
+    ASSERT_EQ(root.AudioFiles().size(), 2u);
+    const std::wstring copy = root.AudioFiles()[0]->file.name;
+    EXPECT_EQ(copy.substr(copy.size() - copyName.size()), copyName);
+    EXPECT_TRUE(PathFileExistsW(copy.c_str()));
+    EXPECT_EQ(root.AudioFiles()[1]->file.name, L"C:\\music\\not_embedded.mp3");
+    DeleteFileW(copy.c_str());
 }
 
 }  // namespace
