@@ -3,6 +3,29 @@
 #include "engine/archive/SceneDocument.h"
 #include "engine/resources/CurrentScene.h"
 
+namespace {
+
+// An int count, then that many records appended in stored order. A
+// negative count or a record that cannot be read fails the archive.
+template <class T, class ReadOne>
+bool ReadCountedRecords(DS_IOF_Archive* ar, std::vector<CountedPtr<T>>& list, ReadOne readOne)
+{
+    int32_t count = 0;
+    ar->archive->ReadInt(count);
+    if (count < 0) ar->Fail();
+    for (int32_t i = 0; i < count && !ar->Failed(); ++i) {
+        std::unique_ptr<T> record = readOne(ar);
+        if (!record) {
+            ar->Fail();
+            return false;
+        }
+        list.push_back(CountedPtr<T>(record.release()));
+    }
+    return !ar->Failed();
+}
+
+}  // namespace
+
 DS_SlideShow_Light::~DS_SlideShow_Light()
 {
     overlay_.reset();
@@ -50,35 +73,18 @@ bool DS_SlideShow_Light::ReadBody(DS_IOF_Archive* ar, int32_t version)
 
 bool DS_SlideShow_Light::ReadSlides(DS_IOF_Archive* ar)
 {
-    int32_t count = 0;
-    ar->archive->ReadInt(count);
-    if (count < 0) ar->Fail();
-    for (int32_t i = 0; i < count && !ar->Failed(); ++i) {
-        std::unique_ptr<DS_SlideContainer> slide = DS_SlideContainer::ReadAny(ar);
-        // A slide that cannot be read leaves no empty entry: the document is refused.
-        if (!slide || !slide->GetLight()) {
-            ar->Fail();
-            return false;
-        }
-        slides_.push_back(CountedPtr<DS_SlideContainer>(slide.release()));
-    }
-    return !ar->Failed();
+    // A slide that cannot be read, or has no picture layer, leaves no empty
+    // entry: the document is refused.
+    return ReadCountedRecords(ar, slides_, [](DS_IOF_Archive* in) {
+        std::unique_ptr<DS_SlideContainer> slide = DS_SlideContainer::ReadAny(in);
+        if (slide && !slide->GetLight()) slide.reset();
+        return slide;
+    });
 }
 
 bool DS_SlideShow_Light::ReadAudioFiles(DS_IOF_Archive* ar)
 {
-    int32_t count = 0;
-    ar->archive->ReadInt(count);
-    if (count < 0) ar->Fail();
-    for (int32_t i = 0; i < count && !ar->Failed(); ++i) {
-        std::unique_ptr<DS_AudioFile> audio = DS_AudioFile::ReadRecord(ar);
-        if (!audio) {
-            ar->Fail();
-            return false;
-        }
-        audioFiles_.push_back(CountedPtr<DS_AudioFile>(audio.release()));
-    }
-    return !ar->Failed();
+    return ReadCountedRecords(ar, audioFiles_, DS_AudioFile::ReadRecord);
 }
 
 void DS_SlideShow_Light::BuildObjects()
