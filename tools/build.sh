@@ -6,16 +6,23 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 configure() {
-    local dir=$1 toolchain=$2
+    local dir=$1 toolchain=$2 composer=${3:-}
     if [ ! -f "$dir/build.ninja" ]; then
         cmake -S . -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="cmake/$toolchain" >/dev/null
     fi
+    if [ -n "$composer" ] && ! grep -qx "CORVALLINE_SCENE_COMPOSER:FILEPATH=$composer" "$dir/CMakeCache.txt"; then
+        cmake -S . -B "$dir" -DCORVALLINE_SCENE_COMPOSER="$composer" >/dev/null
+    fi
     cmake --build "$dir" -j "$(nproc)" >&2
 }
-configure build mingw-i686.cmake
 if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    configure build mingw-i686.cmake
     echo build
 else
+    # The build runs the scene composer to write the scene document; the
+    # 32-bit one cannot run here, so the 64-bit build's composer writes the
+    # 32-bit build's document too (the same bytes either way).
     configure build/x64 mingw-x86_64.cmake
+    configure build mingw-i686.cmake "$PWD/build/x64/bin/scene_composer.exe"
     echo build/x64
 fi

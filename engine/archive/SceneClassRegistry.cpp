@@ -1,5 +1,8 @@
 #include "engine/archive/SceneClassRegistry.h"
 
+#include "engine/scene/Light2D.h"
+#include "engine/scene/SlideContainer.h"
+
 namespace {
 
 SceneClassRegistry& ProcessRegistry()
@@ -14,7 +17,10 @@ void RegisterSceneClasses(SceneClassRegistry& classes)
 {
     // Picture layers, slides and scene items register here as their
     // classes are built, each under its exact stored name.
-    (void)classes;
+    classes.pictureLayers.Register<DS_2D_Light>(L"DS_2D_Light");
+    // The root ("DS_SlideShow_Light") is read as the document's first record
+    // and needs no registry entry.
+    classes.slides.Register<DS_SlideContainer>(DS_SlideContainer::kClassName);
 }
 
 void RegisterSceneClasses()

@@ -135,7 +135,10 @@ TEST(ClassRegistration, TestClassesAreRegisteredUnderTheirNames)
 TEST(ClassRegistration, SceneClassesAreRegisteredUnderTheirStoredNames)
 {
     // Each stored class adds its row as it is built.
-    const std::vector<ExpectedName> table = {};
+    const std::vector<ExpectedName> table = {
+        {"picture layers", L"DS_2D_Light"},
+        {"slides", L"DS_SlideContainer"},
+    };
     SceneClassRegistry classes;
     RegisterSceneClasses(classes);
     ExpectExactlyRegistered(table, "picture layers", classes.pictureLayers.Names());

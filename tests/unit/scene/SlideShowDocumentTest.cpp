@@ -1,0 +1,233 @@
+// The documents the build composes: the program's own (embedded in the .scr
+// as "DDS" 107) and a two-slide one. Their layout, the bad-document harness
+// over the program's document, and playing them: slides switch and fade.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "unit/D3DTestDevice.h"
+#include "unit/archive/DocumentRobustness.h"
+#include "engine/archive/IOF_R.h"
+#include "engine/archive/SceneClassRegistry.h"
+#include "engine/render/RenderContext.h"
+#include "engine/resources/CurrentScene.h"
+#include "engine/scene/SlideShow.h"
+
+namespace {
+
+std::vector<uint8_t> ReadBuildFile(const char* relative)
+{
+    const std::string path = std::string(CORVALLINE_BINARY_DIR) + "/" + relative;
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+const SceneClassRegistry& Classes()
+{
+    static const SceneClassRegistry classes = [] {
+        SceneClassRegistry made;
+        RegisterSceneClasses(made);
+        return made;
+    }();
+    return classes;
+}
+
+// Reads the program's document record by record; the manager's record must
+// end at the last byte.
+TEST(ComposedDocument, ProgramDocumentHasItsLayout)
+{
+    const std::vector<uint8_t> bytes = ReadBuildFile("res/scene.kvb");
+    ASSERT_FALSE(bytes.empty());
+    ResourceBuffer buffer(bytes.data(), bytes.size());
+    DS_IOF_R<ResourceBuffer> reader(&buffer);
+    DS_IOF_Archive in;
+    in.archive = &reader;
+    in.classes = &Classes();
+
+    ds_string text;
+    int32_t version = 0;
+    reader.ReadString(text);
+    EXPECT_EQ(text, L"KVB v 4.0.0");
+    reader.ReadString(text);
+    reader.ReadInt(version);
+    EXPECT_EQ(text, L"DS_SlideShow_Light");
+    EXPECT_EQ(version, 1);
+    DS_SlideShow_Light root;
+    ASSERT_TRUE(root.ReadBody(&in, version));
+    ASSERT_EQ(root.Slides().size(), 1u);
+    EXPECT_EQ(root.Slides()[0]->name.GetValue(), L"Slide 0");
+    EXPECT_TRUE(root.Slides()[0]->GetLight());
+    EXPECT_TRUE(root.Slides()[0]->DrawnItems().empty());
+    EXPECT_TRUE(root.AudioFiles().empty());
+    EXPECT_EQ(root.Slides()[0]->GetLight()->Camera().enabled, 1) << "the camera drifts";
+
+    reader.ReadString(text);
+    reader.ReadInt(version);
+    EXPECT_EQ(text, L"DS_DocResManager");
+    EXPECT_EQ(version, 3);
+    DS_DocResManager manager(nullptr);
+    ASSERT_TRUE(manager.Read(&in, version));
+    EXPECT_EQ(buffer.Remaining(), 0u) << "the manager's record ends at the last byte";
+    EXPECT_EQ(manager.Store().textureSets.size(), 1u) << "the landscape is stored";
+    EXPECT_EQ(manager.Store().byteCache.count(root.Slides()[0]->GetLight()->PictureLink().GetValue()), 1u);
+}
+
+TEST(ComposedDocument, SlideRecordVersionIsFour)
+{
+    // Header string, root header, slide count, then the slide's header.
+    const std::vector<uint8_t> bytes = ReadBuildFile("res/scene.kvb");
+    ResourceBuffer buffer(bytes.data(), bytes.size());
+    DS_IOF_R<ResourceBuffer> reader(&buffer);
+    ds_string text;
+    int32_t value = 0;
+    reader.ReadString(text);
+    reader.ReadString(text);
+    reader.ReadInt(value);
+    reader.ReadInt(value);
+    EXPECT_EQ(value, 1) << "one slide";
+    reader.ReadString(text);
+    reader.ReadInt(value);
+    EXPECT_EQ(text, L"DS_SlideContainer");
+    EXPECT_EQ(value, 4);
+}
+
+DocumentLoader SlideShowLoader()
+{
+    DocumentLoader loader;
+    loader.classes = &Classes();
+    loader.makeContent = [] { return std::make_unique<SlideShowContent>(); };
+    return loader;
+}
+
+TEST(ComposedDocument, EveryPrefixIsRefused)
+{
+    const std::vector<uint8_t> bytes = ReadBuildFile("res/scene.kvb");
+    ASSERT_FALSE(bytes.empty());
+    const RobustnessReport report = LoadPrefixes(bytes, SlideShowLoader());
+    EXPECT_EQ(report.loaded, 0u);
+    EXPECT_EQ(report.rejected, bytes.size());
+    EXPECT_EQ(report.unexpected, 0u);
+}
+
+TEST(ComposedDocument, SeededMutationsLoadOrAreRefused)
+{
+    const std::vector<uint8_t> bytes = ReadBuildFile("res/scene.kvb");
+    ASSERT_FALSE(bytes.empty());
+    const size_t count = 2500;
+    const RobustnessReport report = LoadMutations(bytes, SlideShowLoader(), 20261210u, count);
+    EXPECT_EQ(report.loaded + report.rejected, count);
+    EXPECT_EQ(report.unexpected, 0u) << std::hex << report.firstUnexpected;
+    EXPECT_GT(report.rejected, 0u);
+    EXPECT_GT(report.loaded, 0u);
+    EXPECT_LE(report.largestAllocation, report.allocationLimit);
+}
+
+// Playing documents on a real device, as a render unit does.
+class PlayedDocument : public D3DTestDevice {
+protected:
+    void SetUp() override
+    {
+        D3DTestDevice::SetUp();
+        SetCurrentDevice(Device());
+        SetCurrentRenderContext(&context_);
+    }
+    void TearDown() override
+    {
+        document_.root.reset();
+        document_.manager.reset();
+        SetCurrentRenderContext(nullptr);
+        SetCurrentDevice(nullptr);
+        D3DTestDevice::TearDown();
+    }
+    void Frame(float t)
+    {
+        document_.root->FrameMove(t);
+        ASSERT_EQ(Device()->BeginScene(), D3D_OK);
+        document_.root->Render(false);
+        Device()->EndScene();
+    }
+    // Red, green and blue of the back buffer's centre pixel.
+    uint32_t CentreColour()
+    {
+        IDirect3DSurface9* backBuffer = nullptr;
+        if (FAILED(Device()->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer))) return 0xDEADBEEFu;
+        const std::vector<uint32_t> pixels = ReadRenderTarget(backBuffer);
+        backBuffer->Release();
+        if (pixels.empty()) return 0xDEADBEEFu;
+        return pixels[pixels.size() / 2 + kBackBufferSize / 2] & 0x00FFFFFFu;
+    }
+
+    RenderContext context_;
+    SlideShowDocument document_;
+};
+
+TEST_F(PlayedDocument, TwoSlideDocumentSwitchesSlides)
+{
+    const std::vector<uint8_t> bytes = ReadBuildFile("res/two_slides.kvb");
+    ASSERT_EQ(ReadSlideShowDocument(bytes.data(), bytes.size(), Classes(), document_), S_OK);
+    SetCurrentDocResManager(document_.manager.get());
+    DS_SlideShow_Light& root = *document_.root;
+    ASSERT_EQ(root.Slides().size(), 2u);
+    root.BuildObjects();
+    root.SetPicturePosition(2);
+    root.ExtractAudioFiles();
+
+    // "First": 1 s in, 2 s shown, 1 s out; "Second": 2 s in, 3 s shown, none out.
+    const struct {
+        float t;
+        const wchar_t* slide;
+        float alpha;
+    } frames[] = {
+        {50.0f, L"First", 0.0f},   {51.5f, L"First", 0.0f},  {52.5f, L"First", 0.5f},
+        {53.25f, L"Second", 1.0f}, {54.25f, L"Second", 0.5f}, {56.0f, L"Second", 0.0f},
+        {58.5f, L"First", 1.0f},
+    };
+    for (const auto& frame : frames) {
+        Frame(frame.t);
+        ASSERT_TRUE(root.CurrentSlide());
+        EXPECT_EQ(root.CurrentSlide()->name.GetValue(), frame.slide) << frame.t;
+        EXPECT_NEAR(root.OverlayAlpha(), frame.alpha, 1e-4f) << frame.t;
+        // The overlay is drawn over everything: black when opaque, the
+        // landscape when transparent.
+        if (frame.alpha == 1.0f) {
+            EXPECT_EQ(CentreColour(), 0u) << frame.t;
+        } else if (frame.alpha == 0.0f) {
+            EXPECT_NE(CentreColour(), 0u) << frame.t;
+        }
+    }
+    ASSERT_NE(root.FadeOverlay(), nullptr);
+    root.InvalidateDeviceObjects();
+    root.RestoreDeviceObjects();
+    SetCurrentDocResManager(nullptr);
+}
+
+TEST_F(PlayedDocument, ProgramCarriesItsDocumentAsDds107)
+{
+    const std::wstring program = ProgramDirectory() + L"corvalline.scr";
+    HMODULE module = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(module, nullptr);
+    RegisterSceneClasses();  // as the program does at start-up
+    EXPECT_NE(FindResourceW(module, MAKEINTRESOURCEW(107), L"DDS"), nullptr);
+    ASSERT_EQ(LoadSlideShowDocument(document_, module), S_OK);
+    EXPECT_EQ(CurrentDocResManager(), document_.manager.get());
+    ASSERT_EQ(document_.root->Slides().size(), 1u);
+    document_.root->BuildObjects();
+    document_.root->SetPicturePosition(1);
+    Frame(1.0f);
+    Frame(30.0f);
+    EXPECT_EQ(document_.root->OverlayAlpha(), 0.0f) << "one slide never fades";
+    document_.manager.reset();
+    EXPECT_EQ(CurrentDocResManager(), nullptr);
+    FreeLibrary(module);
+}
+
+TEST(ComposedDocument, MissingDocumentIsTheMediaError)
+{
+    SlideShowDocument document;
+    EXPECT_EQ(LoadSlideShowDocument(document, GetModuleHandleW(L"kernel32.dll")), kErrSceneDocument);
+    EXPECT_EQ(document.root, nullptr);
+    EXPECT_EQ(document.manager, nullptr);
+}
+
+}  // namespace
