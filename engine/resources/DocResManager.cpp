@@ -241,16 +241,27 @@ void DocResManagerContent::ReadResourceManager(DS_IOF_Archive* ar, int32_t versi
     manager_ = ReadDocResManager(ar, version);
 }
 
-HRESULT LoadSceneDocumentAndManager(DocResManagerContent& content, HMODULE module)
+namespace {
+
+HRESULT MakeManagerCurrent(HRESULT loaded, DocResManagerContent& content)
 {
-    const HRESULT hr = LoadSceneDocument(content, module);
-    if (FAILED(hr)) {
+    if (FAILED(loaded) || !content.Manager()) {
         content.Manager().reset();
-        return hr;
-    }
-    if (!content.Manager()) {
-        return kErrSceneDocument;
+        return FAILED(loaded) ? loaded : kErrSceneDocument;
     }
     SetCurrentDocResManager(content.Manager().get());
     return S_OK;
+}
+
+}  // namespace
+
+HRESULT ReadSceneDocumentAndManager(const uint8_t* bytes, size_t size, const SceneClassRegistry& classes,
+                                    DocResManagerContent& content)
+{
+    return MakeManagerCurrent(ReadSceneDocument(bytes, size, classes, content), content);
+}
+
+HRESULT LoadSceneDocumentAndManager(DocResManagerContent& content, HMODULE module)
+{
+    return MakeManagerCurrent(LoadSceneDocument(content, module), content);
 }
