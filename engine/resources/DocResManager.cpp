@@ -80,7 +80,8 @@ void ResourceStore::ReadBlobMap(DS_IOF_Archive* ar, BlobMap& map)
 
 void ResourceStore::ReadFrameTimeMap(DS_IOF_Archive* ar, FrameTimeMap& map)
 {
-    ReadMap(ar, map, [ar](FileLinkValue& key, std::vector<float>& durations) { ReadFrameTimeEntry(ar, key, durations); });
+    ReadMap(ar, map,
+            [ar](FileLinkValue& key, std::vector<float>& durations) { ReadFrameTimeEntry(ar, key, durations); });
 }
 
 void ResourceStore::ReadGuidImageMap(DS_IOF_Archive* ar, GuidImageMap& map)
