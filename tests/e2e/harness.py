@@ -259,6 +259,16 @@ class Session:
         time.sleep(seconds)
         return proc.poll() is None
 
+    def wait_screen(self, predicate, timeout=30):
+        """Takes screenshots until predicate(image) holds; returns the last
+        image either way (a loaded machine can take long to show a frame)."""
+        deadline = time.time() + timeout
+        while True:
+            img = self.screenshot()
+            if predicate(img) or time.time() > deadline:
+                return img
+            time.sleep(0.5)
+
     def screenshot(self, path=None):
         xwd = subprocess.run(["xwd", "-root", "-silent", "-display", self.display], capture_output=True, timeout=30)
         ppm = subprocess.run(["/usr/bin/convert", "xwd:-", "-depth", "8", "ppm:-"], input=xwd.stdout,

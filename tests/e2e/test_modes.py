@@ -22,10 +22,9 @@ class TestWindowMode(unittest.TestCase):
                 s.post(w.hwnd, WM_MOUSEMOVE, 0, make_lparam(20 + 7 * i, 30 + 5 * i))
             self.assertTrue(s.alive_after(p, 1.5), s.output(p))
             # The render unit presents frames into the client area.
-            time.sleep(1.0)
-            img = s.screenshot()
-            left, top = w.rect[0], w.rect[1]
-            inside = img.pixel(left + (w.rect[2] - left) // 2, w.rect[3] - 100)
+            x, y = (w.rect[0] + w.rect[2]) // 2, w.rect[3] - 100
+            img = s.wait_screen(lambda im: im.pixel(x, y) != (0, 0, 0))
+            inside = img.pixel(x, y)
             self.assertNotEqual(inside, (0, 0, 0), "the test window shows no rendered frame")
             s.post(w.hwnd, WM_CLOSE)
             self.assertEqual(s.wait_exit(p), 0, s.output(p))
@@ -44,7 +43,9 @@ class TestFullScreen(unittest.TestCase):
         (w,) = s.wait_windows()
         self.assertEqual(w.rect, (0, 0, 1024, 768))
         self.assertTrue(w.topmost)
-        time.sleep(1.0)  # let the device come up and the loop run
+        # Input is posted once frames show: the frame loop runs, and the
+        # mouse-move count has been reset at the end of device creation.
+        s.wait_screen(lambda im: im.pixel(512, 384) != (0, 0, 0))
         return p, w
 
     def test_ends_on_key_click_and_suspend(self):
@@ -82,7 +83,7 @@ class TestFullScreen(unittest.TestCase):
     def test_screen_shows_rendered_frames(self):
         with Session() as s:
             p, w = self.start(s)
-            img = s.screenshot()
+            img = s.wait_screen(lambda im: im.pixel(512, 384) != (0, 0, 0))
             self.assertNotEqual(img.pixel(512, 384), (0, 0, 0))
             s.post(w.hwnd, WM_KEYDOWN, VK_SPACE)
             self.assertEqual(s.wait_exit(p), 0)

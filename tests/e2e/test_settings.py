@@ -34,18 +34,21 @@ class TestSettings(unittest.TestCase):
     def run_test_window(self, s):
         p = s.start("/t")
         (w,) = s.wait_windows()
-        time.sleep(2.0)
-        img = s.screenshot()
-        centre = img.pixel((w.rect[0] + w.rect[2]) // 2, w.rect[3] - 100)
+        x, y = (w.rect[0] + w.rect[2]) // 2, w.rect[3] - 100
+        img = s.wait_screen(lambda im: not is_black(im.pixel(x, y)))
+        centre = img.pixel(x, y)
         s.post(w.hwnd, WM_CLOSE)
         self.assertEqual(s.wait_exit(p), 0, s.output(p))
         return centre
 
-    def run_full_screen(self, s):
+    def run_full_screen(self, s, expect_black=False):
         p = s.start("/s")
         (w,) = s.wait_windows()
-        time.sleep(2.0)
-        img = s.screenshot()
+        if expect_black:
+            time.sleep(3.0)
+            img = s.screenshot()
+        else:
+            img = s.wait_screen(lambda im: not is_black(im.pixel(512, 384)) and not is_black(im.pixel(1000, 700)))
         s.post(w.hwnd, WM_KEYDOWN, VK_SPACE)
         self.assertEqual(s.wait_exit(p), 0, s.output(p))
         return img
@@ -61,7 +64,7 @@ class TestSettings(unittest.TestCase):
     def test_leave_black_blanks_full_screen_but_not_test_window(self):
         with Session() as s:
             add_dword(s, SCREEN1, "Leave Black", 1)
-            img = self.run_full_screen(s)
+            img = self.run_full_screen(s, expect_black=True)
             self.assertTrue(is_black(img.pixel(512, 384)), img.pixel(512, 384))
             self.assertFalse(is_black(self.run_test_window(s)))
 
@@ -108,8 +111,7 @@ class TestTwoMonitors(unittest.TestCase):
             first = min(windows, key=lambda w: w.rect[0])
             second = max(windows, key=lambda w: w.rect[0])
             self.assertEqual(second.owner, first.hwnd, "the second window is owned by the first")
-            time.sleep(3.0)
-            img = s.screenshot()
+            img = s.wait_screen(lambda im: not is_black(im.pixel(400, 300)) and not is_black(im.pixel(1120, 240)))
             self.assertFalse(is_black(img.pixel(400, 300)), "first monitor renders")
             self.assertFalse(is_black(img.pixel(1120, 240)), "second monitor renders")
             s.post(first.hwnd, WM_KEYDOWN, VK_SPACE)

@@ -4,6 +4,8 @@
 // use it directly with TEST_F(D3DTestDevice, ...).
 #pragma once
 
+#include "unit/QuickTestExit.h"
+
 #include <d3d9.h>
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -28,6 +30,7 @@ protected:
 
     void SetUp() override
     {
+        InstallQuickTestExit();
         WNDCLASSW windowClass = {};
         windowClass.lpfnWndProc = DefWindowProcW;
         windowClass.hInstance = GetModuleHandleW(nullptr);

@@ -13,9 +13,10 @@ namespace {
 
 const std::set<int> kPictureNumbers = {5, 6, 7, 8, 40, 58, 59, 60, 62, 71, 72, 89, 93, 95, 98, 2016};
 const std::set<int> kMeshNumbers = {68, 69, 70};
-// The compiled effects the scene classes name; the build embeds those the
-// effect tool provides (possibly none yet).
-const std::set<int> kEffectNumbers = {63, 75, 76, 77, 78, 88, 90, 91, 92, 97, 102, 103, 116};
+// The compiled effects the scene classes name, and 105, the stream effect
+// that documents link to in the library; the build embeds those the effect
+// tool provides.
+const std::set<int> kEffectNumbers = {63, 75, 76, 77, 78, 88, 90, 91, 92, 97, 102, 103, 105, 116};
 
 BOOL CALLBACK CollectNumber(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR param)
 {

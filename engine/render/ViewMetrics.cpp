@@ -1,0 +1,7 @@
+#include "engine/render/ViewMetrics.h"
+
+ViewMetrics& ViewMetrics::Instance()
+{
+    static ViewMetrics instance;
+    return instance;
+}
