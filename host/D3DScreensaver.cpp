@@ -1,5 +1,7 @@
 #include "host/D3DScreensaver.h"
 
+#include "sound/MusicGraph.h"
+
 #include <cwchar>
 
 namespace {
@@ -142,6 +144,9 @@ int CD3DScreensaver::Create(HINSTANCE instance)
         return 0;
     }
     ReadConfiguration();
+    // The preview has no music. A graph that cannot be made leaves the music
+    // silent; nothing is shown.
+    if (saverMode_ == SaverMode::Fullscreen || saverMode_ == SaverMode::TestWindow) InitMusicGraph(mainWindow_);
     return 0;
 }
 

@@ -1,14 +1,28 @@
 // The error display: stored failure codes become string-table messages,
 // shown in a message box or in a box that floats over the black saver windows.
 #include "host/D3DScreensaver.h"
+#include "host/ErrorBox.h"
 #include "host/ErrorMessages.h"
 
 #include <mmsystem.h>
 
 namespace {
 
-constexpr float kBoxWidth = 300.0f;
-constexpr float kBoxHeight = 150.0f;
+// Where the box moves and what is painted black, in the window's client
+// coordinates: the monitor in full screen, the client area in the preview
+// and the test window.
+RECT BoxBounds(HWND window, const MonitorRecord& record, bool fullscreen)
+{
+    RECT bounds = {};
+    if (!fullscreen) {
+        GetClientRect(window, &bounds);
+        return bounds;
+    }
+    POINT corners[2] = {{record.screenRect.left, record.screenRect.top},
+                        {record.screenRect.right, record.screenRect.bottom}};
+    MapWindowPoints(nullptr, window, corners, 2);
+    return {corners[0].x, corners[0].y, corners[1].x, corners[1].y};
+}
 
 }  // namespace
 
@@ -48,60 +62,18 @@ void CD3DScreensaver::AnimateErrorBox()
         HWND window = monitor.saverWindow;
         if (window == nullptr) continue;
 
-        RECT bounds;
-        if (saverMode_ == SaverMode::Fullscreen) {
-            bounds = monitor.screenRect;
-            POINT topLeft = {bounds.left, bounds.top};
-            POINT bottomRight = {bounds.right, bounds.bottom};
-            ScreenToClient(window, &topLeft);
-            ScreenToClient(window, &bottomRight);
-            bounds = {topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
-        } else {
-            GetClientRect(window, &bounds);
-        }
-        const float boundsWidth = static_cast<float>(bounds.right - bounds.left);
-        const float boundsHeight = static_cast<float>(bounds.bottom - bounds.top);
-
+        const RECT bounds = BoxBounds(window, monitor, saverMode_ == SaverMode::Fullscreen);
         if (monitor.errorWidth == 0.0f) {
-            if (preview) {
-                monitor.errorX = 0;
-                monitor.errorY = 0;
-                monitor.errorWidth = boundsWidth;
-                monitor.errorHeight = boundsHeight;
-                monitor.errorVelX = monitor.errorVelY = 0;
-            } else {
-                monitor.errorWidth = kBoxWidth;
-                monitor.errorHeight = kBoxHeight;
-                monitor.errorX = static_cast<float>(bounds.left) + (boundsWidth - kBoxWidth) / 2.0f;
-                monitor.errorY = static_cast<float>(bounds.top) + (boundsHeight - kBoxHeight) / 2.0f;
-                monitor.errorVelX = boundsWidth / 10.0f;
-                monitor.errorVelY = boundsHeight / 20.0f;
-            }
+            PlaceErrorBox(monitor, bounds, preview);
             InvalidateRect(window, nullptr, FALSE);
             UpdateWindow(window);
             continue;
         }
         if (preview) continue;
 
-        const RECT oldRect = {static_cast<LONG>(monitor.errorX), static_cast<LONG>(monitor.errorY),
-                              static_cast<LONG>(monitor.errorX + monitor.errorWidth),
-                              static_cast<LONG>(monitor.errorY + monitor.errorHeight)};
-        const float dx = monitor.errorVelX * dt;
-        const float dy = monitor.errorVelY * dt;
-        if ((monitor.errorX + monitor.errorWidth + dx > bounds.right && monitor.errorVelX > 0) ||
-            (monitor.errorX + dx < bounds.left && monitor.errorVelX < 0)) {
-            monitor.errorVelX = -monitor.errorVelX;
-        }
-        if ((monitor.errorY + monitor.errorHeight + dy > bounds.bottom && monitor.errorVelY > 0) ||
-            (monitor.errorY + dy < bounds.top && monitor.errorVelY < 0)) {
-            monitor.errorVelY = -monitor.errorVelY;
-        }
-        monitor.errorX += monitor.errorVelX * dt;
-        monitor.errorY += monitor.errorVelY * dt;
-        const RECT newRect = {static_cast<LONG>(monitor.errorX), static_cast<LONG>(monitor.errorY),
-                              static_cast<LONG>(monitor.errorX + monitor.errorWidth),
-                              static_cast<LONG>(monitor.errorY + monitor.errorHeight)};
-        if (newRect.left != oldRect.left || newRect.top != oldRect.top) {
+        const RECT oldRect = ErrorBoxRect(monitor);
+        if (MoveErrorBox(monitor, bounds, dt)) {
+            const RECT newRect = ErrorBoxRect(monitor);
             InvalidateRect(window, &oldRect, FALSE);
             InvalidateRect(window, &newRect, FALSE);
             UpdateWindow(window);
@@ -125,9 +97,7 @@ void CD3DScreensaver::PaintError(HWND window, HDC dc)
     }
     if (record == nullptr) return;
 
-    RECT box = {static_cast<LONG>(record->errorX), static_cast<LONG>(record->errorY),
-                static_cast<LONG>(record->errorX + record->errorWidth),
-                static_cast<LONG>(record->errorY + record->errorHeight)};
+    const RECT box = ErrorBoxRect(*record);
     if (record->errorWidth > 0) {
         FillRect(dc, &box, GetSysColorBrush(COLOR_WINDOW));
         FrameRect(dc, &box, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
@@ -141,16 +111,6 @@ void CD3DScreensaver::PaintError(HWND window, HDC dc)
         DrawTextW(dc, errorText_, -1, &textRect, DT_WORDBREAK | DT_CENTER);
         ExcludeClipRect(dc, box.left, box.top, box.right, box.bottom);
     }
-    RECT screen;
-    if (saverMode_ == SaverMode::Fullscreen) {
-        screen = record->screenRect;
-        POINT topLeft = {screen.left, screen.top};
-        POINT bottomRight = {screen.right, screen.bottom};
-        ScreenToClient(window, &topLeft);
-        ScreenToClient(window, &bottomRight);
-        screen = {topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
-    } else {
-        GetClientRect(window, &screen);
-    }
+    const RECT screen = BoxBounds(window, *record, saverMode_ == SaverMode::Fullscreen);
     FillRect(dc, &screen, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
 }

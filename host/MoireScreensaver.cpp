@@ -1,6 +1,9 @@
 #include "host/MoireScreensaver.h"
 
 #include "host/Registry.h"
+#include "sound/MusicGraph.h"
+#include "sound/SoundDevice.h"
+#include "sound/SoundSettings.h"
 
 #include <commctrl.h>
 #include <cwchar>
@@ -28,6 +31,12 @@ CMoireScreensaver::CMoireScreensaver()
     wchar_t title[200];
     if (LoadStringW(GetModuleHandleW(nullptr), kTitleStringId, title, 200) > 0) wcsncpy(windowTitle_, title, 199);
     useDepthBuffer_ = true;
+}
+
+CMoireScreensaver::~CMoireScreensaver()
+{
+    ReleaseMusicGraph();
+    ReleaseDirectSound();
 }
 
 void CMoireScreensaver::ShowSettings()
@@ -72,4 +81,40 @@ int CMoireScreensaver::Render()
     if (currentDevice_ == nullptr) return 0;
     currentDevice_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, D3DCOLOR_XRGB(16, 40, 96), 1.0f, 0);
     return 0;
+}
+
+int CMoireScreensaver::RestoreDeviceObjects()
+{
+    try {
+        // Only the first restore creates the device; every restore (after
+        // creation and after a reset) applies the settings to the primary
+        // buffer and plays it again, since the invalidate step stopped it.
+        CreateDirectSound(mainWindow_);
+        const SoundSettings settings = ReadSoundSettings();
+        StartPrimaryBuffer(settings.volume, settings.mute);
+        if (musicSuspended_) {
+            // A device reset released the music: make the graph again and go
+            // on with the file that was playing.
+            musicSuspended_ = false;
+            if (InitMusicGraph(mainWindow_)) music_.Resume();
+        }
+    } catch (...) {
+        StoreError(kErrMediaNotFound);
+    }
+    return 0;
+}
+
+int CMoireScreensaver::InvalidateDeviceObjects()
+{
+    StopPrimaryBuffer();
+    if (MusicGraphBuilder() != nullptr) {
+        ReleaseMusicGraph();
+        musicSuspended_ = true;
+    }
+    return 0;
+}
+
+void CMoireScreensaver::OnMusicEvent(long code)
+{
+    music_.OnMusicEvent(code);
 }

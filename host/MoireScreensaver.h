@@ -3,16 +3,29 @@
 #pragma once
 
 #include "host/D3DScreensaver.h"
+#include "sound/MusicPlaylist.h"
 
 class CMoireScreensaver : public CD3DScreensaver {
 public:
     CMoireScreensaver();
+    ~CMoireScreensaver() override;
 
     void ShowSettings() override;
     void ReadConfiguration() override;
     int AcceptDevice(const D3DCAPS9& caps, DWORD behaviorFlags, D3DFORMAT format) override;
     int Render() override;
+    int RestoreDeviceObjects() override;
+    int InvalidateDeviceObjects() override;
+    void OnMusicEvent(long code) override;
 
     void LoadSettings();
     void WriteSettings();
+
+    // The music files in the order they play; the scene supplies them.
+    MusicPlaylist music_{GraphMusicPlayer()};
+
+private:
+    // Set when the invalidate step released a music graph that a later
+    // restore (a device reset) makes again.
+    bool musicSuspended_ = false;
 };

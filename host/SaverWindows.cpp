@@ -1,6 +1,8 @@
 // Saver windows, the one window procedure and the input that ends the saver.
 #include "host/D3DScreensaver.h"
 
+#include "sound/MusicGraph.h"
+
 #include <pbt.h>
 
 namespace {
@@ -160,6 +162,11 @@ LRESULT CD3DScreensaver::WindowProc(HWND window, UINT message, WPARAM wparam, LP
     case WM_TIMER:
         previewWaiting_ = false;
         KillTimer(window, kPreviewTimer);
+        break;
+    case kMusicEventMessage:
+        // One graph event per message; after the graph is released the code
+        // is -1, which nothing acts on.
+        OnMusicEvent(GetMusicEvent());
         break;
     default:
         break;

@@ -9,6 +9,7 @@ import signal
 import subprocess
 import tempfile
 import time
+import unittest
 
 BUILD = os.environ.get("CORVALLINE_BUILD", os.path.join(os.path.dirname(__file__), "..", "..", "build"))
 SOURCE = os.environ.get("CORVALLINE_SOURCE", os.path.join(os.path.dirname(__file__), "..", ".."))
@@ -107,12 +108,42 @@ def pe_is_64bit(path):
     return data[off + 4:off + 6] == b"\x64\x86"
 
 
-class Session:
-    """One private display and Wine prefix. Use as a context manager."""
+class Recording:
+    """Audio of the session's null sink, recorded while the block runs."""
 
-    def __init__(self, screen="1024x768x24", two_monitors=False):
+    def __init__(self, session, path):
+        self.session, self.path = session, path
+
+    def __enter__(self):
+        self.proc = subprocess.Popen(["parecord", "--latency-msec=20", "--device=nullsink.monitor",
+                                      "--file-format=wav", self.path], env=self.session.env,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # parecord needs a moment before the first sound and after the last
+        # one, or recordings come out short or empty.
+        time.sleep(1.0)
+        return self
+
+    def __exit__(self, *exc):
+        time.sleep(1.0)
+        self.proc.send_signal(signal.SIGINT)
+        try:
+            self.proc.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.proc.kill()
+
+
+class Session:
+    """One private display and Wine prefix. Use as a context manager.
+
+    sound=True starts a private PulseAudio server with a null sink that the
+    programs play into and record() records from; otherwise the programs
+    find no audio device at all."""
+
+    def __init__(self, screen="1024x768x24", two_monitors=False, sound=False):
         self.screen = screen
         self.two_monitors = two_monitors
+        self.sound = sound
+        self.pulse = None
 
     def __enter__(self):
         self.tmp = tempfile.mkdtemp(prefix="corvalline-e2e-")
@@ -129,11 +160,17 @@ class Session:
             "WINEDEBUG": "-all",
             "WINEDLLOVERRIDES": "winedbg.exe=d;mscoree,mshtml=",
         })
+        self.procs = []
+        self.pulse = None
         if self.two_monitors:
             self._start_xorg_two_monitors()
         else:
             self._start_xvfb()
-        self.procs = []
+        try:
+            self._start_pulse()
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
         subprocess.run(["wineserver", "-p"], env=self.env, check=False)
         subprocess.run([self.loader, DRIVER, "cursor"], env=self.env, stdin=subprocess.DEVNULL,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
@@ -176,6 +213,39 @@ class Session:
         self.display = ":" + number.decode().strip()
         self.env["DISPLAY"] = self.display
 
+    def _start_pulse(self):
+        sock = os.path.join(self.tmp, "pulse.sock")
+        # Without sound the server named here never exists: Wine then finds
+        # no audio device, whatever runs on the machine.
+        self.env["PULSE_SERVER"] = "unix:" + sock
+        if not self.sound:
+            return
+        if shutil.which("pulseaudio") is None:
+            raise unittest.SkipTest("pulseaudio is not installed")
+        for name in ("runtime", "state"):
+            os.makedirs(os.path.join(self.tmp, "pulse-" + name))
+        env = dict(self.env, PULSE_RUNTIME_PATH=os.path.join(self.tmp, "pulse-runtime"),
+                   PULSE_STATE_PATH=os.path.join(self.tmp, "pulse-state"))
+        self.pulse = subprocess.Popen(
+            ["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
+             "-L", "module-null-sink sink_name=nullsink rate=44100 channels=2",
+             "-L", "module-native-protocol-unix auth-anonymous=1 socket=" + sock],
+            env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.time() + 10
+        while not os.path.exists(sock) and time.time() < deadline:
+            time.sleep(0.1)
+        if not os.path.exists(sock):
+            raise AssertionError("PulseAudio did not start")
+
+    def record(self, name="rec.wav"):
+        """with s.record() as rec: ... records the null sink into rec.path."""
+        return Recording(self, os.path.join(self.tmp, name))
+
+    def sink_inputs(self):
+        """The streams now playing into the null sink, one line each."""
+        r = subprocess.run(["pactl", "list", "short", "sink-inputs"], env=self.env, capture_output=True, timeout=30)
+        return [line for line in r.stdout.decode().splitlines() if line.strip()]
+
     def __exit__(self, *exc):
         for p in self.procs:
             if p.poll() is None:
@@ -190,6 +260,12 @@ class Session:
             if p.stdout:
                 p.stdout.close()
         subprocess.run(["wineserver", "-k"], env=self.env, check=False, stderr=subprocess.DEVNULL)
+        if self.pulse is not None:
+            self.pulse.terminate()
+            try:
+                self.pulse.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.pulse.kill()
         self.xvfb.terminate()
         try:
             self.xvfb.wait(timeout=10)

@@ -1,0 +1,212 @@
+// The music graph with real DirectShow: files played through the audio
+// device, events delivered to the saver window as messages. Skips when the
+// machine has no audio device.
+#include <gtest/gtest.h>
+#include <wrl/client.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "host/MoireScreensaver.h"
+#include "sound/MusicGraph.h"
+#include "sound/SoundDevice.h"
+#include "unit/sound/SoundFixtures.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+constexpr long kComplete = 1;
+
+// The application with its real music hooks; it counts the ends of files and
+// notes which file plays after each.
+class ListeningSaver : public CMoireScreensaver {
+public:
+    void OnMusicEvent(long code) override
+    {
+        CMoireScreensaver::OnMusicEvent(code);
+        if (code != kComplete) return;
+        currentAfterEnd.push_back(music_.Current());
+        sourcesAfterEnd.push_back(CountSources());
+    }
+
+    static int CountSources()
+    {
+        IGraphBuilder* builder = MusicGraphBuilder();
+        if (builder == nullptr) return -1;
+        ComPtr<IEnumFilters> filters;
+        if (FAILED(builder->EnumFilters(&filters))) return -1;
+        int count = 0;
+        ComPtr<IBaseFilter> filter;
+        while (filters->Next(1, filter.ReleaseAndGetAddressOf(), nullptr) == S_OK) {
+            ComPtr<IFileSourceFilter> source;
+            if (SUCCEEDED(
+                    filter->QueryInterface(IID_IFileSourceFilter, reinterpret_cast<void**>(source.GetAddressOf())))) {
+                ++count;
+            }
+        }
+        return count;
+    }
+
+    std::vector<int> currentAfterEnd;
+    std::vector<int> sourcesAfterEnd;
+};
+
+LRESULT CALLBACK ForwardToSaver(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    CD3DScreensaver* saver = TheScreensaver();
+    if (saver == nullptr) return DefWindowProcW(window, message, wparam, lparam);
+    return saver->WindowProc(window, message, wparam, lparam);
+}
+
+class MusicGraphPlayback : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!testsound::HasAudioDevice()) GTEST_SKIP() << "no audio device";
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = ForwardToSaver;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"MusicGraphTestWindow";
+        RegisterClassW(&wc);
+        window_ = CreateWindowExW(0, wc.lpszClassName, L"music", WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr,
+                                  wc.hInstance, nullptr);
+        ASSERT_NE(window_, nullptr);
+        saver_.mainWindow_ = window_;
+        ASSERT_TRUE(InitMusicGraph(window_));
+    }
+
+    void TearDown() override
+    {
+        ReleaseMusicGraph();
+        if (window_ != nullptr) DestroyWindow(window_);
+        for (const std::wstring& path : files_) DeleteFileW(path.c_str());
+    }
+
+    std::wstring Tone(const wchar_t* name, double frequency, double seconds)
+    {
+        std::wstring path = testsound::WriteToneFile(name, frequency, seconds);
+        files_.push_back(path);
+        return path;
+    }
+
+    // Runs the message loop until `ends` files have ended or the time is up.
+    void PumpUntilEnds(size_t ends, DWORD timeoutMs)
+    {
+        const DWORD start = GetTickCount();
+        while (saver_.currentAfterEnd.size() < ends && GetTickCount() - start < timeoutMs) {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+            Sleep(10);
+        }
+    }
+
+    ListeningSaver saver_;
+    HWND window_ = nullptr;
+    std::vector<std::wstring> files_;
+};
+
+TEST_F(MusicGraphPlayback, NextFileStartsWhenOneEndsAndOldSourceLeaves)
+{
+    const std::wstring first = Tone(L"corvalline-music-a.wav", 440, 0.4);
+    const std::wstring second = Tone(L"corvalline-music-b.wav", 880, 0.4);
+    ASSERT_FALSE(first.empty());
+    saver_.music_.Start({first, second});
+    EXPECT_EQ(ListeningSaver::CountSources(), 1);
+    PumpUntilEnds(3, 20000);
+    // After file 1 ends file 2 plays, then file 1 again, then file 2.
+    EXPECT_EQ(saver_.currentAfterEnd, (std::vector<int>{1, 0, 1}));
+    // Only the playing file's source filter is in the graph.
+    EXPECT_EQ(saver_.sourcesAfterEnd, (std::vector<int>{1, 1, 1}));
+}
+
+TEST_F(MusicGraphPlayback, SingleFileIsRewoundAndPlaysAgain)
+{
+    const std::wstring only = Tone(L"corvalline-music-single.wav", 660, 0.3);
+    saver_.music_.Start({only});
+    PumpUntilEnds(2, 20000);
+    EXPECT_EQ(saver_.currentAfterEnd, (std::vector<int>{0, 0}));
+    EXPECT_EQ(saver_.sourcesAfterEnd, (std::vector<int>{1, 1}));
+}
+
+TEST_F(MusicGraphPlayback, UnplayableFilesGiveSilenceNotACrash)
+{
+    // A missing file and a file that is no audio at all: nothing plays, no
+    // end of file arrives, and the graph stays usable.
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring garbage = std::wstring(folder) + L"corvalline-music-garbage.wav";
+    files_.push_back(garbage);
+    HANDLE file = CreateFileW(garbage.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, "RIFF\x10\0\0\0WAVEjunkjunk", 20, &written, nullptr);
+    CloseHandle(file);
+
+    for (const std::wstring& path : {std::wstring(folder) + L"corvalline-no-such-file.mp3", garbage}) {
+        saver_.music_.Start({path});
+        PumpUntilEnds(1, 1500);
+        EXPECT_TRUE(saver_.currentAfterEnd.empty());
+    }
+    // A good file still plays afterwards.
+    saver_.music_.Start({Tone(L"corvalline-music-after.wav", 440, 0.3)});
+    PumpUntilEnds(1, 20000);
+    EXPECT_EQ(saver_.currentAfterEnd, (std::vector<int>{0}));
+}
+
+TEST_F(MusicGraphPlayback, GraphMadeAgainResumesCurrentFile)
+{
+    const std::wstring first = Tone(L"corvalline-music-r1.wav", 440, 0.3);
+    const std::wstring second = Tone(L"corvalline-music-r2.wav", 880, 0.3);
+    saver_.music_.Start({first, second});
+    PumpUntilEnds(1, 20000);
+    ASSERT_EQ(saver_.currentAfterEnd, (std::vector<int>{1}));
+    // A device reset: invalidate releases the graph, restore makes it again
+    // and the second file plays on.
+    saver_.InvalidateDeviceObjects();
+    EXPECT_EQ(MusicGraphBuilder(), nullptr);
+    saver_.RestoreDeviceObjects();
+    ASSERT_NE(MusicGraphBuilder(), nullptr);
+    PumpUntilEnds(2, 20000);
+    EXPECT_EQ(saver_.currentAfterEnd, (std::vector<int>{1, 0}));
+}
+
+// Plays the files named by CORVALLINE_MUSIC_FILES (separated by ';') with the
+// user's settings until CORVALLINE_MUSIC_ENDS files have ended. The sound
+// end-to-end tests run this case while they record the audio output.
+TEST_F(MusicGraphPlayback, PlaysFilesForRecording)
+{
+    const wchar_t* list = _wgetenv(L"CORVALLINE_MUSIC_FILES");
+    const wchar_t* ends = _wgetenv(L"CORVALLINE_MUSIC_ENDS");
+    if (list == nullptr || ends == nullptr) GTEST_SKIP() << "run by the sound end-to-end tests";
+    std::vector<std::wstring> paths;
+    std::wstring rest = list;
+    for (size_t cut; (cut = rest.find(L';')) != std::wstring::npos; rest.erase(0, cut + 1)) {
+        paths.push_back(rest.substr(0, cut));
+    }
+    paths.push_back(rest);
+    const size_t wanted = static_cast<size_t>(_wtoi(ends));
+    saver_.music_.Start(paths);
+    PumpUntilEnds(wanted, 60000);
+    EXPECT_EQ(saver_.currentAfterEnd.size(), wanted);
+}
+
+TEST(MusicGraphReleased, EveryOperationIsSafeWithoutGraph)
+{
+    ReleaseMusicGraph();
+    EXPECT_EQ(MusicGraphBuilder(), nullptr);
+    EXPECT_EQ(GetMusicEvent(), -1);
+    EXPECT_FALSE(RenderMusicFile(L"C:\\nothing.mp3"));
+    EXPECT_FALSE(ReconnectAndRun(nullptr));
+    PlayMusicFile(L"C:\\nothing.mp3");
+    RestartMusic();
+    SetMusicVolume(50, false);
+    ReleaseMusicGraph();
+    // A message that arrives after the release takes no event.
+    CMoireScreensaver saver;
+    saver.WindowProc(nullptr, kMusicEventMessage, 0, 0);
+    EXPECT_EQ(saver.music_.Current(), -1);
+}
+
+}  // namespace
