@@ -27,8 +27,8 @@ bool ParseHex(const ds_string& text, size_t pos, size_t digitCount, uint64_t& va
     return true;
 }
 
-// A count read through the archive: false (and the archive failed) when
-// the read ran short or the count is negative.
+}  // namespace
+
 bool ReadListCount(DS_IOF_Archive* ar, int32_t& count)
 {
     count = 0;
@@ -40,8 +40,6 @@ bool ReadListCount(DS_IOF_Archive* ar, int32_t& count)
     }
     return true;
 }
-
-}  // namespace
 
 ds_string FormatGuidString(const GUID& guid)
 {

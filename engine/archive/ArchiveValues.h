@@ -22,6 +22,12 @@ bool ParseGuidString(const ds_string& text, GUID& guid);
 void WriteGuid(const GUID& guid, DS_IOF_Archive* ar);
 void ReadGuid(GUID& guid, DS_IOF_Archive* ar);
 
+// The int count of a counted list or map: false (and the archive failed)
+// when the read ran short or the count is negative. Callers read the entries
+// one by one and stop at the first that runs short, never allocating from
+// the count.
+bool ReadListCount(DS_IOF_Archive* ar, int32_t& count);
+
 // Counted lists: an int count, then that many values. Readers append to the
 // vector; a negative count fails the archive, and a count larger than the
 // data holds fails at the first value that runs short (nothing is

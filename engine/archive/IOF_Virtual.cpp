@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "engine/archive/ResourceBuffer.h"
+#include "engine/resources/TextureLoader.h"
 
 namespace {
 
@@ -34,9 +35,15 @@ void ResourceBlob::SetData(const uint8_t* bytes, uint32_t size)
 
 bool ResourceBlob::LoadFromModule()
 {
-    // The module stays loaded for the life of the process: other blobs and
-    // the texture loader keep finding resources in it.
-    HMODULE handle = module.empty() ? nullptr : LoadLibraryW(module.c_str());
+    // The module is mapped for its resources only (no code of it runs),
+    // looked for in the program's folder first, and stays mapped for the
+    // life of the process. A named module that cannot be mapped is missing:
+    // its numbers must not find the program's own resources instead.
+    HMODULE handle = nullptr;
+    if (!module.empty()) {
+        handle = LoadResourceModule(module, ProgramFolder());
+        if (!handle) return false;
+    }
     ResourceBuffer resource;
     if (!ResourceBuffer::FromModule(handle, id, kModuleResourceType, resource)) return false;
     data.assign(resource.Cursor(), resource.Cursor() + resource.Remaining());

@@ -25,11 +25,11 @@ struct ResourceBlob {
     // same name keeps them.
     void SetName(const ds_string& newName);
     void SetData(const uint8_t* bytes, uint32_t size);
-    // Replaces the bytes with a copy of resource id of type "DDS" in module
-    // (loaded with LoadLibraryW and never freed). A module that cannot be
-    // loaded, an empty name included, searches the program's own resources.
-    // Returns false, with the blob unchanged, when the resource is missing
-    // or cannot be loaded.
+    // Replaces the bytes with a copy of resource id of type "DDS" in module,
+    // mapped as a resource file only (program folder first, never freed);
+    // an empty module name means the program's own resources. Returns false,
+    // with the blob unchanged, when the module or the resource is missing or
+    // cannot be loaded.
     bool LoadFromModule();
 };
 

@@ -17,7 +17,8 @@ class TextureLoader;
 IDirect3DDevice9* CurrentDevice();
 void SetCurrentDevice(IDirect3DDevice9* device);
 
-// The 2D camera of the current unit; null until set.
+// The 2D camera of the current unit; null until set. The reference itself is
+// RenderContext::Current (these forward to it, with its view-metrics update).
 RenderContext* CurrentRenderContext();
 void SetCurrentRenderContext(RenderContext* context);
 

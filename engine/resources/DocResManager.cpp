@@ -9,21 +9,6 @@ namespace {
 
 constexpr wchar_t kClassName[] = L"DS_DocResManager";
 
-// An entry count: false, with the archive failed, when it is negative or
-// could not be read. Entries are read one by one until the data runs short,
-// so nothing is allocated from the count.
-bool ReadEntryCount(DS_IOF_Archive* ar, int32_t& count)
-{
-    count = 0;
-    ar->archive->ReadInt(count);
-    if (ar->Failed()) return false;
-    if (count < 0) {
-        ar->Fail();
-        return false;
-    }
-    return true;
-}
-
 void ReadLinkValue(DS_IOF_Archive* ar, FileLinkValue& key)
 {
     ar->archive->ReadString(key.path);
@@ -42,7 +27,7 @@ template <class Map, class ReadEntry>
 void ReadMap(DS_IOF_Archive* ar, Map& map, ReadEntry readEntry)
 {
     int32_t count = 0;
-    if (!ReadEntryCount(ar, count)) return;
+    if (!ReadListCount(ar, count)) return;
     for (int32_t i = 0; i < count; ++i) {
         typename Map::key_type key;
         typename Map::mapped_type value;
@@ -95,7 +80,8 @@ void ResourceStore::ReadBlobMap(DS_IOF_Archive* ar, BlobMap& map)
 
 void ResourceStore::ReadFrameTimeMap(DS_IOF_Archive* ar, FrameTimeMap& map)
 {
-    ReadMap(ar, map, [ar](FileLinkValue& key, std::vector<float>& durations) { ReadFrameTimeEntry(ar, key, durations); });
+    ReadMap(ar, map,
+            [ar](FileLinkValue& key, std::vector<float>& durations) { ReadFrameTimeEntry(ar, key, durations); });
 }
 
 void ResourceStore::ReadGuidImageMap(DS_IOF_Archive* ar, GuidImageMap& map)
@@ -241,16 +227,27 @@ void DocResManagerContent::ReadResourceManager(DS_IOF_Archive* ar, int32_t versi
     manager_ = ReadDocResManager(ar, version);
 }
 
-HRESULT LoadSceneDocumentAndManager(DocResManagerContent& content, HMODULE module)
+namespace {
+
+HRESULT MakeManagerCurrent(HRESULT loaded, DocResManagerContent& content)
 {
-    const HRESULT hr = LoadSceneDocument(content, module);
-    if (FAILED(hr)) {
+    if (FAILED(loaded) || !content.Manager()) {
         content.Manager().reset();
-        return hr;
-    }
-    if (!content.Manager()) {
-        return kErrSceneDocument;
+        return FAILED(loaded) ? loaded : kErrSceneDocument;
     }
     SetCurrentDocResManager(content.Manager().get());
     return S_OK;
+}
+
+}  // namespace
+
+HRESULT ReadSceneDocumentAndManager(const uint8_t* bytes, size_t size, const SceneClassRegistry& classes,
+                                    DocResManagerContent& content)
+{
+    return MakeManagerCurrent(ReadSceneDocument(bytes, size, classes, content), content);
+}
+
+HRESULT LoadSceneDocumentAndManager(DocResManagerContent& content, HMODULE module)
+{
+    return MakeManagerCurrent(LoadSceneDocument(content, module), content);
 }

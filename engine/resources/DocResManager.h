@@ -217,8 +217,11 @@ private:
     std::unique_ptr<DS_DocResManager> manager_;
 };
 
-// Loads the scene document of module (null: the program) into content; when
-// the whole document loaded, its manager becomes the current manager (the
-// caller keeps content's manager alive while it is current). S_OK or
-// kErrSceneDocument.
+// Read or load the scene document into content (see SceneDocument.h); when
+// the whole document was read, its manager becomes the current manager (the
+// caller keeps content's manager alive while it is current). A failed
+// document discards the manager read and leaves the current one as it was.
+// S_OK or kErrSceneDocument.
+HRESULT ReadSceneDocumentAndManager(const uint8_t* bytes, size_t size, const SceneClassRegistry& classes,
+                                    DocResManagerContent& content);
 HRESULT LoadSceneDocumentAndManager(DocResManagerContent& content, HMODULE module = nullptr);

@@ -152,8 +152,8 @@ void DS_DocResManager::MakeImageLink(const ResourceBlob& blob, std::unique_ptr<D
     link = std::make_unique<DS_ImageFileLink>(key);
 }
 
-void DS_DocResManager::MakeSequenceLink(std::unique_ptr<DS_ImageFileLink>& link,
-                                        const std::vector<ResourceBlob>& blobs, const std::vector<float>& durations)
+void DS_DocResManager::MakeSequenceLink(std::unique_ptr<DS_ImageFileLink>& link, const std::vector<ResourceBlob>& blobs,
+                                        const std::vector<float>& durations)
 {
     if (blobs.empty()) {
         link = std::make_unique<DS_ImageFileLink>();  // nothing to key: an empty link
@@ -233,8 +233,8 @@ ComPtr<ID3DXEffect> DS_DocResManager::GetEffect(const DS_FileLink3& link)
         return {};
     }
     ComPtr<ID3DXEffect> effect;
-    const HRESULT hr = D3DXCreateEffect(device_.Get(), bytes->data.data(), bytes->Size(), nullptr, nullptr, 0,
-                                        nullptr, effect.ReleaseAndGetAddressOf(), nullptr);
+    const HRESULT hr = D3DXCreateEffect(device_.Get(), bytes->data.data(), bytes->Size(), nullptr, nullptr, 0, nullptr,
+                                        effect.ReleaseAndGetAddressOf(), nullptr);
     if (FAILED(hr) || !effect) {
         return {};
     }

@@ -1,5 +1,6 @@
 // GUID strings, counted lists, blob name and data rules, and FileNameOf.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "engine/archive/ArchiveValues.h"
 #include "engine/archive/IOF_R.h"
@@ -167,6 +168,27 @@ TEST(ResourceBlobRules, MissingModuleResourceLeavesBlobUnchanged)
     blob.data = {1};
     EXPECT_FALSE(blob.LoadFromModule());
     EXPECT_EQ(blob.data, (std::vector<uint8_t>{1}));
+}
+
+// A named module is mapped for its resources only; one that is missing
+// never lets its number find the program's own resource of that number.
+TEST(ResourceBlobRules, ModulesAreResourceFilesAndNeverStandIns)
+{
+    ResourceBlob library;
+    library.id = 62;
+    library.module = L"common_res.dll";
+    ASSERT_TRUE(library.LoadFromModule());
+    EXPECT_FALSE(library.data.empty());
+    EXPECT_EQ(GetModuleHandleW(L"common_res.dll"), nullptr);
+
+    ResourceBlob own;
+    own.id = 302;  // a picture of the test program itself
+    EXPECT_TRUE(own.LoadFromModule());
+    ResourceBlob absent = own;
+    absent.module = L"no_such_module_here.dll";
+    absent.data.clear();
+    EXPECT_FALSE(absent.LoadFromModule());
+    EXPECT_TRUE(absent.data.empty());
 }
 
 TEST(FileNameOf, TextAfterLastBackslash)
