@@ -55,8 +55,8 @@ TEST(ABObjRecord, RoundTripKeepsNameAndTimeLine)
     item.SetName(L"falling leaves");
     item.TimeLine().mode = DS_TimeLineControl::kCycle;
     item.TimeLine().fadeIn = 120;
-    item.TimeLine().visible.minimum = 300;
-    item.TimeLine().visible.maximum = 700;
+    item.TimeLine().visible.minimum.SetValue(300);
+    item.TimeLine().visible.maximum.SetValue(700);
     item.TimeLine().AddWindow({1.0f, 5.0f, 2.0f, 4.0f});
 
     MemoryArchive archive;
@@ -69,8 +69,8 @@ TEST(ABObjRecord, RoundTripKeepsNameAndTimeLine)
     EXPECT_EQ(read.Name(), L"falling leaves");
     EXPECT_EQ(read.TimeLine().mode, DS_TimeLineControl::kCycle);
     EXPECT_EQ(read.TimeLine().fadeIn, 120u);
-    EXPECT_EQ(read.TimeLine().visible.minimum, 300u);
-    EXPECT_EQ(read.TimeLine().visible.maximum, 700u);
+    EXPECT_EQ(read.TimeLine().visible.minimum.GetValue(), 300u);
+    EXPECT_EQ(read.TimeLine().visible.maximum.GetValue(), 700u);
     ASSERT_EQ(read.TimeLine().Windows().size(), 1u);
     EXPECT_FLOAT_EQ(read.TimeLine().Windows().begin()->end, 5.0f);
 }

@@ -36,8 +36,8 @@ TEST_F(Light2DRecord, VersionThreeRoundTrip)
     DS_2D_Light layer;
     layer.PictureLink().StoreValue(FileLinkValue{L"C:\\pictures\\lake.jpg", 1700000000});
     layer.Camera().enabled = 1;
-    layer.Camera().SetZoom(140);
-    layer.Camera().SetSpeed(80);
+    layer.Camera().zoom.SetValue(140);
+    layer.Camera().speed.SetValue(80);
     layer.Camera().borderPath = L"frame.png";
     layer.Camera().borderStamp = 42;
 
@@ -52,8 +52,8 @@ TEST_F(Light2DRecord, VersionThreeRoundTrip)
     EXPECT_EQ(read->PictureLink().GetPath(), L"C:\\pictures\\lake.jpg");
     EXPECT_EQ(read->PictureLink().GetStamp(), 1700000000);
     EXPECT_EQ(read->Camera().enabled, 1);
-    EXPECT_EQ(read->Camera().Zoom(), 140u);
-    EXPECT_EQ(read->Camera().Speed(), 80u);
+    EXPECT_EQ(read->Camera().zoom.GetValue(), 140u);
+    EXPECT_EQ(read->Camera().speed.GetValue(), 80u);
     EXPECT_EQ(read->Camera().borderPath, L"frame.png");
     EXPECT_EQ(read->Camera().borderStamp, 42);
 }
@@ -78,8 +78,8 @@ TEST_P(Light2DOldRecord, KeepsDefaultsOfMissingFields)
     ASSERT_NE(read, nullptr);
     EXPECT_EQ(archive.cursor, archive.bytes.size());
     const DSM_Camera defaults;
-    EXPECT_EQ(read->Camera().Zoom(), defaults.Zoom());
-    EXPECT_EQ(read->Camera().Speed(), defaults.Speed());
+    EXPECT_EQ(read->Camera().zoom.GetValue(), defaults.zoom.GetValue());
+    EXPECT_EQ(read->Camera().speed.GetValue(), defaults.speed.GetValue());
     EXPECT_EQ(read->Camera().enabled, defaults.enabled);
     EXPECT_EQ(read->Camera().borderPath, defaults.borderPath);
     if (c.hasLink) {
@@ -97,7 +97,7 @@ INSTANTIATE_TEST_SUITE_P(Versions, Light2DOldRecord,
 TEST_F(Light2DRecord, NewerVersionReadsAsThree)
 {
     DS_2D_Light layer;
-    layer.Camera().SetZoom(150);
+    layer.Camera().zoom.SetValue(150);
     MemoryArchive body;
     DS_IOF_Archive handle = body.Handle();
     layer.Write(&handle);
@@ -107,7 +107,7 @@ TEST_F(Light2DRecord, NewerVersionReadsAsThree)
     std::memcpy(body.bytes.data() + versionAt, &four, sizeof four);
     std::unique_ptr<DS_2D_Light> read = ReadLayer(body);
     ASSERT_NE(read, nullptr);
-    EXPECT_EQ(read->Camera().Zoom(), 150u);
+    EXPECT_EQ(read->Camera().zoom.GetValue(), 150u);
 }
 
 TEST_F(Light2DRecord, TruncatedRecordGivesNoLayer)
