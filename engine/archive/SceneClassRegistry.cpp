@@ -1,5 +1,7 @@
 #include "engine/archive/SceneClassRegistry.h"
 
+#include "engine/scene/Light2D.h"
+
 namespace {
 
 SceneClassRegistry& ProcessRegistry()
@@ -14,7 +16,7 @@ void RegisterSceneClasses(SceneClassRegistry& classes)
 {
     // Picture layers, slides and scene items register here as their
     // classes are built, each under its exact stored name.
-    (void)classes;
+    classes.pictureLayers.Register<DS_2D_Light>(L"DS_2D_Light");
 }
 
 void RegisterSceneClasses()

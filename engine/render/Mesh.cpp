@@ -415,6 +415,8 @@ template class DS_SimpleMesh<PT2>;
 template class DS_IndexedMesh<DX_V::PCT>;
 template class DS_IndexedMesh<TPC>;
 template class DS_IndexedMesh<PNT>;
+template class DS_IndexedMesh<PT>;
 template class DS_TexturedMesh<TPC>;
 template class DS_TexturedMesh<PT>;
 template class DS_TexturedMesh<TPC, DS_IndexedMesh<TPC>>;
+template class DS_TexturedMesh<PNT, DS_IndexedMesh<PNT>>;

@@ -147,6 +147,8 @@ extern template class DS_SimpleMesh<PT2>;
 extern template class DS_IndexedMesh<DX_V::PCT>;
 extern template class DS_IndexedMesh<TPC>;
 extern template class DS_IndexedMesh<PNT>;
+extern template class DS_IndexedMesh<PT>;
 extern template class DS_TexturedMesh<TPC>;
 extern template class DS_TexturedMesh<PT>;
 extern template class DS_TexturedMesh<TPC, DS_IndexedMesh<TPC>>;
+extern template class DS_TexturedMesh<PNT, DS_IndexedMesh<PNT>>;
