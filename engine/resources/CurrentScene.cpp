@@ -1,5 +1,6 @@
 #include "engine/resources/CurrentScene.h"
 
+#include "engine/render/RenderContext.h"
 #include "engine/resources/DocResManager.h"
 
 namespace {
@@ -7,7 +8,6 @@ namespace {
 // Process-wide by design: set when a render unit is made current and read by
 // that unit's scene code (see CurrentScene.h). Not owning.
 IDirect3DDevice9* gCurrentDevice = nullptr;
-RenderContext* gCurrentRenderContext = nullptr;
 DS_DocResManager* gCurrentDocResManager = nullptr;
 
 }  // namespace
@@ -22,14 +22,16 @@ void SetCurrentDevice(IDirect3DDevice9* device)
     gCurrentDevice = device;
 }
 
+// The render context keeps its own current reference, so that making a
+// unit's context current also restores that unit's view metrics.
 RenderContext* CurrentRenderContext()
 {
-    return gCurrentRenderContext;
+    return RenderContext::Current();
 }
 
 void SetCurrentRenderContext(RenderContext* context)
 {
-    gCurrentRenderContext = context;
+    RenderContext::MakeCurrent(context);
 }
 
 DS_DocResManager* CurrentDocResManager()
