@@ -1,5 +1,6 @@
 #include "host/MoireScreensaver.h"
 
+#include "engine/resources/CurrentScene.h"
 #include "host/Registry.h"
 #include "sound/MusicGraph.h"
 #include "sound/SoundDevice.h"
@@ -76,10 +77,37 @@ int CMoireScreensaver::AcceptDevice(const D3DCAPS9& caps, DWORD, D3DFORMAT forma
     return 0;
 }
 
+int CMoireScreensaver::ActivateUnitScene(int unit)
+{
+    if (unit < 0 || unit > kMaxUnits) return 0;
+    currentSlot_ = &slots_[unit];
+    SetCurrentDevice(currentDevice_);
+    SetCurrentRenderContext(&currentSlot_->Context());
+    // A slot whose scene is not loaded yet leaves the manager as it was.
+    if (currentSlot_->Manager() != nullptr) SetCurrentDocResManager(currentSlot_->Manager());
+    return 0;
+}
+
 int CMoireScreensaver::Render()
 {
-    if (currentDevice_ == nullptr) return 0;
-    currentDevice_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, D3DCOLOR_XRGB(16, 40, 96), 1.0f, 0);
+    if (currentDevice_ == nullptr || currentSlot_ == nullptr) return 0;
+    SceneSlot& slot = *currentSlot_;
+    if (slot.sceneLoaded) {
+        slot.FrameMove(appTime_);
+        slot.RenderScene(currentDevice_);
+    } else if (slot.splashShown) {
+        const HRESULT hr = slot.LoadScene();
+        if (FAILED(hr)) {
+            StoreError(hr);
+            return 0;
+        }
+        // Every unit's load starts the one music graph with the first file.
+        music_.Start(slot.MusicFiles());
+        const SoundSettings settings = ReadSoundSettings();
+        StartPrimaryBuffer(settings.volume, settings.mute);
+    } else {
+        slot.RenderSplash(currentDevice_, backBufferDesc_);
+    }
     return 0;
 }
 
@@ -92,6 +120,9 @@ int CMoireScreensaver::RestoreDeviceObjects()
         CreateDirectSound(mainWindow_);
         const SoundSettings settings = ReadSoundSettings();
         StartPrimaryBuffer(settings.volume, settings.mute);
+        // After a reset the current slide gets its render targets and device
+        // state back, and the manager its effects, fonts and targets.
+        if (currentSlot_ != nullptr) currentSlot_->RestoreDeviceObjects();
         if (musicSuspended_) {
             // A device reset released the music: make the graph again and go
             // on with the file that was playing.
@@ -107,6 +138,7 @@ int CMoireScreensaver::RestoreDeviceObjects()
 int CMoireScreensaver::InvalidateDeviceObjects()
 {
     StopPrimaryBuffer();
+    if (currentSlot_ != nullptr) currentSlot_->InvalidateDeviceObjects();
     if (MusicGraphBuilder() != nullptr) {
         ReleaseMusicGraph();
         musicSuspended_ = true;

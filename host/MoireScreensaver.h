@@ -3,6 +3,7 @@
 #pragma once
 
 #include "host/D3DScreensaver.h"
+#include "host/SceneSlot.h"
 #include "sound/MusicPlaylist.h"
 
 class CMoireScreensaver : public CD3DScreensaver {
@@ -13,6 +14,7 @@ public:
     void ShowSettings() override;
     void ReadConfiguration() override;
     int AcceptDevice(const D3DCAPS9& caps, DWORD behaviorFlags, D3DFORMAT format) override;
+    int ActivateUnitScene(int unit) override;
     int Render() override;
     int RestoreDeviceObjects() override;
     int InvalidateDeviceObjects() override;
@@ -23,6 +25,10 @@ public:
 
     // The music files in the order they play; the scene supplies them.
     MusicPlaylist music_{GraphMusicPlayer()};
+
+    // One scene slot per render unit (slot i serves unit i).
+    SceneSlot slots_[kMaxUnits + 1];
+    SceneSlot* currentSlot_ = nullptr;
 
 private:
     // Set when the invalidate step released a music graph that a later

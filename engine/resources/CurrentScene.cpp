@@ -22,6 +22,8 @@ void SetCurrentDevice(IDirect3DDevice9* device)
     gCurrentDevice = device;
 }
 
+// The render context keeps its own current reference, so that making a
+// unit's context current also restores that unit's view metrics.
 RenderContext* CurrentRenderContext()
 {
     return RenderContext::Current();
