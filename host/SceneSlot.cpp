@@ -29,14 +29,14 @@ void SceneSlot::BuildSplash(IDirect3DDevice9* device, const D3DSURFACE_DESC& bac
     const float side = (h + h) / 3.0f;
     const float x0 = (w - side) * 0.5f;
     const float y0 = (h - side) * 0.5f;
-    splash_.EditVertices([&](DX_V::TPC* v, UINT count) {
-        if (count < 4) return;
-        const float corners[4][4] = {
-            {x0, y0 + side, 0.0f, 1.0f}, {x0, y0, 0.0f, 0.0f}, {x0 + side, y0 + side, 1.0f, 1.0f}, {x0 + side, y0, 1.0f, 0.0f}};
-        for (int i = 0; i < 4; ++i) {
-            v[i] = DX_V::TPC{corners[i][0], corners[i][1], 0.0f, 1.0f, kOpaqueWhite, corners[i][2], corners[i][3]};
-        }
-    });
+    const float corners[4][4] = {
+        {x0, y0 + side, 0.0f, 1.0f}, {x0, y0, 0.0f, 0.0f}, {x0 + side, y0 + side, 1.0f, 1.0f}, {x0 + side, y0, 1.0f, 0.0f}};
+    DX_V::TPC* v = splash_.Lock();
+    if (v == nullptr) return;
+    for (int i = 0; i < 4; ++i) {
+        v[i] = DX_V::TPC{corners[i][0], corners[i][1], 0.0f, 1.0f, kOpaqueWhite, corners[i][2], corners[i][3]};
+    }
+    splash_.Unlock();
 }
 
 void SceneSlot::RenderSplash(IDirect3DDevice9* device, const D3DSURFACE_DESC& backBuffer)
@@ -86,7 +86,7 @@ std::vector<std::wstring> SceneSlot::MusicFiles() const
     std::vector<std::wstring> paths;
     if (!document_.root) return paths;
     for (const auto& file : document_.root->AudioFiles()) {
-        if (file) paths.push_back(file->PlayPath());
+        if (file) paths.push_back(file->file.name);
     }
     return paths;
 }

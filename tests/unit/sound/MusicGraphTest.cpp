@@ -2,18 +2,17 @@
 // device, events delivered to the saver window as messages. Skips when the
 // machine has no audio device.
 #include <gtest/gtest.h>
-#include <wrl/client.h>
 
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "engine/resources/ComPtr.h"
 #include "host/MoireScreensaver.h"
 #include "sound/MusicGraph.h"
 #include "sound/SoundDevice.h"
 #include "unit/sound/SoundFixtures.h"
 
-using Microsoft::WRL::ComPtr;
 
 namespace {
 
@@ -36,13 +35,13 @@ public:
         IGraphBuilder* builder = MusicGraphBuilder();
         if (builder == nullptr) return -1;
         ComPtr<IEnumFilters> filters;
-        if (FAILED(builder->EnumFilters(&filters))) return -1;
+        if (FAILED(builder->EnumFilters(filters.ReleaseAndGetAddressOf()))) return -1;
         int count = 0;
         ComPtr<IBaseFilter> filter;
         while (filters->Next(1, filter.ReleaseAndGetAddressOf(), nullptr) == S_OK) {
             ComPtr<IFileSourceFilter> source;
             if (SUCCEEDED(
-                    filter->QueryInterface(IID_IFileSourceFilter, reinterpret_cast<void**>(source.GetAddressOf())))) {
+                    filter->QueryInterface(IID_IFileSourceFilter, reinterpret_cast<void**>(source.ReleaseAndGetAddressOf())))) {
                 ++count;
             }
         }
