@@ -507,12 +507,12 @@ def main(argv):
     for number, name, build in MESHES:
         build(os.path.join(out, name))
         lines.append("%d DDS %s" % (number, rc_path(name)))
-    for spec in argv[2:]:
-        if not spec:
+    for pair in argv[2:]:
+        if not pair:
             continue
-        number, _, path = spec.partition("=")
+        number, _, path = pair.partition("=")
         if not number.isdigit() or not path:
-            sys.stderr.write("bad effect resource %r (want NUMBER=PATH)\n" % spec)
+            sys.stderr.write("bad effect resource %r (want NUMBER=PATH)\n" % pair)
             return 2
         lines.append("%s RCDATA %s" % (number, rc_path(os.path.abspath(path))))
     with open(os.path.join(out, "common_res.rc"), "w", newline="\n") as f:
