@@ -11,9 +11,6 @@
 //                                      W x H client, prints its handle, and runs
 //                                      until that window is closed
 //   saverdrv children HWND            child windows of HWND, as for "windows"
-//   saverdrv setres FILE TYPE ID [DATA]   replaces resource TYPE/ID (language
-//                                      1033) of FILE with the bytes of DATA,
-//                                      or deletes it without DATA
 //
 // Exit code 0 on success, 2 on bad arguments.
 #include <windows.h>
@@ -22,7 +19,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
-#include <vector>
 
 namespace {
 
@@ -88,25 +84,6 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
     return DefWindowProcW(window, message, wparam, lparam);
 }
 
-int SetResource(const char* file, const char* type, int id, const char* dataPath)
-{
-    std::vector<char> data;
-    if (dataPath != nullptr) {
-        FILE* f = std::fopen(dataPath, "rb");
-        if (f == nullptr) return 1;
-        char buffer[65536];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof(buffer), f)) > 0) data.insert(data.end(), buffer, buffer + n);
-        std::fclose(f);
-    }
-    HANDLE update = BeginUpdateResourceA(file, FALSE);
-    if (update == nullptr) return 1;
-    const WORD language = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
-    const BOOL ok = UpdateResourceA(update, type, MAKEINTRESOURCEA(id), language,
-                                    data.empty() ? nullptr : data.data(), static_cast<DWORD>(data.size()));
-    return (EndUpdateResourceA(update, ok ? FALSE : TRUE) && ok) ? 0 : 1;
-}
-
 int RunHost(int width, int height)
 {
     WNDCLASSW wc = {};
@@ -162,9 +139,6 @@ int main(int argc, char** argv)
         GetCursorPos(&pt);
         std::printf("%ld %ld\n", pt.x, pt.y);
         return 0;
-    }
-    if (std::strcmp(command, "setres") == 0 && argc >= 5) {
-        return SetResource(argv[2], argv[3], std::atoi(argv[4]), argc >= 6 ? argv[5] : nullptr);
     }
     if (std::strcmp(command, "host") == 0 && argc >= 4) {
         return RunHost(std::atoi(argv[2]), std::atoi(argv[3]));
