@@ -2,12 +2,11 @@
 
 #include <control.h>
 #include <uuids.h>
-#include <wrl/client.h>
+#include "engine/resources/ComPtr.h"
 
 #include <cmath>
 #include <vector>
 
-using Microsoft::WRL::ComPtr;
 
 namespace {
 
@@ -62,7 +61,7 @@ void DropSource()
 bool ReconnectAll()
 {
     ComPtr<IEnumFilters> enumerator;
-    if (FAILED(g_music.builder->EnumFilters(&enumerator)) || !enumerator) return false;
+    if (FAILED(g_music.builder->EnumFilters(enumerator.ReleaseAndGetAddressOf())) || !enumerator) return false;
     // Collect first: the graph's enumeration is invalidated by removals.
     std::vector<ComPtr<IBaseFilter>> filters;
     ComPtr<IBaseFilter> filter;
@@ -90,7 +89,7 @@ bool InitMusicGraph(HWND window)
     // made again after a device reset.
     if (FAILED(CoInitialize(nullptr))) return false;
     if (FAILED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER,
-                                IID_PPV_ARGS(&g_music.builder)))) {
+                                IID_IGraphBuilder, reinterpret_cast<void**>(g_music.builder.ReleaseAndGetAddressOf())))) {
         return false;
     }
     if (!QueryGraph(IID_IMediaControl, g_music.control)) return false;
@@ -106,7 +105,7 @@ void PlayMusicFile(const wchar_t* path)
     if (g_music.builder) {
         StopGraph();
         DropSource();
-        if (FAILED(g_music.builder->AddSourceFilter(path, path, &source))) source.Reset();
+        if (FAILED(g_music.builder->AddSourceFilter(path, path, source.ReleaseAndGetAddressOf()))) source.Reset();
     }
     if (ReconnectAndRun(source.Get())) {
         g_music.source = source;
@@ -116,7 +115,7 @@ void PlayMusicFile(const wchar_t* path)
     if (source && g_music.builder) g_music.builder->RemoveFilter(source.Get());
     if (RenderMusicFile(path)) {
         // RenderFile names its source filter after the path.
-        g_music.builder->FindFilterByName(path, &g_music.source);
+        g_music.builder->FindFilterByName(path, g_music.source.ReleaseAndGetAddressOf());
     }
 }
 
@@ -125,7 +124,7 @@ bool ReconnectAndRun(IBaseFilter* sourceFilter)
     try {
         if (sourceFilter == nullptr || !g_music.control || !g_music.builder) return false;
         ComPtr<IPin> output;
-        if (FAILED(sourceFilter->FindPin(kOutputPin, &output)) || !output) return false;
+        if (FAILED(sourceFilter->FindPin(kOutputPin, output.ReleaseAndGetAddressOf())) || !output) return false;
         StopGraph();
         // Every earlier connection, the previous file's included, is broken;
         // decoders and the renderer stay in the graph for reuse.

@@ -1,8 +1,7 @@
 #include "sound/SoundDevice.h"
 
-#include <wrl/client.h>
+#include "engine/resources/ComPtr.h"
 
-using Microsoft::WRL::ComPtr;
 
 namespace {
 
@@ -33,14 +32,14 @@ bool CreateDirectSound(HWND window)
     ComPtr<IDirectSound8> device;
     // No audio device (or no audio server under Wine) fails here: the
     // program then runs without sound.
-    if (FAILED(DirectSoundCreate8(nullptr, &device, nullptr))) return false;
+    if (FAILED(DirectSoundCreate8(nullptr, device.ReleaseAndGetAddressOf(), nullptr))) return false;
     if (FAILED(device->SetCooperativeLevel(window, DSSCL_NORMAL))) return false;
     g_sound.device = device;
     g_sound.primary.Reset();
     DSBUFFERDESC desc = {};
     desc.dwSize = sizeof(desc);
     desc.dwFlags = g_sound.flagsBase | DSBCAPS_PRIMARYBUFFER | DSBCAPS_CTRLVOLUME;
-    if (FAILED(device->CreateSoundBuffer(&desc, &g_sound.primary, nullptr))) {
+    if (FAILED(device->CreateSoundBuffer(&desc, g_sound.primary.ReleaseAndGetAddressOf(), nullptr))) {
         g_sound.primary.Reset();
         return false;
     }
