@@ -4,6 +4,7 @@ wineserver of its own, so that tests can run side by side.
 
 The build folder comes from CORVALLINE_BUILD (set by CTest)."""
 import os
+import resource
 import shutil
 import signal
 import subprocess
@@ -99,6 +100,23 @@ class Image:
                     total[c] += p[c]
                 count += 1
         return tuple(t / max(count, 1) for t in total)
+
+
+def _allow_core_dumps():
+    resource.setrlimit(resource.RLIMIT_CORE, (resource.RLIM_INFINITY, resource.RLIM_INFINITY))
+
+
+def _native_stacks(loader, folder):
+    """The native stacks of every thread in a core file left in folder, read
+    with gdb; empty when there is no core or no gdb."""
+    if not folder or not os.path.isdir(folder) or shutil.which("gdb") is None:
+        return ""
+    cores = [n for n in os.listdir(folder) if n.startswith("core")]
+    if not cores:
+        return "\n(no core file was written)\n"
+    r = subprocess.run(["gdb", "-batch", "-nx", "-ex", "thread apply all bt 20",
+                        loader, os.path.join(folder, cores[0])], capture_output=True, timeout=300)
+    return "\n--- native stacks of the crashed process ---\n" + r.stdout.decode("utf-8", "replace")[-20000:]
 
 
 def pe_is_64bit(path):
@@ -278,17 +296,27 @@ class Session:
         env = dict(self.env)
         if extra_env:
             env.update(extra_env)
-        log = open(os.path.join(self.tmp, "log-%d.txt" % len(self.procs)), "w+b")
+        index = len(self.procs)
+        log = open(os.path.join(self.tmp, "log-%d.txt" % index), "w+b")
+        # Each program runs in a folder of its own with core dumps on, so
+        # that a crash of the Wine process (a signal, not a Windows
+        # exception) can be shown with its native stack in output().
+        cwd = os.path.join(self.tmp, "run-%d" % index)
+        os.makedirs(cwd)
         p = subprocess.Popen([self.loader, program] + list(args), env=env, stdin=subprocess.DEVNULL,
-                             stdout=log, stderr=subprocess.STDOUT)
+                             stdout=log, stderr=subprocess.STDOUT, cwd=cwd, preexec_fn=_allow_core_dumps)
         p.log = log
+        p.cwd = cwd
         self.procs.append(p)
         return p
 
     def output(self, proc):
         proc.log.flush()
         proc.log.seek(0)
-        return proc.log.read().decode("utf-8", "replace")
+        text = proc.log.read().decode("utf-8", "replace")
+        if proc.returncode is not None and proc.returncode < 0:
+            text += _native_stacks(self.loader, getattr(proc, "cwd", None))
+        return text
 
     def drv(self, *args, timeout=60):
         r = subprocess.run([self.loader, DRIVER] + [str(a) for a in args], env=self.env,
