@@ -194,17 +194,7 @@ std::vector<MaskedCase> PictureCases()
 
 void SetAll(ID3DXEffect* effect, const FloatSettings& floats)
 {
-    for (const auto& [name, values] : floats) {
-        const HRESULT hr = values.size() == 1 ? effect->SetFloat(name, values[0])
-                                              : effect->SetFloatArray(name, values.data(), UINT(values.size()));
-        EXPECT_EQ(hr, D3D_OK) << name;
-    }
-}
-
-Rgba Pixel(const std::vector<uint32_t>& pixels, UINT x, UINT y)
-{
-    const uint32_t v = pixels.at(size_t(y) * kTargetSize + x);
-    return {((v >> 16) & 255) / 255.0, ((v >> 8) & 255) / 255.0, (v & 255) / 255.0, (v >> 24) / 255.0};
+    for (const auto& [name, values] : floats) SetFloats(effect, name, values);
 }
 
 double ColourDistance(const Rgba& a, const Rgba& b)
@@ -222,7 +212,7 @@ int ChangedInsideMask(const std::vector<uint32_t>& pixels, const std::function<d
         for (UINT x = 2; x < kTargetSize; x += 7) {
             const double u = (x + 0.5) / kTargetSize, v = (y + 0.5) / kTargetSize;
             if (maskAt(u, v) < 0.99) continue;
-            if (ColourDistance(Pixel(pixels, x, y), unchanged(u, v)) > 8.0 / 255) ++changed;
+            if (ColourDistance(Unpack(pixels.at(size_t(y) * kTargetSize + x)), unchanged(u, v)) > 8.0 / 255) ++changed;
         }
     return changed;
 }

@@ -16,12 +16,12 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
-#include <initializer_list>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "engine/resources/EffectBytes.h"
+#include "unit/QuickTestExit.h"
 
 namespace effecttest {
 
@@ -43,6 +43,12 @@ inline std::vector<uint8_t> ReadEffect(const char* stem)
 struct Rgba {
     double r = 0, g = 0, b = 0, a = 0;
 };
+
+// The colour of a 32-bit ARGB word, each channel from 0 to 1.
+inline Rgba Unpack(uint32_t argb)
+{
+    return {((argb >> 16) & 255) / 255.0, ((argb >> 8) & 255) / 255.0, (argb & 255) / 255.0, (argb >> 24) / 255.0};
+}
 
 enum class Address { Mirror, Wrap };
 
@@ -71,8 +77,7 @@ struct Image {
             int m = ((i % (2 * n)) + 2 * n) % (2 * n);
             return m < n ? m : 2 * n - 1 - m;
         };
-        const uint32_t v = argb[size_t(fold(y, height)) * width + fold(x, width)];
-        return {((v >> 16) & 255) / 255.0, ((v >> 8) & 255) / 255.0, (v & 255) / 255.0, (v >> 24) / 255.0};
+        return Unpack(argb[size_t(fold(y, height)) * width + fold(x, width)]);
     }
 
     Rgba Sample(double u, double v, Address address) const
@@ -96,9 +101,8 @@ inline double ReducedSin(double angle)
     return std::sin((turns - std::floor(turns)) * 2 * kPi - kPi);
 }
 
-inline void SetFloats(ID3DXEffect* effect, const char* name, std::initializer_list<float> values)
+inline void SetFloats(ID3DXEffect* effect, const char* name, const std::vector<float>& data)
 {
-    const std::vector<float> data(values);
     const HRESULT hr = data.size() == 1 ? effect->SetFloat(name, data[0])
                                         : effect->SetFloatArray(name, data.data(), UINT(data.size()));
     EXPECT_EQ(hr, D3D_OK) << name;
@@ -116,6 +120,7 @@ class EffectDeviceTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
+        InstallQuickTestExit();
         WNDCLASSW windowClass{};
         windowClass.lpfnWndProc = DefWindowProcW;
         windowClass.hInstance = GetModuleHandleW(nullptr);
@@ -244,9 +249,7 @@ protected:
                     want = {want.r * a + blendOver->r * (1 - a), want.g * a + blendOver->g * (1 - a),
                             want.b * a + blendOver->b * (1 - a), a * a + blendOver->a * (1 - a)};
                 }
-                const uint32_t v = pixels[y * kTargetSize + x];
-                const Rgba got{((v >> 16) & 255) / 255.0, ((v >> 8) & 255) / 255.0, (v & 255) / 255.0,
-                               (v >> 24) / 255.0};
+                const Rgba got = Unpack(pixels[y * kTargetSize + x]);
                 const bool ok = std::fabs(got.r - want.r) <= kTolerance && std::fabs(got.g - want.g) <= kTolerance &&
                                 std::fabs(got.b - want.b) <= kTolerance &&
                                 (!checkAlpha || std::fabs(got.a - want.a) <= kTolerance);
