@@ -104,13 +104,20 @@ void RowTimes(double& x, double& y, double t11, double t12, double t21, double t
 
 using FloatSettings = std::vector<std::pair<const char*, std::vector<float>>>;
 
+using MaskLookup = std::function<double(const Image& mask, double u, double v)>;
+
 // One "Main"/"MainFX" effect with its parameter settings and the colour it
-// computes at (u, v) from the background and mask pictures.
+// computes at (u, v) from the "Background" and "Mask" pictures. Most effects
+// draw the picture ("Background" = Gradient()) changed inside the mask; the
+// cloud effect draws its cloud image instead and maps the mask itself.
 struct MaskedCase {
     const char* label;
     const char* stem;
     FloatSettings floats;
     std::function<Rgba(const Image& background, const Image& mask, double u, double v)> reference;
+    Image (*backgroundPicture)() = Gradient;
+    bool drawsPicture = true;
+    MaskLookup maskAt = [](const Image& mask, double u, double v) { return mask.Sample(u, v, Address::Mirror).a; };
 };
 
 Rgba MaskedLookup(const Image& background, const Image& mask, double u, double v, double du, double dv)
@@ -121,7 +128,7 @@ Rgba MaskedLookup(const Image& background, const Image& mask, double u, double v
     return c;
 }
 
-std::vector<MaskedCase> PictureCases()
+std::vector<MaskedCase> MaskedCases()
 {
     return {
         {"move",
@@ -189,6 +196,32 @@ std::vector<MaskedCase> PictureCases()
              c.a = m;
              return c;
          }},
+        {"cloud",
+         "document/cloud",
+         {{"Scale", {1.5f, 1.0f}},
+          {"Threshold", {3.0f}},
+          {"Density", {0.8f}},
+          {"ColorK1", {1.0f, 0.9f, 0.8f}},
+          {"ColorK2", {0.2f, 0.3f, 0.5f}},
+          {"Velocity", {0.1f, -0.05f}},
+          {"mask_tex_shift", {0.8f, 0.1f, 1.0f, 0.0f}},
+          {"PX_Transform", {0.3f}},
+          {"PY_TransformH", {1.2f}},
+          {"PY_TransformZ", {0.2f}},
+          {"tex_shift", {1.0f, -1.0f, -0.1f, 1.0f}}},
+         [](const Image& clouds, const Image& mask, double u, double v) {
+             const double m = mask.Sample(u * 0.8 + 0.1, v, Address::Mirror).a;  // mask_tex_shift
+             const double k = 1 - v, d = 1 - 0.3 * k;
+             const double x = (u - 0.5) / d, y = 1 - (1.2 * k / d - 0.2);
+             const double pu = (x - 0.1 + 0.5) * 1.5 + 0.1, pv = (1 - y) * 1.0 - 0.05;
+             const Rgba t = clouds.Sample(pu, pv, Address::Mirror);
+             const double l = (t.r + t.g + t.b) / 3;
+             const double cover = std::clamp((l + 0.8 - 1) * 3.0, 0.0, 1.0);
+             return Rgba{0.2 + 0.8 * l, 0.3 + 0.6 * l, 0.5 + 0.3 * l, m * cover};
+         },
+         Waves,
+         false,
+         [](const Image& mask, double u, double v) { return mask.Sample(u * 0.8 + 0.1, v, Address::Mirror).a; }},
     };
 }
 
@@ -217,72 +250,37 @@ int ChangedInsideMask(const std::vector<uint32_t>& pixels, const std::function<d
     return changed;
 }
 
-// A picture effect: "MainFX" writes the computation everywhere (the picture
-// itself where the mask is empty), "Main" blends it over the target by the
-// mask, so a pixel outside the mask keeps the target's colour.
-TEST_F(BrushEffectTest, PictureEffectsMatchTheirComputation)
+// "MainFX" writes the computation everywhere (for a picture effect, the
+// picture itself where the mask is empty); "Main" blends it over the target
+// by its alpha, so a pixel outside the mask keeps the target's colour. Inside
+// the fully painted mask the settings visibly change the picture (or, for the
+// clouds, the target).
+TEST_F(BrushEffectTest, MaskedEffectsMatchTheirComputation)
 {
-    const Image background = Gradient(), mask = MaskRamp();
-    ComPtr<IDirect3DTexture9> bg = Upload(background), mk = Upload(mask);
     const Rgba under{0.2, 0.8, 0.4, 1.0};
-    for (const MaskedCase& test : PictureCases()) {
+    for (const MaskedCase& test : MaskedCases()) {
         SCOPED_TRACE(test.label);
         ComPtr<ID3DXEffect> effect = Load(test.stem);
         ASSERT_TRUE(effect);
+        const Image background = test.backgroundPicture(), mask = MaskRamp();
+        ComPtr<IDirect3DTexture9> bg = Upload(background), mk = Upload(mask);
         SetTexture(effect.Get(), "Background", bg.Get());
         SetTexture(effect.Get(), "Mask", mk.Get());
         SetAll(effect.Get(), test.floats);
         auto reference = [&](double u, double v) { return test.reference(background, mask, u, v); };
 
-        const std::vector<uint32_t> replaced = Draw(effect.Get(), "MainFX", D3DCOLOR_ARGB(255, 0, 0, 0));
-        ExpectPixels(replaced, reference, nullptr, true);
-        auto picture = [&](double u, double v) { return background.Sample(u, v, Address::Mirror); };
-        auto maskAt = [&](double u, double v) { return mask.Sample(u, v, Address::Mirror).a; };
-        EXPECT_GE(ChangedInsideMask(replaced, maskAt, picture), 3);
-
+        ExpectPixels(Draw(effect.Get(), "MainFX", D3DCOLOR_ARGB(255, 0, 0, 0)), reference, nullptr, true);
         const std::vector<uint32_t> blended = Draw(effect.Get(), "Main", D3DCOLOR_ARGB(255, 51, 204, 102));
         ExpectPixels(blended, reference, &under, false);
+        ASSERT_EQ(test.maskAt(mask, 5.5 / kTargetSize, 5.5 / kTargetSize), 0.0);
         EXPECT_EQ(blended.at(5 * kTargetSize + 5) & 0xFFFFFFu, 0x33CC66u) << "outside the mask";
-    }
-}
 
-// The cloud effect draws its cloud image ("Background"), not the picture:
-// "Main" lays the clouds over the target inside the mask.
-TEST_F(BrushEffectTest, CloudEffectMatchesItsComputation)
-{
-    ComPtr<ID3DXEffect> effect = Load("document/cloud");
-    ASSERT_TRUE(effect);
-    const Image clouds = Waves(), mask = MaskRamp();
-    ComPtr<IDirect3DTexture9> cl = Upload(clouds), mk = Upload(mask);
-    SetTexture(effect.Get(), "Background", cl.Get());
-    SetTexture(effect.Get(), "Mask", mk.Get());
-    SetAll(effect.Get(), {{"Scale", {1.5f, 1.0f}},
-                          {"Threshold", {3.0f}},
-                          {"Density", {0.8f}},
-                          {"ColorK1", {1.0f, 0.9f, 0.8f}},
-                          {"ColorK2", {0.2f, 0.3f, 0.5f}},
-                          {"Velocity", {0.1f, -0.05f}},
-                          {"mask_tex_shift", {0.5f, 0.5f, 1.0f, 0.0f}},
-                          {"PX_Transform", {0.3f}},
-                          {"PY_TransformH", {1.2f}},
-                          {"PY_TransformZ", {0.2f}},
-                          {"tex_shift", {1.0f, -1.0f, -0.1f, 1.0f}}});
-    auto reference = [&](double u, double v) {
-        const double m = mask.Sample(u * 0.5 + 0.5, v, Address::Mirror).a;  // mask_tex_shift
-        const double k = 1 - v, d = 1 - 0.3 * k;
-        const double x = (u - 0.5) / d, y = 1 - (1.2 * k / d - 0.2);
-        const double pu = (x - 0.1 + 0.5) * 1.5 + 0.1, pv = (1 - y) * 1.0 - 0.05;
-        const Rgba t = clouds.Sample(pu, pv, Address::Mirror);
-        const double l = (t.r + t.g + t.b) / 3;
-        const double cover = std::clamp((l + 0.8 - 1) * 3.0, 0.0, 1.0);
-        return Rgba{0.2 + 0.8 * l, 0.3 + 0.6 * l, 0.5 + 0.3 * l, m * cover};
-    };
-    ExpectPixels(Draw(effect.Get(), "MainFX", D3DCOLOR_ARGB(255, 0, 0, 0)), reference, nullptr, true);
-    const Rgba under{0.2, 0.8, 0.4, 1.0};
-    const std::vector<uint32_t> blended = Draw(effect.Get(), "Main", D3DCOLOR_ARGB(255, 51, 204, 102));
-    ExpectPixels(blended, reference, &under, false);
-    auto maskAt = [&](double u, double v) { return mask.Sample(u * 0.5 + 0.5, v, Address::Mirror).a; };
-    EXPECT_GE(ChangedInsideMask(blended, maskAt, [&](double, double) { return under; }), 3);
+        auto unchanged = [&](double u, double v) {
+            return test.drawsPicture ? background.Sample(u, v, Address::Mirror) : under;
+        };
+        auto maskAt = [&](double u, double v) { return test.maskAt(mask, u, v); };
+        EXPECT_GE(ChangedInsideMask(blended, maskAt, unchanged), 3);
+    }
 }
 
 // The four blends of the coloured light: each per channel over the picture
