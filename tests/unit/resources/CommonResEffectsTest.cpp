@@ -36,7 +36,9 @@ TEST(CommonResEffectsTest, EffectsAreRcdataUnderTheirNumbers)
     const struct {
         int number;
         const char* file;
-    } effects[] = {{90, "fx/090_water.fxo"}, {103, "fx/103_radialwave.fxo"}, {105, "fx/105_stream.fxo"}};
+    } effects[] = {{76, "fx/076_light.fxo"},  {77, "fx/077_waves.fxo"},   {90, "fx/090_water.fxo"},
+                   {91, "fx/091_move.fxo"},   {102, "fx/102_expand.fxo"}, {103, "fx/103_radialwave.fxo"},
+                   {105, "fx/105_stream.fxo"}};
     for (const auto& effect : effects) {
         std::ifstream in(BuildPath(effect.file), std::ios::binary);
         const std::vector<char> expected((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -15,7 +15,8 @@
 
 namespace {
 
-const char* const kEffects[] = {"090_water", "103_radialwave", "105_stream"};
+const char* const kEffects[] = {"076_light",      "077_waves",  "090_water",         "091_move",      "102_expand",
+                                "103_radialwave", "105_stream", "document/rotation", "document/bend", "document/cloud"};
 
 std::vector<uint8_t> ReadBuiltEffect(const char* stem)
 {
