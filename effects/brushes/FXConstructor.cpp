@@ -223,6 +223,8 @@ void DS_FX_Constructor::RenderCommon(DS_ABRender* service)
     SetTechnique(fullScreen.GetValue() != 0 ? "MainFX" : "Main");
     SetFloats("Scale", {a / s, 1.0f / s});
     SetMaskAndBackground(service);
+    // A draw that fails leaves the target as it was: the frame goes on
+    // without this brush, so the result is not needed.
     service->DrawWithEffect(service->GetScreenQuad(), effect_.Get());
 }
 
@@ -236,6 +238,7 @@ void DS_FX_Constructor::SetCommonParams(DS_ABRender* service)
     SetTechnique(fullScreen.GetValue() != 0 ? "MainFX" : "Main");
 }
 
+// Like RenderCommon, a failed draw only leaves the brush out of the frame.
 void DS_FX_Constructor::RenderMesh(DS_ABRender* service)
 {
     if (!effect_ || !service) return;

@@ -38,6 +38,8 @@ void DS_WaterfallFX::Init(MaskEntry& mask)
     }
     noiseTexture_ = noise;
     DS_FX_Constructor::Init(mask);
+    // A grid that cannot be made (no device) draws nothing; the passes then
+    // leave the picture as it is.
     BuildGrid(kGridCells, kGridCells);
     BuildGeometry();
 }

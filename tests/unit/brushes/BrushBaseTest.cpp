@@ -7,6 +7,7 @@
 
 #include "engine/archive/ArchiveValues.h"
 #include "engine/render/ViewMetrics.h"
+#include "engine/scene/TimeLineControl.h"
 #include "unit/brushes/BrushRecords.h"
 #include "unit/brushes/BrushFixture.h"
 
@@ -182,6 +183,33 @@ TEST(BrushDefaults, ScaleIsOneAndEachBrushHasItsOwnMaskKey)
     EXPECT_TRUE(a.maskKey.name.empty());
 }
 
+TEST(BrushAssign, CopiesEveryBaseSetting)
+{
+    PlainBrush source;
+    source.SetName(L"source");
+    source.TimeLine().fadeIn = 120;
+    source.speed.SetScale(0.5f);
+    source.speed.SetValue(8);
+    source.Update(0.1f);
+    source.fullScreen.SetValue(1);
+    source.effectLink.StoreValue(FileLinkValue{L"fx", 5});
+    source.scale.SetValue(75);
+    source.quad.SetRect(D3DXVECTOR3(10.0f, 20.0f, 0.0f), 4.0f, 6.0f);
+    source.extraInt.StoreValue(3);
+    PlainBrush target;
+    target = source;
+    EXPECT_EQ(target.Name(), L"source");
+    EXPECT_EQ(target.TimeLine().fadeIn, 120u);
+    EXPECT_FLOAT_EQ(target.speed.GetDerived(), 4.0f);
+    EXPECT_FLOAT_EQ(target.Clock(), source.Clock());
+    EXPECT_EQ(target.fullScreen.GetValue(), 1);
+    EXPECT_EQ(target.effectLink.GetValue(), (FileLinkValue{L"fx", 5}));
+    EXPECT_FLOAT_EQ(target.scale.GetDerived(), 1.5f);
+    EXPECT_TRUE(ParamValueEquals(target.quad.Corner(3).GetValue(), source.quad.Corner(3).GetValue()));
+    EXPECT_EQ(target.extraInt.GetValue(), 3);
+    EXPECT_EQ(std::memcmp(&target.maskKey.guid, &source.maskKey.guid, sizeof(GUID)), 0);
+}
+
 // ---- runtime object without a device or manager ----
 
 struct SceneNeedCase {
@@ -305,6 +333,25 @@ TEST_F(BrushDraw, MissingEffectDrawsNothing)
         object->Update(0.1f);
         RenderObjects(layer);
     }
+}
+
+TEST_F(BrushDraw, WritingStoresA512CopyOfTheMaskUnderTheMaskKey)
+{
+    MakePictureLayer(64, 64);
+    PlainBrush item;
+    const ComPtr<IDirect3DTexture9> mask = MakeTexture(64, 64, [](UINT, UINT) { return 0xFFFFFFFFu; });
+    manager_->Store().maskTextures[item.maskKey] = mask;
+    auto object = MakeObject(item);
+    MemoryArchive memory;
+    DS_IOF_Archive out = memory.Handle();
+    object->Brush()->Write(&out);
+    IDirect3DTexture9* stored = manager_->Store().maskTextures[item.maskKey].Get();
+    ASSERT_NE(stored, nullptr);
+    EXPECT_NE(stored, mask.Get());
+    D3DSURFACE_DESC desc = {};
+    ASSERT_TRUE(SUCCEEDED(stored->GetLevelDesc(0, &desc)));
+    EXPECT_EQ(desc.Width, 512u);
+    EXPECT_EQ(desc.Height, 512u);
 }
 
 TEST_F(BrushDraw, TwoByTwoGridHasNineVerticesEightTrianglesAndACentreAtTheMean)

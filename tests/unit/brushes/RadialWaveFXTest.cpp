@@ -4,13 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
-#include <iterator>
-#include <string>
 #include <vector>
 
 #include "effects/brushes/RadialWaveFX.h"
-#include "unit/brushes/BrushFixture.h"
+#include "unit/brushes/BrushPixelFixture.h"
 #include "unit/brushes/BrushRecords.h"
 
 namespace {
@@ -128,64 +125,13 @@ TEST(RadialWaveRecord, TruncatedRecordsFail)
 
 // ---- pixels with the compiled effect ----
 
-std::vector<uint8_t> ReadBuiltEffect(const char* stem)
-{
-    std::string path = std::string(CORVALLINE_BINARY_DIR) + "/fx/" + stem + ".fxo";
-    // Wine 8, 2026-12: the build's Unix path is reached through drive Z:.
-    if (!path.empty() && path[0] == '/') path = "Z:" + path;
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-class RadialWavePixels : public BrushFixture {
-protected:
-    static constexpr UINT kLeftX = 150, kRightX = 450;  // inside and outside the mask
-
-    void SetUp() override
-    {
-        BrushFixture::SetUp();
-        if (HasFatalFailure()) return;
-        // A checkerboard of 8-texel squares, so that any shift changes pixels.
-        picture_ = MakeTexture(256, 256, [](UINT x, UINT y) {
-            return ((x / 8 + y / 8) % 2) ? 0xFFFFFFFFu : 0xFF000000u;
-        });
-        AddPicture(kPictureLink, picture_, 256, 256);
-        MakeLayer(kPictureLink, RenderContext::kStretch);
-        // The mask covers the left half of the picture.
-        mask_ = MakeTexture(64, 64, [](UINT x, UINT) { return x < 32 ? 0xFFFFFFFFu : 0x00FFFFFFu; });
-    }
-
-    // The effect bytes as a document would store them.
-    void StoreEffect(const FileLinkValue& link, const char* stem)
-    {
-        ResourceBlob blob;
-        blob.data = ReadBuiltEffect(stem);
-        ASSERT_FALSE(blob.data.empty()) << stem;
-        manager_->Store().byteCache[link] = {blob};
-    }
-
-    // Back-buffer colours along row y at the columns xs.
-    std::vector<uint32_t> Row(UINT y, UINT x0, UINT x1)
-    {
-        std::vector<uint32_t> row;
-        for (UINT x = x0; x < x1; x += 5) row.push_back(ReadPixel(x, y));
-        return row;
-    }
-
-    void Frame(float t)
-    {
-        for (auto& object : objects_) object->Update(t);
-        DrawFrame(objects_);
-    }
-
-    ComPtr<IDirect3DTexture9> mask_;
-};
+using RadialWavePixels = BrushPixelFixture;
 
 TEST_F(RadialWavePixels, ChangesThePictureInsideTheMaskOnlyAndMovesWithTime)
 {
     DrawFrame(objects_);
-    const std::vector<uint32_t> plainLeft = Row(200, kLeftX - 60, kLeftX + 60);
-    const std::vector<uint32_t> plainRight = Row(200, kRightX - 60, kRightX + 60);
+    const std::vector<uint32_t> plainLeft = Inside(200);
+    const std::vector<uint32_t> plainRight = Outside(200);
 
     StoreEffect(kEffectLink, "103_radialwave");
     DS_RadialWaveFX item;
@@ -196,11 +142,11 @@ TEST_F(RadialWavePixels, ChangesThePictureInsideTheMaskOnlyAndMovesWithTime)
     ASSERT_TRUE(object->Brush()->HasEffect());
 
     Frame(0.0f);
-    const std::vector<uint32_t> firstLeft = Row(200, kLeftX - 60, kLeftX + 60);
-    EXPECT_EQ(Row(200, kRightX - 60, kRightX + 60), plainRight);
+    const std::vector<uint32_t> firstLeft = Inside(200);
+    EXPECT_EQ(Outside(200), plainRight);
     Frame(0.05f);
-    const std::vector<uint32_t> secondLeft = Row(200, kLeftX - 60, kLeftX + 60);
-    EXPECT_EQ(Row(200, kRightX - 60, kRightX + 60), plainRight);
+    const std::vector<uint32_t> secondLeft = Inside(200);
+    EXPECT_EQ(Outside(200), plainRight);
     EXPECT_NE(firstLeft, plainLeft);
     EXPECT_NE(secondLeft, firstLeft);
 }

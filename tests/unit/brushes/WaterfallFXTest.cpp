@@ -8,7 +8,7 @@
 
 #include "effects/brushes/WaterfallFX.h"
 #include "unit/brushes/BrushRecords.h"
-#include "unit/brushes/BrushFixture.h"
+#include "unit/brushes/BrushPixelFixture.h"
 
 namespace {
 
@@ -232,6 +232,39 @@ TEST(StreamRecord, TruncatedRecordsFail)
     ForEachTruncation(stream, 3, [](MemoryArchive& memory, size_t cut) {
         EXPECT_EQ(ReadSceneItem(memory), nullptr) << "cut " << cut;
     });
+}
+
+// ---- pixels with the compiled stream effect ----
+
+using StreamPixels = BrushPixelFixture;
+
+TEST_F(StreamPixels, ColourWavesOnTheGridMoveInsideTheMaskOnly)
+{
+    DrawFrame(objects_);
+    const std::vector<uint32_t> plainInside = Inside(100);
+    const std::vector<uint32_t> plainOutside = Outside(100);
+
+    StoreEffect(kEffectLink, "105_stream");
+    DS_WaterfallFX item;
+    MakeEmbeddedStream(item);
+    item.effectLink.StoreValue(kEffectLink);
+    item.noiseAmplitude.SetValue(0);
+    item.layerCount.SetValue(1);
+    item.layerTranslucency.SetValue(0);  // peak translucency 1
+    item.speed.SetValue(100);            // clock 2 per second
+    item.quad.SetRect(D3DXVECTOR3(128.0f, 128.0f, 0.0f), 256.0f, 256.0f);  // the whole picture
+    manager_->Store().maskTextures[item.maskKey] = mask_;
+    auto* object = MakeObject(item);
+    ASSERT_TRUE(object->Brush()->HasEffect());
+
+    Frame(0.2f);  // layer phase 0.4
+    const std::vector<uint32_t> first = Inside(100);
+    EXPECT_EQ(Outside(100), plainOutside);
+    Frame(0.3f);  // layer phase 0.6
+    const std::vector<uint32_t> second = Inside(100);
+    EXPECT_EQ(Outside(100), plainOutside);
+    EXPECT_NE(first, plainInside);
+    EXPECT_NE(second, first);
 }
 
 }  // namespace
