@@ -7,8 +7,8 @@ namespace {
 D3DXVECTOR3 ViewCenter()
 {
     const ViewMetrics& metrics = ViewMetrics::Instance();
-    return D3DXVECTOR3(static_cast<float>(metrics.pictureWidth) / 2.0f, static_cast<float>(metrics.pictureHeight) / 2.0f,
-                       0.0f);
+    return D3DXVECTOR3(static_cast<float>(metrics.pictureWidth) / 2.0f,
+                       static_cast<float>(metrics.pictureHeight) / 2.0f, 0.0f);
 }
 
 }  // namespace

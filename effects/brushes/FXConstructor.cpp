@@ -317,7 +317,8 @@ void DS_FX_Constructor::WriteFields(DS_IOF_Archive* ar)
     DS_DocResManager* manager = CurrentDocResManager();
     if (manager && mask_) {
         ComPtr<IDirect3DTexture9> copy;
-        if (SUCCEEDED(CopyTexture(manager->Device(), kMaskCopySize, kMaskCopySize, D3DFMT_UNKNOWN, mask_.Get(), copy)) &&
+        if (SUCCEEDED(
+                CopyTexture(manager->Device(), kMaskCopySize, kMaskCopySize, D3DFMT_UNKNOWN, mask_.Get(), copy)) &&
             copy) {
             manager->Store().maskTextures[maskKey] = copy;
         }

@@ -8,8 +8,8 @@
 #include "engine/archive/ArchiveValues.h"
 #include "engine/render/ViewMetrics.h"
 #include "engine/scene/TimeLineControl.h"
-#include "unit/brushes/BrushRecords.h"
 #include "unit/brushes/BrushFixture.h"
+#include "unit/brushes/BrushRecords.h"
 
 namespace {
 
@@ -23,8 +23,7 @@ struct ClockCase {
     float clock;               // the clock after the last one
 };
 
-class BrushClock : public ::testing::TestWithParam<ClockCase> {
-};
+class BrushClock : public ::testing::TestWithParam<ClockCase> {};
 
 TEST_P(BrushClock, AdvancesByCappedStepsTimesSpeed)
 {
@@ -68,8 +67,8 @@ void WriteOldRecord(MemoryArchive& memory, int32_t version, const GUID& guid)
 {
     DS_IOF_Archive ar = memory.Handle();
     WriteRecordHeader(&ar, L"DS_FX_Constructor", version);
-    memory.WriteUInt(7);       // speed
-    memory.WriteInt32(1);      // full-screen flag
+    memory.WriteUInt(7);   // speed
+    memory.WriteInt32(1);  // full-screen flag
     WriteGuid(guid, &ar);
     memory.WriteString(L"mask");
     memory.WriteBool(false);
@@ -90,13 +89,12 @@ const GUID kGuid = {0x12345678, 0x9ABC, 0xDEF0, {1, 2, 3, 4, 5, 6, 7, 8}};
 
 struct VersionCase {
     int32_t version;
-    unsigned scale;       // value read (or the default 50)
-    float corner3z;       // z of the last corner (0 when not stored)
+    unsigned scale;  // value read (or the default 50)
+    float corner3z;  // z of the last corner (0 when not stored)
     int32_t extra;
 };
 
-class BrushRecordVersions : public ::testing::TestWithParam<VersionCase> {
-};
+class BrushRecordVersions : public ::testing::TestWithParam<VersionCase> {};
 
 TEST_P(BrushRecordVersions, OlderVersionsKeepTheDefaultsOfFieldsTheyLack)
 {
@@ -218,8 +216,7 @@ struct SceneNeedCase {
     bool needs;
 };
 
-class BrushSceneNeed : public ::testing::TestWithParam<SceneNeedCase> {
-};
+class BrushSceneNeed : public ::testing::TestWithParam<SceneNeedCase> {};
 
 TEST_P(BrushSceneNeed, OnlyAnEnabledFlaggedBrushNeedsTheScene)
 {
@@ -256,8 +253,7 @@ struct ScaleCase {
     const char* technique;
 };
 
-class BrushCommonParams : public BrushFixture, public ::testing::WithParamInterface<ScaleCase> {
-};
+class BrushCommonParams : public BrushFixture, public ::testing::WithParamInterface<ScaleCase> {};
 
 TEST_P(BrushCommonParams, ScaleFollowsAspectAndScale)
 {

@@ -19,9 +19,8 @@ protected:
         BrushFixture::SetUp();
         if (HasFatalFailure()) return;
         // Squares of 8 texels, so that any shift changes pixels.
-        picture_ = MakeTexture(256, 256, [](UINT x, UINT y) {
-            return ((x / 8 + y / 8) % 2) ? 0xFFFFFFFFu : 0xFF000000u;
-        });
+        picture_ =
+            MakeTexture(256, 256, [](UINT x, UINT y) { return ((x / 8 + y / 8) % 2) ? 0xFFFFFFFFu : 0xFF000000u; });
         AddPicture(kPictureLink, picture_, 256, 256);
         MakeLayer(kPictureLink, RenderContext::kStretch);
         mask_ = MakeTexture(64, 64, [](UINT x, UINT) { return x < 32 ? 0xFFFFFFFFu : 0x00FFFFFFu; });

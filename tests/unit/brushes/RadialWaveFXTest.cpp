@@ -20,8 +20,7 @@ struct TimeCase {
     float time;
 };
 
-class RadialWaveParams : public BrushFixture, public ::testing::WithParamInterface<TimeCase> {
-};
+class RadialWaveParams : public BrushFixture, public ::testing::WithParamInterface<TimeCase> {};
 
 TEST_P(RadialWaveParams, DefaultsOnA1024By768Picture)
 {
@@ -118,9 +117,8 @@ TEST(RadialWaveRecord, VersionOneKeepsTheFourDefaults)
 TEST(RadialWaveRecord, TruncatedRecordsFail)
 {
     DS_RadialWaveFX wave;
-    ForEachTruncation(wave, 2, [](MemoryArchive& memory, size_t cut) {
-        EXPECT_EQ(ReadSceneItem(memory), nullptr) << "cut " << cut;
-    });
+    ForEachTruncation(
+        wave, 2, [](MemoryArchive& memory, size_t cut) { EXPECT_EQ(ReadSceneItem(memory), nullptr) << "cut " << cut; });
 }
 
 // ---- pixels with the compiled effect ----

@@ -8,8 +8,8 @@
 
 #include "effects/brushes/WaterFX.h"
 #include "effects/brushes/WaterfallFX.h"
+#include "unit/brushes/BrushPixelFixture.h"
 #include "unit/brushes/BrushRecords.h"
-#include "unit/brushes/BrushFixture.h"
 
 namespace {
 
@@ -17,7 +17,8 @@ void ExpectFloats(const std::vector<float>& actual, const std::vector<float>& ex
                   const char* name)
 {
     ASSERT_EQ(actual.size(), expected.size()) << name;
-    for (size_t i = 0; i < expected.size(); ++i) EXPECT_NEAR(actual[i], expected[i], tolerance) << name << "[" << i << "]";
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_NEAR(actual[i], expected[i], tolerance) << name << "[" << i << "]";
 }
 
 TEST(WaterFX, EmbeddedDocumentValues)
@@ -56,8 +57,7 @@ struct DirectionCase {
     float basedX, basedY;
 };
 
-class BrushDirections : public ::testing::TestWithParam<DirectionCase> {
-};
+class BrushDirections : public ::testing::TestWithParam<DirectionCase> {};
 
 TEST_P(BrushDirections, BothConventions)
 {
@@ -79,8 +79,7 @@ INSTANTIATE_TEST_SUITE_P(Angles, BrushDirections,
                          ::testing::Values(DirectionCase{0, 1, 0, 1, 0}, DirectionCase{90, 0, 1, 0, -1},
                                            DirectionCase{270, 0, -1, 0, 1}, DirectionCase{180, -1, 0, -1, 0}));
 
-class WaterWaveShape : public ::testing::TestWithParam<unsigned> {
-};
+class WaterWaveShape : public ::testing::TestWithParam<unsigned> {};
 
 TEST_P(WaterWaveShape, ShapesThatWouldGiveInfinityOrNaNAreClamped)
 {
@@ -103,7 +102,6 @@ TEST(WaterWaveShapeKept, AnOrdinaryShapeIsNotChanged)
 }
 
 // ---- record ----
-
 
 TEST(WaterFXRecord, WriteThenReadThroughTheRegistry)
 {
@@ -192,6 +190,46 @@ TEST_F(WaterDraw, WithoutABumpTextureTheBrushDrawsNothing)
     object->Update(0.1f);
     RenderObjects(layer);
     EXPECT_TRUE(effect->draws.empty());
+}
+
+// ---- pixels with the compiled water effect ----
+
+using WaterPixels = BrushPixelFixture;
+
+TEST_F(WaterPixels, WaterMovesInsideTheMaskOnly)
+{
+    // Near the bottom the perspective lets the bump move the picture most.
+    constexpr UINT kRow = 350;
+    DrawFrame(objects_);
+    const std::vector<uint32_t> plainInside = Inside(kRow);
+    const std::vector<uint32_t> plainOutside = Outside(kRow);
+
+    StoreEffect(kEffectLink, "090_water");
+    const FileLinkValue bumpLink{L"bump-test", 2};
+    // Red and green vary from texel to texel: a rough water surface.
+    AddPicture(bumpLink,
+               MakeTexture(64, 64,
+                           [](UINT x, UINT y) {
+                               const uint32_t h = (x * 73856093u) ^ (y * 19349663u);
+                               return 0xFF000000u | ((h & 0xFFu) << 16) | (((h >> 8) & 0xFFu) << 8);
+                           }),
+               64, 64);
+    DS_WaterFX item;
+    item.effectLink.StoreValue(kEffectLink);
+    item.bumpImage.StoreValue(bumpLink);
+    item.bumpStrength.SetValue(100);  // a = 0.1
+    manager_->Store().maskTextures[item.maskKey] = mask_;
+    auto* object = MakeObject(item);
+    ASSERT_TRUE(object->Brush()->HasEffect());
+
+    Frame(0.2f);
+    const std::vector<uint32_t> first = Inside(kRow);
+    EXPECT_EQ(Outside(kRow), plainOutside);
+    Frame(0.4f);
+    const std::vector<uint32_t> second = Inside(kRow);
+    EXPECT_EQ(Outside(kRow), plainOutside);
+    EXPECT_NE(first, plainInside);
+    EXPECT_NE(second, first);
 }
 
 }  // namespace

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "effects/brushes/WaterfallFX.h"
-#include "unit/brushes/BrushRecords.h"
 #include "unit/brushes/BrushPixelFixture.h"
+#include "unit/brushes/BrushRecords.h"
 
 namespace {
 
@@ -40,8 +40,7 @@ struct LayerCase {
     int steps;  // of 0.1 s local time
 };
 
-class StreamLayers : public ::testing::TestWithParam<LayerCase> {
-};
+class StreamLayers : public ::testing::TestWithParam<LayerCase> {};
 
 TEST_P(StreamLayers, PhasesShiftsAndTranslucencyOfTheEmbeddedStream)
 {
@@ -65,8 +64,8 @@ TEST_P(StreamLayers, PhasesShiftsAndTranslucencyOfTheEmbeddedStream)
     EXPECT_NEAR(stream.NoiseShift()[1], -(clock * 0.1f), 1e-6f);
 }
 
-INSTANTIATE_TEST_SUITE_P(Clocks, StreamLayers, ::testing::Values(LayerCase{0}, LayerCase{1}, LayerCase{10},
-                                                                  LayerCase{60}, LayerCase{200}));
+INSTANTIATE_TEST_SUITE_P(Clocks, StreamLayers,
+                         ::testing::Values(LayerCase{0}, LayerCase{1}, LayerCase{10}, LayerCase{60}, LayerCase{200}));
 
 TEST(StreamDefaults, DerivedValuesOfTheEmbeddedStream)
 {
@@ -89,8 +88,7 @@ struct PassCase {
     std::vector<std::string> techniques;  // one per draw
 };
 
-class StreamPasses : public BrushFixture, public ::testing::WithParamInterface<PassCase> {
-};
+class StreamPasses : public BrushFixture, public ::testing::WithParamInterface<PassCase> {};
 
 TEST_P(StreamPasses, NoisePassThenOneColourWavePassPerLayer)
 {
@@ -179,7 +177,6 @@ TEST_F(StreamDraw, NoEffectDrawsNothing)
 
 // ---- record ----
 
-
 TEST(StreamRecord, WriteThenReadKeepsEveryField)
 {
     DS_WaterfallFX stream;
@@ -250,8 +247,8 @@ TEST_F(StreamPixels, ColourWavesOnTheGridMoveInsideTheMaskOnly)
     item.effectLink.StoreValue(kEffectLink);
     item.noiseAmplitude.SetValue(0);
     item.layerCount.SetValue(1);
-    item.layerTranslucency.SetValue(0);  // peak translucency 1
-    item.speed.SetValue(100);            // clock 2 per second
+    item.layerTranslucency.SetValue(0);                                    // peak translucency 1
+    item.speed.SetValue(100);                                              // clock 2 per second
     item.quad.SetRect(D3DXVECTOR3(128.0f, 128.0f, 0.0f), 256.0f, 256.0f);  // the whole picture
     manager_->Store().maskTextures[item.maskKey] = mask_;
     auto* object = MakeObject(item);
