@@ -1,5 +1,7 @@
 #include "engine/archive/SceneClassRegistry.h"
 
+#include "effects/brushes/BrushClasses.h"
+
 #include "engine/scene/Light2D.h"
 #include "engine/scene/SlideContainer.h"
 
@@ -21,6 +23,7 @@ void RegisterSceneClasses(SceneClassRegistry& classes)
     // The root ("DS_SlideShow_Light") is read as the document's first record
     // and needs no registry entry.
     classes.slides.Register<DS_SlideContainer>(DS_SlideContainer::kClassName);
+    RegisterBrushClasses(classes);
 }
 
 void RegisterSceneClasses()

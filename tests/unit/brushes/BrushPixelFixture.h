@@ -1,0 +1,61 @@
+// Brushes drawn for real: a 256 x 256 checkerboard picture stretched over
+// the 600 x 400 back buffer, a mask over its left half, and the compiled
+// effects of the build stored as a document stores effect bytes.
+#pragma once
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "unit/brushes/BrushFixture.h"
+
+class BrushPixelFixture : public BrushFixture {
+protected:
+    static constexpr UINT kLeftX = 150, kRightX = 450;  // inside and outside the mask
+
+    void SetUp() override
+    {
+        BrushFixture::SetUp();
+        if (HasFatalFailure()) return;
+        // Squares of 8 texels, so that any shift changes pixels.
+        picture_ =
+            MakeTexture(256, 256, [](UINT x, UINT y) { return ((x / 8 + y / 8) % 2) ? 0xFFFFFFFFu : 0xFF000000u; });
+        AddPicture(kPictureLink, picture_, 256, 256);
+        MakeLayer(kPictureLink, RenderContext::kStretch);
+        mask_ = MakeTexture(64, 64, [](UINT x, UINT) { return x < 32 ? 0xFFFFFFFFu : 0x00FFFFFFu; });
+    }
+
+    // The bytes of ${CMAKE_BINARY_DIR}/fx/<stem>.fxo under link in the
+    // manager's byte cache, as a document would hold them.
+    void StoreEffect(const FileLinkValue& link, const char* stem)
+    {
+        std::string path = std::string(CORVALLINE_BINARY_DIR) + "/fx/" + stem + ".fxo";
+        // Wine 8, 2026-12: the build's Unix path is reached through drive Z:.
+        if (!path.empty() && path[0] == '/') path = "Z:" + path;
+        std::ifstream in(path, std::ios::binary);
+        ResourceBlob blob;
+        blob.data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        ASSERT_FALSE(blob.data.empty()) << path;
+        manager_->Store().byteCache[link] = {blob};
+    }
+
+    // Back-buffer colours along row y from x0 to x1, every 5 pixels.
+    std::vector<uint32_t> Row(UINT y, UINT x0, UINT x1)
+    {
+        std::vector<uint32_t> row;
+        for (UINT x = x0; x < x1; x += 5) row.push_back(ReadPixel(x, y));
+        return row;
+    }
+    std::vector<uint32_t> Inside(UINT y) { return Row(y, kLeftX - 60, kLeftX + 60); }
+    std::vector<uint32_t> Outside(UINT y) { return Row(y, kRightX - 60, kRightX + 60); }
+
+    // Every object updated to local time t, then one frame.
+    void Frame(float t)
+    {
+        for (auto& object : objects_) object->Update(t);
+        DrawFrame(objects_);
+    }
+
+    ComPtr<IDirect3DTexture9> mask_;
+};

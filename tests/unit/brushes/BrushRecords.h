@@ -1,0 +1,40 @@
+// Record helpers of the brush tests: a whole scene-item record read back
+// through the scene-item registry, and every truncation of a written record.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "engine/archive/SceneClassRegistry.h"
+#include "engine/scene/ABObj.h"
+#include "unit/MemoryArchive.h"
+
+// Reads the class name and version, then the record through the registered
+// reader; null for an unknown class or a record that cannot be read.
+inline std::unique_ptr<DS_ABObj_Constructor> ReadSceneItem(MemoryArchive& memory)
+{
+    SceneClassRegistry classes;
+    RegisterSceneClasses(classes);
+    DS_IOF_Archive ar = memory.Handle();
+    ar.classes = &classes;
+    ds_string name;
+    int32_t version = 0;
+    memory.ReadString(name);
+    memory.ReadInt(version);
+    const auto* reader = classes.sceneItems.Find(name);
+    return reader ? reader->Create(&ar, version) : nullptr;
+}
+
+// Writes item, then calls check with each copy of the record cut short by
+// 1 to size - 1 bytes (every step bytes).
+inline void ForEachTruncation(DS_IOF_Item& item, size_t step, const std::function<void(MemoryArchive&, size_t)>& check)
+{
+    MemoryArchive full;
+    DS_IOF_Archive out = full.Handle();
+    item.Write(&out);
+    for (size_t cut = 1; cut < full.bytes.size(); cut += step) {
+        MemoryArchive memory;
+        memory.bytes.assign(full.bytes.begin(), full.bytes.end() - static_cast<std::ptrdiff_t>(cut));
+        check(memory, cut);
+    }
+}
