@@ -2,10 +2,13 @@
 #include "engine/archive/SceneClassRegistry.h"
 #include "host/MoireScreensaver.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+namespace {
+
+// How long the process waits, with everything released, before it ends.
+constexpr DWORD kExitSettleMs = 150;
+
+int RunSaver(HINSTANCE instance)
 {
-    // Every stored class is known before any render unit reads a document.
-    RegisterSceneClasses();
     CMoireScreensaver saver;
     const int hr = saver.Create(instance);
     if (hr < 0) {
@@ -13,4 +16,20 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         return 0;
     }
     return saver.Run();
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    // Every stored class is known before any render unit reads a document.
+    RegisterSceneClasses();
+    const int result = RunSaver(instance);
+    // Wine 8, 2026-12: a platform thread (Direct3D, sound, the thread pool)
+    // that is still finishing its own exit when the process ends can get the
+    // process's end signal in the middle of that teardown, and the whole
+    // process then dies of a segmentation fault. Every window and device is
+    // gone by now; a short pause lets such threads finish first.
+    Sleep(kExitSettleMs);
+    return result;
 }
