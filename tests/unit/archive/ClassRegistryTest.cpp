@@ -138,9 +138,17 @@ TEST(ClassRegistration, SceneClassesAreRegisteredUnderTheirStoredNames)
     const std::vector<ExpectedName> table = {
         {"picture layers", L"DS_2D_Light"},
         {"slides", L"DS_SlideContainer"},
-        {"scene items", L"DS_RadialWaveFX"},
+        {"scene items", L"DS_WavesFX"},
+        {"scene items", L"DS_LightFX"},
+        {"scene items", L"DS_LightFX_II"},
         {"scene items", L"DS_WaterFX"},
+        {"scene items", L"DS_MoveFX"},
         {"scene items", L"DS_WaterfallFX"},
+        {"scene items", L"DS_CloudFX"},
+        {"scene items", L"DS_ExpandFX"},
+        {"scene items", L"DS_RadialWaveFX"},
+        {"scene items", L"DS_RotationFX"},
+        {"scene items", L"DS_BendFX"},
     };
     SceneClassRegistry classes;
     RegisterSceneClasses(classes);
