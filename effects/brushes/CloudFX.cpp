@@ -92,24 +92,12 @@ void DS_CloudFX::BuildGeometry()
 {
     const float wv = ViewWidth();
     const float hv = ViewHeight();
-    float corners[MediaQuad::kCornerCount][5];
-    for (int k = 0; k < MediaQuad::kCornerCount; ++k) {
-        const D3DXVECTOR3& c = quad.Corner(k).GetValue();
-        corners[k][0] = c.x;
-        corners[k][1] = c.y;
-        corners[k][2] = c.z;
-        corners[k][3] = kCornerUV[k][0];
-        corners[k][4] = kCornerUV[k][1];
-    }
-    maskTexShift_[0] = (corners[2][0] - corners[0][0]) / wv;
-    maskTexShift_[1] = corners[0][0] / wv;
-    maskTexShift_[2] = (corners[3][1] - corners[2][1]) / hv;
-    maskTexShift_[3] = corners[0][1] / hv;
-    // Without a grid (BuildGrid failed) there is nothing to fill.
-    if (grid_.Lock()) {
-        grid_.FillGrid(corners, gridColumns_, gridRows_);
-        grid_.Unlock();
-    }
+    auto corner = [this](int k) { return quad.Corner(k).GetValue(); };
+    maskTexShift_[0] = (corner(2).x - corner(0).x) / wv;
+    maskTexShift_[1] = corner(0).x / wv;
+    maskTexShift_[2] = (corner(3).y - corner(2).y) / hv;
+    maskTexShift_[3] = corner(0).y / hv;
+    FillGridFromQuad(kCornerUV);
 }
 
 void DS_CloudFX::Render(DS_ABRender* service)

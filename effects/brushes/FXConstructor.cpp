@@ -144,14 +144,25 @@ void DS_FX_Constructor::BuildGeometry()
 {
     const float wv = ViewWidth();
     const float hv = ViewHeight();
+    float uv[MediaQuad::kCornerCount][2];
+    for (int k = 0; k < MediaQuad::kCornerCount; ++k) {
+        const D3DXVECTOR3& c = quad.Corner(k).GetValue();
+        uv[k][0] = c.x / wv;
+        uv[k][1] = c.y / hv;
+    }
+    FillGridFromQuad(uv);
+}
+
+void DS_FX_Constructor::FillGridFromQuad(const float (&uv)[MediaQuad::kCornerCount][2])
+{
     float corners[MediaQuad::kCornerCount][5];
     for (int k = 0; k < MediaQuad::kCornerCount; ++k) {
         const D3DXVECTOR3& c = quad.Corner(k).GetValue();
         corners[k][0] = c.x;
         corners[k][1] = c.y;
         corners[k][2] = c.z;
-        corners[k][3] = c.x / wv;
-        corners[k][4] = c.y / hv;
+        corners[k][3] = uv[k][0];
+        corners[k][4] = uv[k][1];
     }
     // Without a grid (BuildGrid failed) there is nothing to fill.
     if (grid_.Lock()) {

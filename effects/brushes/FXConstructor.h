@@ -153,6 +153,9 @@ protected:
     void SetTexture(const char* name, IDirect3DBaseTexture9* texture) const;
     // Red, green and blue bytes of a 0x00BBGGRR colour, each / 255.
     void SetColor(const char* name, unsigned long color) const;
+    // The grid (after BuildGrid) filled from the quad's corners with the
+    // given texture coordinates, one pair per corner.
+    void FillGridFromQuad(const float (&uv)[MediaQuad::kCornerCount][2]);
     // "Mask" and "Background" (the service's scene texture).
     void SetMaskAndBackground(DS_ABRender* service) const;
     // Picture width / height of the render service (1 when either is 0).
