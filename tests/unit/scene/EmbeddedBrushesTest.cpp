@@ -3,8 +3,10 @@
 // document play without the files and without "common_res.dll".
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 #include "effects/brushes/RadialWaveFX.h"
 #include "effects/brushes/WaterFX.h"
@@ -217,6 +219,80 @@ TEST_F(PlayedBrushes, BrushObjectsFindWhatTheyUse)
     EXPECT_EQ(stream->Layers().size(), 3u);
     EXPECT_EQ(stream->GridColumns(), 2u);
     EXPECT_NE(water->BumpTexture(), nullptr);
+    SetCurrentDocResManager(nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// Sum of channel differences over the 5 x 5 patch around (x, y).
+int PatchDifference(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, int x, int y, int side)
+{
+    int sum = 0;
+    for (int j = y - 2; j <= y + 2; ++j) {
+        for (int i = x - 2; i <= x + 2; ++i) {
+            const uint32_t p = a[static_cast<size_t>(j) * side + i], q = b[static_cast<size_t>(j) * side + i];
+            for (int shift = 0; shift < 24; shift += 8) {
+                sum += std::abs(static_cast<int>((p >> shift) & 0xFF) - static_cast<int>((q >> shift) & 0xFF));
+            }
+        }
+    }
+    return sum;
+}
+
+// Each brush changes the picture inside its own mask and nowhere else:
+// the frame with the brush switched off differs there and matches outside
+// every mask. Picture points map to the square back buffer (Stretch).
+TEST_F(PlayedBrushes, EachBrushDrawsInsideItsMask)
+{
+    const std::vector<uint8_t> bytes = ReadBuildFile("res/scene.kvb");
+    ASSERT_EQ(ReadSlideShowDocument(bytes.data(), bytes.size(), Classes(), document_), S_OK);
+    SetCurrentDocResManager(document_.manager.get());
+    document_.root->BuildObjects();
+    document_.root->Slides()[0]->GetLight()->Camera().enabled = 0;
+    document_.root->SetPicturePosition(0);
+    const int side = static_cast<int>(kBackBufferSize);
+    auto frame = [&](float t) {
+        document_.root->FrameMove(t);
+        EXPECT_EQ(Device()->BeginScene(), D3D_OK);
+        document_.root->Render(false);
+        Device()->EndScene();
+        IDirect3DSurface9* backBuffer = nullptr;
+        if (FAILED(Device()->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer))) return std::vector<uint32_t>();
+        std::vector<uint32_t> pixels = ReadRenderTarget(backBuffer);
+        backBuffer->Release();
+        return pixels;
+    };
+    auto at = [side](float x, float y) {
+        return std::make_pair(static_cast<int>(x * side / 1024.0f), static_cast<int>(y * side / 768.0f));
+    };
+    const std::pair<int, int> outside[] = {at(600, 100), at(800, 400), at(500, 745), at(60, 300)};
+    const struct {
+        size_t object;
+        const char* name;
+        std::pair<int, int> inside;
+    } cases[] = {
+        {0, "rings", at(166, 520)},
+        {1, "falls", at(166, 380)},
+        {2, "lake", at(600, 600)},
+    };
+    const auto& objects = document_.root->Slides()[0]->DrawnObjects();
+    ASSERT_EQ(objects.size(), 3u);
+    frame(10.0f);
+    const std::vector<uint32_t> all = frame(10.1f);
+    ASSERT_EQ(all.size(), static_cast<size_t>(side) * side);
+    for (const auto& c : cases) {
+        objects[c.object]->SetEnabled(false);
+        const std::vector<uint32_t> without = frame(10.1f);
+        objects[c.object]->SetEnabled(true);
+        ASSERT_EQ(without.size(), all.size());
+        EXPECT_GT(PatchDifference(all, without, c.inside.first, c.inside.second, side), 0) << c.name;
+        for (const auto& point : outside) {
+            EXPECT_EQ(PatchDifference(all, without, point.first, point.second, side), 0)
+                << c.name << " at " << point.first << ", " << point.second;
+        }
+    }
     SetCurrentDocResManager(nullptr);
 }
 
