@@ -138,6 +138,9 @@ TEST(ClassRegistration, SceneClassesAreRegisteredUnderTheirStoredNames)
     const std::vector<ExpectedName> table = {
         {"picture layers", L"DS_2D_Light"},
         {"slides", L"DS_SlideContainer"},
+        {"scene items", L"DS_RadialWaveFX"},
+        {"scene items", L"DS_WaterfallFX"},
+        {"scene items", L"DS_WaterFX"},
     };
     SceneClassRegistry classes;
     RegisterSceneClasses(classes);

@@ -4,42 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <utility>
 
 #include "effects/brushes/RadialWaveFX.h"
 #include "effects/brushes/WaterFX.h"
 #include "effects/brushes/WaterfallFX.h"
 #include "engine/archive/IOF_R.h"
-#include "engine/archive/SceneClassRegistry.h"
-#include "engine/render/RenderContext.h"
-#include "engine/resources/CurrentScene.h"
-#include "engine/scene/SlideShow.h"
-#include "unit/D3DTestDevice.h"
+#include "unit/scene/ComposedDocuments.h"
 
 namespace {
 
-std::vector<uint8_t> ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::vector<uint8_t> ReadBuildFile(const std::string& relative)
-{
-    return ReadFile(std::string(CORVALLINE_BINARY_DIR) + "/" + relative);
-}
-
-const SceneClassRegistry& Classes()
-{
-    static const SceneClassRegistry classes = [] {
-        SceneClassRegistry made;
-        RegisterSceneClasses(made);
-        return made;
-    }();
-    return classes;
-}
+const SceneClassRegistry& Classes() { return ComposedDocumentClasses(); }
 
 const FileLinkValue kLibraryNoise{L"common_res.dll", 62};
 const FileLinkValue kLibraryBump{L"common_res.dll", 89};
@@ -176,26 +151,7 @@ TEST_F(StoredDocument, BrushesCarryTheirMasksEffectsAndPictures)
 
 // Built on a device, every brush finds its effect, mask and pictures in
 // what the document stored.
-class PlayedBrushes : public D3DTestDevice {
-protected:
-    void SetUp() override
-    {
-        D3DTestDevice::SetUp();
-        SetCurrentDevice(Device());
-        SetCurrentRenderContext(&context_);
-    }
-    void TearDown() override
-    {
-        document_.root.reset();
-        document_.manager.reset();
-        SetCurrentRenderContext(nullptr);
-        SetCurrentDevice(nullptr);
-        D3DTestDevice::TearDown();
-    }
-
-    RenderContext context_;
-    SlideShowDocument document_;
-};
+using PlayedBrushes = DocumentPlayback;
 
 TEST_F(PlayedBrushes, BrushObjectsFindWhatTheyUse)
 {
@@ -222,9 +178,6 @@ TEST_F(PlayedBrushes, BrushObjectsFindWhatTheyUse)
     SetCurrentDocResManager(nullptr);
 }
 
-}  // namespace
-
-namespace {
 
 // Sum of channel differences over the 5 x 5 patch around (x, y).
 int PatchDifference(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, int x, int y, int side)
@@ -253,16 +206,9 @@ TEST_F(PlayedBrushes, EachBrushDrawsInsideItsMask)
     document_.root->Slides()[0]->GetLight()->Camera().enabled = 0;
     document_.root->SetPicturePosition(0);
     const int side = static_cast<int>(kBackBufferSize);
-    auto frame = [&](float t) {
-        document_.root->FrameMove(t);
-        EXPECT_EQ(Device()->BeginScene(), D3D_OK);
-        document_.root->Render(false);
-        Device()->EndScene();
-        IDirect3DSurface9* backBuffer = nullptr;
-        if (FAILED(Device()->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer))) return std::vector<uint32_t>();
-        std::vector<uint32_t> pixels = ReadRenderTarget(backBuffer);
-        backBuffer->Release();
-        return pixels;
+    auto frame = [this](float t) {
+        Frame(t);
+        return BackBufferPixels();
     };
     auto at = [side](float x, float y) {
         return std::make_pair(static_cast<int>(x * side / 1024.0f), static_cast<int>(y * side / 768.0f));

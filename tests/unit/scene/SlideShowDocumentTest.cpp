@@ -3,35 +3,13 @@
 // over the program's document, and playing them: slides switch and fade.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
-#include "unit/D3DTestDevice.h"
-#include "unit/archive/DocumentRobustness.h"
 #include "engine/archive/IOF_R.h"
-#include "engine/archive/SceneClassRegistry.h"
-#include "engine/render/RenderContext.h"
-#include "engine/resources/CurrentScene.h"
-#include "engine/scene/SlideShow.h"
+#include "unit/archive/DocumentRobustness.h"
+#include "unit/scene/ComposedDocuments.h"
 
 namespace {
 
-std::vector<uint8_t> ReadBuildFile(const char* relative)
-{
-    const std::string path = std::string(CORVALLINE_BINARY_DIR) + "/" + relative;
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-const SceneClassRegistry& Classes()
-{
-    static const SceneClassRegistry classes = [] {
-        SceneClassRegistry made;
-        RegisterSceneClasses(made);
-        return made;
-    }();
-    return classes;
-}
+const SceneClassRegistry& Classes() { return ComposedDocumentClasses(); }
 
 // Reads the program's document record by record; the manager's record must
 // end at the last byte.
@@ -150,42 +128,15 @@ TEST(ComposedDocument, SeededMutationsLoadOrAreRefused)
 }
 
 // Playing documents on a real device, as a render unit does.
-class PlayedDocument : public D3DTestDevice {
+class PlayedDocument : public DocumentPlayback {
 protected:
-    void SetUp() override
-    {
-        D3DTestDevice::SetUp();
-        SetCurrentDevice(Device());
-        SetCurrentRenderContext(&context_);
-    }
-    void TearDown() override
-    {
-        document_.root.reset();
-        document_.manager.reset();
-        SetCurrentRenderContext(nullptr);
-        SetCurrentDevice(nullptr);
-        D3DTestDevice::TearDown();
-    }
-    void Frame(float t)
-    {
-        document_.root->FrameMove(t);
-        ASSERT_EQ(Device()->BeginScene(), D3D_OK);
-        document_.root->Render(false);
-        Device()->EndScene();
-    }
     // Red, green and blue of the back buffer's centre pixel.
     uint32_t CentreColour()
     {
-        IDirect3DSurface9* backBuffer = nullptr;
-        if (FAILED(Device()->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer))) return 0xDEADBEEFu;
-        const std::vector<uint32_t> pixels = ReadRenderTarget(backBuffer);
-        backBuffer->Release();
+        const std::vector<uint32_t> pixels = BackBufferPixels();
         if (pixels.empty()) return 0xDEADBEEFu;
         return pixels[pixels.size() / 2 + kBackBufferSize / 2] & 0x00FFFFFFu;
     }
-
-    RenderContext context_;
-    SlideShowDocument document_;
 };
 
 TEST_F(PlayedDocument, TwoSlideDocumentSwitchesSlides)
