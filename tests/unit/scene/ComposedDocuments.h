@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/archive/IOF_R.h"
 #include "engine/archive/SceneClassRegistry.h"
 #include "engine/render/RenderContext.h"
 #include "engine/resources/CurrentScene.h"
@@ -32,6 +33,37 @@ inline const SceneClassRegistry& ComposedDocumentClasses()
     }();
     return classes;
 }
+
+// Reads a document record by record with the program's registries: the
+// header string, then the root's header and body; the caller goes on with
+// reader and in (the resource manager's record follows the root).
+class DocumentRecords {
+public:
+    explicit DocumentRecords(const std::vector<uint8_t>& bytes) : buffer(bytes.data(), bytes.size()), reader(&buffer)
+    {
+        in.archive = &reader;
+        in.classes = &ComposedDocumentClasses();
+    }
+    DocumentRecords(const DocumentRecords&) = delete;
+    DocumentRecords& operator=(const DocumentRecords&) = delete;
+
+    // The header string, the root's class name and version, then the
+    // root's body; false when the root cannot be read.
+    bool ReadRoot(DS_SlideShow_Light& root)
+    {
+        reader.ReadString(header);
+        reader.ReadString(rootName);
+        reader.ReadInt(rootVersion);
+        return root.ReadBody(&in, rootVersion);
+    }
+
+    ResourceBuffer buffer;
+    DS_IOF_R<ResourceBuffer> reader;
+    DS_IOF_Archive in;
+    ds_string header;
+    ds_string rootName;
+    int32_t rootVersion = 0;
+};
 
 class DocumentPlayback : public D3DTestDevice {
 protected:

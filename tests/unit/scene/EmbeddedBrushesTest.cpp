@@ -9,12 +9,14 @@
 #include "effects/brushes/RadialWaveFX.h"
 #include "effects/brushes/WaterFX.h"
 #include "effects/brushes/WaterfallFX.h"
-#include "engine/archive/IOF_R.h"
 #include "unit/scene/ComposedDocuments.h"
 
 namespace {
 
-const SceneClassRegistry& Classes() { return ComposedDocumentClasses(); }
+const SceneClassRegistry& Classes()
+{
+    return ComposedDocumentClasses();
+}
 
 const FileLinkValue kLibraryNoise{L"common_res.dll", 62};
 const FileLinkValue kLibraryBump{L"common_res.dll", 89};
@@ -27,26 +29,20 @@ protected:
     {
         bytes_ = ReadBuildFile("res/scene.kvb");
         ASSERT_FALSE(bytes_.empty());
-        ResourceBuffer buffer(bytes_.data(), bytes_.size());
-        DS_IOF_R<ResourceBuffer> reader(&buffer);
-        DS_IOF_Archive in;
-        in.archive = &reader;
-        in.classes = &Classes();
+        DocumentRecords records(bytes_);
+        ASSERT_TRUE(records.ReadRoot(root_));
+        DS_IOF_Archive& in = records.in;
         ds_string text;
         int32_t version = 0;
-        reader.ReadString(text);
-        reader.ReadString(text);
-        reader.ReadInt(version);
-        ASSERT_TRUE(root_.ReadBody(&in, version));
-        reader.ReadString(text);
-        reader.ReadInt(version);
+        records.reader.ReadString(text);
+        records.reader.ReadInt(version);
         ASSERT_EQ(text, L"DS_DocResManager");
         ResourceStore::ReadBlobMap(&in, images_);
         ResourceStore::ReadFrameTimeMap(&in, frameTimes_);
         ResourceStore::ReadBlobMap(&in, linked_);
         ResourceStore::ReadGuidImageMap(&in, masks_);
         ASSERT_FALSE(in.Failed());
-        EXPECT_EQ(buffer.Remaining(), 0u);
+        EXPECT_EQ(records.buffer.Remaining(), 0u);
         ASSERT_EQ(root_.Slides().size(), 1u);
         const auto& items = root_.Slides()[0]->DrawnItems();
         ASSERT_EQ(items.size(), 3u);
@@ -106,9 +102,9 @@ TEST_F(StoredDocument, BrushesHoldTheirSettings)
     EXPECT_EQ(radial_->effectLink.GetValue(), (FileLinkValue{L"common_res.dll", 103}));
     EXPECT_EQ(radial_->center.GetValue(), D3DXVECTOR3(166.0f, 484.0f, 0.0f));
 
-    for (const DS_FX_Constructor* brush : {static_cast<DS_FX_Constructor*>(radial_),
-                                           static_cast<DS_FX_Constructor*>(stream_),
-                                           static_cast<DS_FX_Constructor*>(water_)}) {
+    for (const DS_FX_Constructor* brush :
+         {static_cast<DS_FX_Constructor*>(radial_), static_cast<DS_FX_Constructor*>(stream_),
+          static_cast<DS_FX_Constructor*>(water_)}) {
         EXPECT_EQ(brush->fullScreen.GetValue(), 0);
     }
 }
@@ -177,7 +173,6 @@ TEST_F(PlayedBrushes, BrushObjectsFindWhatTheyUse)
     EXPECT_NE(water->BumpTexture(), nullptr);
     SetCurrentDocResManager(nullptr);
 }
-
 
 // Sum of channel differences over the 5 x 5 patch around (x, y).
 int PatchDifference(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, int x, int y, int side)

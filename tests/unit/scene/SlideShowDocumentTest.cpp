@@ -9,7 +9,10 @@
 
 namespace {
 
-const SceneClassRegistry& Classes() { return ComposedDocumentClasses(); }
+const SceneClassRegistry& Classes()
+{
+    return ComposedDocumentClasses();
+}
 
 // Reads the program's document record by record; the manager's record must
 // end at the last byte.
@@ -17,22 +20,12 @@ TEST(ComposedDocument, ProgramDocumentHasItsLayout)
 {
     const std::vector<uint8_t> bytes = ReadBuildFile("res/scene.kvb");
     ASSERT_FALSE(bytes.empty());
-    ResourceBuffer buffer(bytes.data(), bytes.size());
-    DS_IOF_R<ResourceBuffer> reader(&buffer);
-    DS_IOF_Archive in;
-    in.archive = &reader;
-    in.classes = &Classes();
-
-    ds_string text;
-    int32_t version = 0;
-    reader.ReadString(text);
-    EXPECT_EQ(text, L"KVB v 4.0.0");
-    reader.ReadString(text);
-    reader.ReadInt(version);
-    EXPECT_EQ(text, L"DS_SlideShow_Light");
-    EXPECT_EQ(version, 1);
+    DocumentRecords records(bytes);
     DS_SlideShow_Light root;
-    ASSERT_TRUE(root.ReadBody(&in, version));
+    ASSERT_TRUE(records.ReadRoot(root));
+    EXPECT_EQ(records.header, L"KVB v 4.0.0");
+    EXPECT_EQ(records.rootName, L"DS_SlideShow_Light");
+    EXPECT_EQ(records.rootVersion, 1);
     ASSERT_EQ(root.Slides().size(), 1u);
     EXPECT_EQ(root.Slides()[0]->name.GetValue(), L"Slide 0");
     EXPECT_TRUE(root.Slides()[0]->GetLight());
@@ -40,13 +33,15 @@ TEST(ComposedDocument, ProgramDocumentHasItsLayout)
     EXPECT_TRUE(root.AudioFiles().empty());
     EXPECT_EQ(root.Slides()[0]->GetLight()->Camera().enabled, 1) << "the camera drifts";
 
-    reader.ReadString(text);
-    reader.ReadInt(version);
+    ds_string text;
+    int32_t version = 0;
+    records.reader.ReadString(text);
+    records.reader.ReadInt(version);
     EXPECT_EQ(text, L"DS_DocResManager");
     EXPECT_EQ(version, 3);
     DS_DocResManager manager(nullptr);
-    ASSERT_TRUE(manager.Read(&in, version));
-    EXPECT_EQ(buffer.Remaining(), 0u) << "the manager's record ends at the last byte";
+    ASSERT_TRUE(manager.Read(&records.in, version));
+    EXPECT_EQ(records.buffer.Remaining(), 0u) << "the manager's record ends at the last byte";
     EXPECT_EQ(manager.Store().textureSets.size(), 3u) << "the landscape, the bump and the noise picture are stored";
     EXPECT_EQ(manager.Store().byteCache.count(root.Slides()[0]->GetLight()->PictureLink().GetValue()), 1u);
 }
@@ -84,19 +79,10 @@ constexpr size_t kManagerCutStride = 251;
 // Where the root record (header string included) of a document ends.
 size_t RootRecordEnd(const std::vector<uint8_t>& bytes)
 {
-    ResourceBuffer buffer(bytes.data(), bytes.size());
-    DS_IOF_R<ResourceBuffer> reader(&buffer);
-    DS_IOF_Archive in;
-    in.archive = &reader;
-    in.classes = &Classes();
-    ds_string text;
-    int32_t version = 0;
-    reader.ReadString(text);
-    reader.ReadString(text);
-    reader.ReadInt(version);
+    DocumentRecords records(bytes);
     DS_SlideShow_Light root;
-    if (!root.ReadBody(&in, version)) return bytes.size();
-    return bytes.size() - buffer.Remaining();
+    if (!records.ReadRoot(root)) return bytes.size();
+    return bytes.size() - records.buffer.Remaining();
 }
 
 TEST(ComposedDocument, PrefixesAreRefused)
@@ -156,9 +142,8 @@ TEST_F(PlayedDocument, TwoSlideDocumentSwitchesSlides)
         const wchar_t* slide;
         float alpha;
     } frames[] = {
-        {50.0f, L"First", 0.0f},   {51.5f, L"First", 0.0f},  {52.5f, L"First", 0.5f},
-        {53.25f, L"Second", 1.0f}, {54.25f, L"Second", 0.5f}, {56.0f, L"Second", 0.0f},
-        {58.5f, L"First", 1.0f},
+        {50.0f, L"First", 0.0f},   {51.5f, L"First", 0.0f},  {52.5f, L"First", 0.5f}, {53.25f, L"Second", 1.0f},
+        {54.25f, L"Second", 0.5f}, {56.0f, L"Second", 0.0f}, {58.5f, L"First", 1.0f},
     };
     for (const auto& frame : frames) {
         Frame(frame.t);
