@@ -104,7 +104,7 @@ TEST(ComposedDocument, SeededMutationsLoadOrAreRefused)
 {
     const std::vector<uint8_t> bytes = ReadBuildFile("res/scene.kvb");
     ASSERT_FALSE(bytes.empty());
-    const size_t count = 1000;
+    const size_t count = 600;
     const RobustnessReport report = LoadMutations(bytes, SlideShowLoader(), 20261210u, count);
     EXPECT_EQ(report.loaded + report.rejected, count);
     EXPECT_EQ(report.unexpected, 0u) << std::hex << report.firstUnexpected;
