@@ -1,10 +1,14 @@
 // The scene composer: writes a scene document from a scene description
 // (scenes/*.scene) with the engine's own classes and their Write
 // operations, followed by the resource manager's record with copies of
-// every picture and music file the scene uses, so the document plays
-// without those files.
+// every picture, music file, mask and effect the scene uses, so the
+// document plays without those files and without "common_res.dll".
 //
-//   scene_composer SCENE PICTURE_FOLDER OUTPUT
+//   scene_composer SCENE PICTURE_FOLDER EFFECT_FOLDER LIBRARY_FOLDER OUTPUT
+//
+// EFFECT_FOLDER holds the compiled effects (*.fxo); LIBRARY_FOLDER the
+// pictures of "common_res.dll" with its resource script common_res.rc,
+// from which the library pictures that brushes name are copied.
 //
 // The description: one statement a line, '#' starts a comment.
 //   slide NAME                    begins a slide (the following lines set it)
@@ -12,11 +16,27 @@
 //   picture FILE                  the slide's picture, relative to PICTURE_FOLDER
 //   camera on|off                 camera drift
 //   audio FILE                    a music file of the playlist, embedded
+//   brush KIND                    adds an image-filter brush (DS_WaterFX,
+//                                 DS_WaterfallFX, DS_RadialWaveFX) to the
+//                                 slide's drawn items, with the kind's
+//                                 defaults; the lines after it set the brush:
+//     mask FILE                   its mask (PNG, picture folder), required
+//     effect FILE                 its compiled effect (effect folder), required;
+//                                 stored under the brush's effect link (a kind
+//                                 without a default link gets one naming FILE)
+//     speed N, angle N            (all kinds; angle: water and stream)
+//     strength N                  (stream)
+//     center X Y                  (radial wave) in picture pixels
+//     quad LEFT TOP RIGHT BOTTOM  the brush's own grid, in picture pixels
+//     translucency N, layers N, noise-amplitude N, fourth N, threshold N,
+//     noise-image NUMBER (a picture of "common_res.dll"), color BBGGRR (hex),
+//     hidden 0|1                  (stream)
+// Brushes are drawn from the last to the first. Library pictures that a
+// brush's image links name (water bump, stream noise) are stored too.
 #include <windows.h>
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -26,6 +46,8 @@
 #include "engine/resources/CurrentScene.h"
 #include "engine/resources/DocResManager.h"
 #include "engine/scene/SlideShow.h"
+#include "tools/composer/ComposerFiles.h"
+#include "tools/composer/SceneBrushes.h"
 
 namespace {
 
@@ -36,47 +58,13 @@ struct SlideDescription {
     SlideTiming timing;
     std::string picture;
     bool cameraDrift = true;
+    std::vector<BrushDescription> brushes;
 };
 
 struct SceneDescription {
     std::vector<SlideDescription> slides;
     std::vector<std::string> audioFiles;
 };
-
-ds_string Widen(const std::string& text)
-{
-    if (text.empty()) return ds_string();
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    ds_string wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
-}
-
-// The full path of a file, so that the stored name says where it came from.
-ds_string FullPath(const std::string& path)
-{
-    const ds_string wide = Widen(path);
-    wchar_t full[MAX_PATH] = {};
-    const DWORD length = GetFullPathNameW(wide.c_str(), MAX_PATH, full, nullptr);
-    if (length == 0 || length >= MAX_PATH) return wide;
-    return ds_string(full, length);
-}
-
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
-
-std::string Trim(const std::string& text)
-{
-    const size_t first = text.find_first_not_of(" \t\r");
-    if (first == std::string::npos) return std::string();
-    const size_t last = text.find_last_not_of(" \t\r");
-    return text.substr(first, last - first + 1);
-}
 
 // Parses the description; false with a message naming the line on any
 // statement it does not know or cannot read.
@@ -121,8 +109,16 @@ bool ParseScene(std::istream& in, SceneDescription& scene, std::string& error)
         } else if (keyword == "camera") {
             if (rest != "on" && rest != "off") return fail("camera is on or off");
             scene.slides.back().cameraDrift = rest == "on";
-        } else {
+        } else if (keyword == "brush") {
+            BrushDescription brush;
+            brush.brush = MakeBrush(rest);
+            if (!brush.brush) return fail("unknown brush kind '" + rest + "'");
+            scene.slides.back().brushes.push_back(std::move(brush));
+        } else if (scene.slides.back().brushes.empty()) {
             return fail("unknown statement '" + keyword + "'");
+        } else {
+            std::string problem;
+            if (!ApplyBrushStatement(scene.slides.back().brushes.back(), keyword, rest, problem)) return fail(problem);
         }
     }
     if (scene.slides.empty()) {
@@ -132,18 +128,10 @@ bool ParseScene(std::istream& in, SceneDescription& scene, std::string& error)
     return true;
 }
 
-std::string InFolder(const std::string& folder, const std::string& file)
-{
-    if (folder.empty() || file.find(':') != std::string::npos || file.front() == '/' || file.front() == '\\') {
-        return file;
-    }
-    return folder + "/" + file;
-}
-
 // Builds the slide with its picture layer; the picture's bytes go into the
 // manager's byte cache, from where the layer's Write marks them for saving.
-bool ComposeSlide(const SlideDescription& description, const std::string& pictureFolder,
-                  DS_DocResManager& manager, DS_SlideShow_Light& root, std::string& error)
+bool ComposeSlide(SlideDescription& description, const BrushFolders& folders, DS_DocResManager& manager,
+                  DS_SlideShow_Light& root, std::string& error)
 {
     auto slide = std::make_unique<DS_SlideContainer>();
     slide->name.StoreValue(Widen(description.name));
@@ -154,7 +142,7 @@ bool ComposeSlide(const SlideDescription& description, const std::string& pictur
     auto light = std::make_unique<DS_2D_Light>();
     light->Camera().enabled = description.cameraDrift ? 1 : 0;
     if (!description.picture.empty()) {
-        const std::string file = InFolder(pictureFolder, description.picture);
+        const std::string file = InFolder(folders.pictures, description.picture);
         ResourceBlob blob;
         if (!ReadWholeFile(file, blob.data) || blob.data.empty()) {
             error = "cannot read picture " + file;
@@ -167,6 +155,10 @@ bool ComposeSlide(const SlideDescription& description, const std::string& pictur
         manager.MarkForSave(link);
     }
     slide->SetLight(CountedPtr<DS_2D_Light>(light.release()));
+    for (BrushDescription& brush : description.brushes) {
+        if (!StoreBrushResources(brush, folders, manager, error)) return false;
+        slide->DrawnItems().push_back(std::move(brush.brush));
+    }
     root.Slides().push_back(CountedPtr<DS_SlideContainer>(slide.release()));
     return true;
 }
@@ -195,10 +187,10 @@ int Fail(const std::string& message)
 
 int main(int argc, char** argv)
 {
-    if (argc != 4) return Fail("usage: scene_composer SCENE PICTURE_FOLDER OUTPUT");
+    if (argc != 6) return Fail("usage: scene_composer SCENE PICTURE_FOLDER EFFECT_FOLDER LIBRARY_FOLDER OUTPUT");
     const std::string scenePath = argv[1];
-    const std::string pictureFolder = argv[2];
-    const std::string outputPath = argv[3];
+    const BrushFolders folders{argv[2], argv[3], argv[4]};
+    const std::string outputPath = argv[5];
 
     std::ifstream sceneFile(scenePath);
     if (!sceneFile) return Fail("cannot open " + scenePath);
@@ -211,11 +203,11 @@ int main(int argc, char** argv)
     DS_DocResManager manager(nullptr);
     SetCurrentDocResManager(&manager);
     DS_SlideShow_Light root;
-    for (const SlideDescription& slide : scene.slides) {
-        if (!ComposeSlide(slide, pictureFolder, manager, root, error)) return Fail(error);
+    for (SlideDescription& slide : scene.slides) {
+        if (!ComposeSlide(slide, folders, manager, root, error)) return Fail(error);
     }
     for (const std::string& audio : scene.audioFiles) {
-        if (!ComposeAudio(audio, pictureFolder, root, error)) return Fail(error);
+        if (!ComposeAudio(audio, folders.pictures, root, error)) return Fail(error);
     }
 
     DS_IOF_W writer;

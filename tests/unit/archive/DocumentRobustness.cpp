@@ -47,12 +47,13 @@ size_t AllocationLimitFor(size_t documentSize)
     return documentSize * kAllocationFactor + kAllocationSlack;
 }
 
-RobustnessReport LoadPrefixes(const std::vector<uint8_t>& document, const DocumentLoader& loader)
+RobustnessReport LoadPrefixes(const std::vector<uint8_t>& document, const DocumentLoader& loader, size_t denseEnd,
+                              size_t stride)
 {
     RobustnessReport report;
     report.allocationLimit = AllocationLimitFor(document.size());
     const Stopwatch clock;
-    for (size_t length = 0; length < document.size(); ++length) {
+    for (size_t length = 0; length < document.size(); length += length < denseEnd ? 1 : std::max<size_t>(stride, 1)) {
         const std::vector<uint8_t> prefix(document.begin(), document.begin() + length);
         LoadOnce(prefix, loader, report);
     }

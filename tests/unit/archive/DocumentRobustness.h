@@ -35,8 +35,11 @@ struct RobustnessReport {
 // one in-memory blob, and vectors grow by doubling).
 size_t AllocationLimitFor(size_t documentSize);
 
-// Loads bytes [0, n) for every n below the document's size.
-RobustnessReport LoadPrefixes(const std::vector<uint8_t>& document, const DocumentLoader& loader);
+// Loads bytes [0, n) for every n below denseEnd, then for every stride-th n
+// from there to the document's size (large documents: the cuts inside their
+// stored picture bytes all end the same way, and each load copies them).
+RobustnessReport LoadPrefixes(const std::vector<uint8_t>& document, const DocumentLoader& loader,
+                              size_t denseEnd = SIZE_MAX, size_t stride = 1);
 // Loads mutationCount copies of the document, each with one to four bytes
 // changed (random values, boundary values, bit flips) and one in eight
 // also cut short, from a generator seeded with seed.

@@ -3,34 +3,15 @@
 // over the program's document, and playing them: slides switch and fade.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
-#include "unit/D3DTestDevice.h"
-#include "unit/archive/DocumentRobustness.h"
 #include "engine/archive/IOF_R.h"
-#include "engine/archive/SceneClassRegistry.h"
-#include "engine/render/RenderContext.h"
-#include "engine/resources/CurrentScene.h"
-#include "engine/scene/SlideShow.h"
+#include "unit/archive/DocumentRobustness.h"
+#include "unit/scene/ComposedDocuments.h"
 
 namespace {
 
-std::vector<uint8_t> ReadBuildFile(const char* relative)
-{
-    const std::string path = std::string(CORVALLINE_BINARY_DIR) + "/" + relative;
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 const SceneClassRegistry& Classes()
 {
-    static const SceneClassRegistry classes = [] {
-        SceneClassRegistry made;
-        RegisterSceneClasses(made);
-        return made;
-    }();
-    return classes;
+    return ComposedDocumentClasses();
 }
 
 // Reads the program's document record by record; the manager's record must
@@ -39,37 +20,29 @@ TEST(ComposedDocument, ProgramDocumentHasItsLayout)
 {
     const std::vector<uint8_t> bytes = ReadBuildFile("res/scene.kvb");
     ASSERT_FALSE(bytes.empty());
-    ResourceBuffer buffer(bytes.data(), bytes.size());
-    DS_IOF_R<ResourceBuffer> reader(&buffer);
-    DS_IOF_Archive in;
-    in.archive = &reader;
-    in.classes = &Classes();
-
-    ds_string text;
-    int32_t version = 0;
-    reader.ReadString(text);
-    EXPECT_EQ(text, L"KVB v 4.0.0");
-    reader.ReadString(text);
-    reader.ReadInt(version);
-    EXPECT_EQ(text, L"DS_SlideShow_Light");
-    EXPECT_EQ(version, 1);
+    DocumentRecords records(bytes);
     DS_SlideShow_Light root;
-    ASSERT_TRUE(root.ReadBody(&in, version));
+    ASSERT_TRUE(records.ReadRoot(root));
+    EXPECT_EQ(records.header, L"KVB v 4.0.0");
+    EXPECT_EQ(records.rootName, L"DS_SlideShow_Light");
+    EXPECT_EQ(records.rootVersion, 1);
     ASSERT_EQ(root.Slides().size(), 1u);
     EXPECT_EQ(root.Slides()[0]->name.GetValue(), L"Slide 0");
     EXPECT_TRUE(root.Slides()[0]->GetLight());
-    EXPECT_TRUE(root.Slides()[0]->DrawnItems().empty());
+    EXPECT_EQ(root.Slides()[0]->DrawnItems().size(), 3u) << "the three brushes";
     EXPECT_TRUE(root.AudioFiles().empty());
     EXPECT_EQ(root.Slides()[0]->GetLight()->Camera().enabled, 1) << "the camera drifts";
 
-    reader.ReadString(text);
-    reader.ReadInt(version);
+    ds_string text;
+    int32_t version = 0;
+    records.reader.ReadString(text);
+    records.reader.ReadInt(version);
     EXPECT_EQ(text, L"DS_DocResManager");
     EXPECT_EQ(version, 3);
     DS_DocResManager manager(nullptr);
-    ASSERT_TRUE(manager.Read(&in, version));
-    EXPECT_EQ(buffer.Remaining(), 0u) << "the manager's record ends at the last byte";
-    EXPECT_EQ(manager.Store().textureSets.size(), 1u) << "the landscape is stored";
+    ASSERT_TRUE(manager.Read(&records.in, version));
+    EXPECT_EQ(records.buffer.Remaining(), 0u) << "the manager's record ends at the last byte";
+    EXPECT_EQ(manager.Store().textureSets.size(), 3u) << "the landscape, the bump and the noise picture are stored";
     EXPECT_EQ(manager.Store().byteCache.count(root.Slides()[0]->GetLight()->PictureLink().GetValue()), 1u);
 }
 
@@ -100,13 +73,30 @@ DocumentLoader SlideShowLoader()
     return loader;
 }
 
-TEST(ComposedDocument, EveryPrefixIsRefused)
+constexpr size_t kDenseManagerBytes = 4096;
+constexpr size_t kManagerCutStride = 251;
+
+// Where the root record (header string included) of a document ends.
+size_t RootRecordEnd(const std::vector<uint8_t>& bytes)
+{
+    DocumentRecords records(bytes);
+    DS_SlideShow_Light root;
+    if (!records.ReadRoot(root)) return bytes.size();
+    return bytes.size() - records.buffer.Remaining();
+}
+
+TEST(ComposedDocument, PrefixesAreRefused)
 {
     const std::vector<uint8_t> bytes = ReadBuildFile("res/scene.kvb");
     ASSERT_FALSE(bytes.empty());
-    const RobustnessReport report = LoadPrefixes(bytes, SlideShowLoader());
+    // Every cut through the slides, their brushes and the start of the
+    // resource record; then cuts a prime stride apart through the stored
+    // pictures, effects and masks.
+    const size_t denseEnd = RootRecordEnd(bytes) + kDenseManagerBytes;
+    const RobustnessReport report = LoadPrefixes(bytes, SlideShowLoader(), denseEnd, kManagerCutStride);
+    const size_t cuts = denseEnd + (bytes.size() - denseEnd + kManagerCutStride - 1) / kManagerCutStride;
     EXPECT_EQ(report.loaded, 0u);
-    EXPECT_EQ(report.rejected, bytes.size());
+    EXPECT_EQ(report.rejected, cuts);
     EXPECT_EQ(report.unexpected, 0u);
 }
 
@@ -114,7 +104,7 @@ TEST(ComposedDocument, SeededMutationsLoadOrAreRefused)
 {
     const std::vector<uint8_t> bytes = ReadBuildFile("res/scene.kvb");
     ASSERT_FALSE(bytes.empty());
-    const size_t count = 2500;
+    const size_t count = 600;
     const RobustnessReport report = LoadMutations(bytes, SlideShowLoader(), 20261210u, count);
     EXPECT_EQ(report.loaded + report.rejected, count);
     EXPECT_EQ(report.unexpected, 0u) << std::hex << report.firstUnexpected;
@@ -124,42 +114,15 @@ TEST(ComposedDocument, SeededMutationsLoadOrAreRefused)
 }
 
 // Playing documents on a real device, as a render unit does.
-class PlayedDocument : public D3DTestDevice {
+class PlayedDocument : public DocumentPlayback {
 protected:
-    void SetUp() override
-    {
-        D3DTestDevice::SetUp();
-        SetCurrentDevice(Device());
-        SetCurrentRenderContext(&context_);
-    }
-    void TearDown() override
-    {
-        document_.root.reset();
-        document_.manager.reset();
-        SetCurrentRenderContext(nullptr);
-        SetCurrentDevice(nullptr);
-        D3DTestDevice::TearDown();
-    }
-    void Frame(float t)
-    {
-        document_.root->FrameMove(t);
-        ASSERT_EQ(Device()->BeginScene(), D3D_OK);
-        document_.root->Render(false);
-        Device()->EndScene();
-    }
     // Red, green and blue of the back buffer's centre pixel.
     uint32_t CentreColour()
     {
-        IDirect3DSurface9* backBuffer = nullptr;
-        if (FAILED(Device()->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer))) return 0xDEADBEEFu;
-        const std::vector<uint32_t> pixels = ReadRenderTarget(backBuffer);
-        backBuffer->Release();
+        const std::vector<uint32_t> pixels = BackBufferPixels();
         if (pixels.empty()) return 0xDEADBEEFu;
         return pixels[pixels.size() / 2 + kBackBufferSize / 2] & 0x00FFFFFFu;
     }
-
-    RenderContext context_;
-    SlideShowDocument document_;
 };
 
 TEST_F(PlayedDocument, TwoSlideDocumentSwitchesSlides)
@@ -179,9 +142,8 @@ TEST_F(PlayedDocument, TwoSlideDocumentSwitchesSlides)
         const wchar_t* slide;
         float alpha;
     } frames[] = {
-        {50.0f, L"First", 0.0f},   {51.5f, L"First", 0.0f},  {52.5f, L"First", 0.5f},
-        {53.25f, L"Second", 1.0f}, {54.25f, L"Second", 0.5f}, {56.0f, L"Second", 0.0f},
-        {58.5f, L"First", 1.0f},
+        {50.0f, L"First", 0.0f},   {51.5f, L"First", 0.0f},  {52.5f, L"First", 0.5f}, {53.25f, L"Second", 1.0f},
+        {54.25f, L"Second", 0.5f}, {56.0f, L"Second", 0.0f}, {58.5f, L"First", 1.0f},
     };
     for (const auto& frame : frames) {
         Frame(frame.t);

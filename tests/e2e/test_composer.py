@@ -1,0 +1,74 @@
+"""The scene composer's brush statements: a scene it cannot compose ends
+with a message naming the fault and writes no document; a good one writes
+a document that holds the brush's mask and effect bytes."""
+import os
+import shutil
+import subprocess
+import tempfile
+import unittest
+
+from harness import BIN, BUILD, TOOLS
+
+COMPOSER = os.path.join(BIN, "scene_composer.exe")
+PICTURES = os.path.join(BUILD, "scenepics")
+EFFECTS = os.path.join(BUILD, "fx")
+LIBRARY = os.path.join(BUILD, "res", "common_res", "generated")
+
+SLIDE = "slide S\npicture landscape.jpg\n"
+WATER = SLIDE + "brush DS_WaterFX\nmask mask_water.png\neffect 090_water.fxo\n"
+
+
+class TestComposer(unittest.TestCase):
+    def setUp(self):
+        self.tmp = tempfile.mkdtemp(prefix="corvalline-composer-")
+
+    def tearDown(self):
+        shutil.rmtree(self.tmp, ignore_errors=True)
+
+    def compose(self, scene, library=LIBRARY):
+        path = os.path.join(self.tmp, "test.scene")
+        with open(path, "w") as f:
+            f.write(scene)
+        output = os.path.join(self.tmp, "test.kvb")
+        r = subprocess.run([os.path.join(TOOLS, "wine-run.sh"), COMPOSER, path, PICTURES, EFFECTS, library, output],
+                           stdin=subprocess.DEVNULL, capture_output=True, timeout=300)
+        return r.returncode, r.stderr.decode("utf-8", "replace"), output
+
+    def test_scenes_it_cannot_compose(self):
+        cases = [
+            ("brush DS_NoSuchFX\n", "unknown brush kind"),
+            ("mask mask_water.png\n", "unknown statement 'mask'"),
+            ("brush DS_RadialWaveFX\nangle 90\n", "does not fit this brush"),
+            ("brush DS_WaterfallFX\nlayers many\n", "does not fit this brush"),
+            ("brush DS_WaterfallFX\ncolor 1000000\n", "does not fit this brush"),
+            ("brush DS_WaterFX\nmask mask_water.png\n", "needs a mask and an effect"),
+            ("brush DS_WaterFX\nmask missing.png\neffect 090_water.fxo\n", "cannot read mask"),
+            ("brush DS_WaterFX\nmask mask_water.png\neffect missing.fxo\n", "cannot read effect"),
+        ]
+        for body, message in cases:
+            with self.subTest(body=body):
+                code, err, output = self.compose(SLIDE + body)
+                self.assertEqual(code, 1, err)
+                self.assertIn(message, err)
+                self.assertFalse(os.path.exists(output))
+
+    def test_missing_library_picture_is_an_error(self):
+        # The water brush's bump picture comes from the library's folder.
+        code, err, output = self.compose(WATER, library=self.tmp)
+        self.assertEqual(code, 1, err)
+        self.assertIn("no library picture 89", err)
+        self.assertFalse(os.path.exists(output))
+
+    def test_brush_document_holds_its_mask_and_effect(self):
+        code, err, output = self.compose(WATER)
+        self.assertEqual(code, 0, err)
+        with open(output, "rb") as f:
+            document = f.read()
+        for stored in (os.path.join(PICTURES, "mask_water.png"), os.path.join(EFFECTS, "090_water.fxo"),
+                       os.path.join(LIBRARY, "water_bump.png")):
+            with open(stored, "rb") as f:
+                self.assertIn(f.read(), document, stored)
+
+
+if __name__ == "__main__":
+    unittest.main()

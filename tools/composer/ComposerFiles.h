@@ -1,0 +1,20 @@
+// File and text helpers of the scene composer.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/archive/IOF_Virtual.h"
+
+// UTF-8 to a wide string.
+ds_string Widen(const std::string& text);
+// The full path of a file, so that a stored name says where it came from;
+// the path as given when it cannot be made full.
+ds_string FullPath(const std::string& path);
+// False when the file cannot be opened or read.
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes);
+// The text without leading and trailing blanks.
+std::string Trim(const std::string& text);
+// file inside folder, unless file is absolute (or folder empty).
+std::string InFolder(const std::string& folder, const std::string& file);

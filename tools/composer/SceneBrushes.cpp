@@ -1,0 +1,252 @@
+#include "tools/composer/SceneBrushes.h"
+
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <vector>
+
+#include "effects/brushes/CentralBased.h"
+#include "effects/brushes/DirectionBased.h"
+#include "effects/brushes/RadialWaveFX.h"
+#include "effects/brushes/WaterFX.h"
+#include "effects/brushes/WaterfallFX.h"
+#include "tools/composer/ComposerFiles.h"
+
+namespace {
+
+constexpr char kLibraryScript[] = "common_res.rc";
+
+// Reads exactly count numbers of type T from text; false when there are
+// fewer, more, or they do not parse.
+template <typename T>
+bool ReadNumbers(const std::string& text, std::vector<T>& values, size_t count)
+{
+    std::istringstream in(text);
+    values.assign(count, T());
+    for (T& value : values) {
+        if (!(in >> value)) return false;
+    }
+    std::string extra;
+    return !(in >> extra);
+}
+
+bool ReadUnsigned(const std::string& text, unsigned& value)
+{
+    std::vector<long long> numbers;
+    if (!ReadNumbers(text, numbers, 1) || numbers[0] < 0 || numbers[0] > UINT32_MAX) return false;
+    value = static_cast<unsigned>(numbers[0]);
+    return true;
+}
+
+// A setting: applies the value text to the brush; false when the brush's
+// kind has no such setting (dynamic_cast failed) or the text is unreadable.
+using Setting = std::function<bool(DS_FX_Constructor&, const std::string&)>;
+
+// An unsigned parameter of kind K, set with notification so that values
+// computed from it (derived speed, direction) follow.
+template <typename K, typename P>
+Setting UnsignedSetting(P K::*member)
+{
+    return [member](DS_FX_Constructor& brush, const std::string& text) {
+        auto* kind = dynamic_cast<K*>(&brush);
+        unsigned value = 0;
+        if (!kind || !ReadUnsigned(text, value)) return false;
+        (kind->*member).SetValue(value);
+        return true;
+    };
+}
+
+const std::map<std::string, Setting>& Settings()
+{
+    static const std::map<std::string, Setting> settings = {
+        {"speed", UnsignedSetting(&DS_FX_Constructor::speed)},
+        {"strength", UnsignedSetting(&DS_DirectionBased::strength)},
+        {"angle",
+         [](DS_FX_Constructor& brush, const std::string& text) {
+             unsigned value = 0;
+             if (!ReadUnsigned(text, value)) return false;
+             if (auto* direction = dynamic_cast<DS_DirectionBased*>(&brush)) {
+                 direction->angle.SetValue(value);
+             } else if (auto* water = dynamic_cast<DS_WaterFX*>(&brush)) {
+                 water->angle.SetValue(value);
+             } else {
+                 return false;
+             }
+             return true;
+         }},
+        {"center",
+         [](DS_FX_Constructor& brush, const std::string& text) {
+             auto* central = dynamic_cast<DS_CentralBased*>(&brush);
+             std::vector<float> xy;
+             if (!central || !ReadNumbers(text, xy, 2)) return false;
+             central->center.SetValue(D3DXVECTOR3(xy[0], xy[1], 0.0f));
+             return true;
+         }},
+        {"quad",
+         [](DS_FX_Constructor& brush, const std::string& text) {
+             std::vector<float> box;
+             if (!ReadNumbers(text, box, 4)) return false;
+             // Corner 0 top left, 1 top right, 2 bottom left, 3 bottom right.
+             brush.quad.Corner(0).StoreValue(D3DXVECTOR3(box[0], box[1], 0.0f));
+             brush.quad.Corner(1).StoreValue(D3DXVECTOR3(box[2], box[1], 0.0f));
+             brush.quad.Corner(2).StoreValue(D3DXVECTOR3(box[0], box[3], 0.0f));
+             brush.quad.Corner(3).StoreValue(D3DXVECTOR3(box[2], box[3], 0.0f));
+             return true;
+         }},
+        {"translucency", UnsignedSetting(&DS_WaterfallFX::layerTranslucency)},
+        {"layers", UnsignedSetting(&DS_WaterfallFX::layerCount)},
+        {"noise-amplitude", UnsignedSetting(&DS_WaterfallFX::noiseAmplitude)},
+        {"fourth", UnsignedSetting(&DS_WaterfallFX::fourthValue)},
+        {"threshold", UnsignedSetting(&DS_WaterfallFX::threshold)},
+        {"noise-image",
+         [](DS_FX_Constructor& brush, const std::string& text) {
+             auto* stream = dynamic_cast<DS_WaterfallFX*>(&brush);
+             unsigned number = 0;
+             if (!stream || !ReadUnsigned(text, number)) return false;
+             stream->noiseImage.SetValue(FileLinkValue{DS_FX_Constructor::kEffectModule, number});
+             return true;
+         }},
+        {"color",
+         [](DS_FX_Constructor& brush, const std::string& text) {
+             auto* stream = dynamic_cast<DS_WaterfallFX*>(&brush);
+             std::istringstream in(text);
+             unsigned long color = 0;
+             std::string extra;
+             if (!stream || !(in >> std::hex >> color) || (in >> extra) || color > 0xFFFFFFul) return false;
+             stream->baseColor.SetValue(color);
+             return true;
+         }},
+        {"hidden",
+         [](DS_FX_Constructor& brush, const std::string& text) {
+             auto* stream = dynamic_cast<DS_WaterfallFX*>(&brush);
+             if (!stream || (text != "0" && text != "1")) return false;
+             stream->hidden.SetValue(text == "1" ? 1 : 0);
+             return true;
+         }},
+    };
+    return settings;
+}
+
+// The file of picture number in the library's resource script (lines
+// `NUMBER DDS "FILE"`); empty when the script or the number is missing.
+std::string LibraryPictureFile(const std::string& folder, int64_t number)
+{
+    std::ifstream script(InFolder(folder, kLibraryScript));
+    std::string line;
+    while (std::getline(script, line)) {
+        std::istringstream in(line);
+        long long id = -1;
+        std::string type;
+        if (!(in >> id >> type) || id != number || type != "DDS") continue;
+        const size_t open = line.find('"');
+        const size_t close = open == std::string::npos ? open : line.find('"', open + 1);
+        if (close == std::string::npos) return std::string();
+        return line.substr(open + 1, close - open - 1);
+    }
+    return std::string();
+}
+
+// The image links of the brush kinds that have them.
+std::vector<const DS_ImageFileLink*> ImageLinks(const DS_FX_Constructor& brush)
+{
+    if (const auto* water = dynamic_cast<const DS_WaterFX*>(&brush)) return {&water->bumpImage};
+    if (const auto* stream = dynamic_cast<const DS_WaterfallFX*>(&brush)) return {&stream->noiseImage};
+    return {};
+}
+
+// Library pictures are stored as the library's own resources (module and
+// number), so that a document and the library give the same key.
+bool StoreLibraryPicture(const FileLinkValue& link, const BrushFolders& folders, DS_DocResManager& manager,
+                         std::string& error)
+{
+    if (link.path.empty() || link.path != DS_FX_Constructor::kEffectModule) return true;
+    const std::string file = LibraryPictureFile(folders.library, link.stamp);
+    ResourceBlob blob;
+    blob.module = link.path;
+    blob.id = static_cast<int32_t>(link.stamp);
+    if (file.empty() || !ReadWholeFile(InFolder(folders.library, file), blob.data) || blob.data.empty()) {
+        error = "no library picture " + std::to_string(link.stamp) + " in " + folders.library;
+        return false;
+    }
+    manager.Store().images[link] = {blob};
+    return true;
+}
+
+}  // namespace
+
+std::unique_ptr<DS_FX_Constructor> MakeBrush(const std::string& kind)
+{
+    if (kind == "DS_WaterFX") return std::make_unique<DS_WaterFX>();
+    if (kind == "DS_WaterfallFX") return std::make_unique<DS_WaterfallFX>();
+    if (kind == "DS_RadialWaveFX") return std::make_unique<DS_RadialWaveFX>();
+    return nullptr;
+}
+
+bool ApplyBrushStatement(BrushDescription& brush, const std::string& keyword, const std::string& rest,
+                         std::string& error)
+{
+    if (keyword == "mask" || keyword == "effect") {
+        if (rest.empty()) {
+            error = keyword + " needs a file";
+            return false;
+        }
+        (keyword == "mask" ? brush.mask : brush.effect) = rest;
+        return true;
+    }
+    const auto setting = Settings().find(keyword);
+    if (setting == Settings().end()) {
+        error = "unknown statement '" + keyword + "'";
+        return false;
+    }
+    if (!setting->second(*brush.brush, rest)) {
+        error = "'" + keyword + " " + rest + "' does not fit this brush";
+        return false;
+    }
+    return true;
+}
+
+bool StoreBrushResources(BrushDescription& brush, const BrushFolders& folders, DS_DocResManager& manager,
+                         std::string& error)
+{
+    if (brush.mask.empty() || brush.effect.empty()) {
+        error = "a brush needs a mask and an effect";
+        return false;
+    }
+    ResourceStore& store = manager.Store();
+
+    const std::string maskFile = InFolder(folders.pictures, brush.mask);
+    GuidImageRecord mask;
+    mask.key = brush.brush->maskKey;
+    if (!ReadWholeFile(maskFile, mask.picture.data) || mask.picture.data.empty()) {
+        error = "cannot read mask " + maskFile;
+        return false;
+    }
+    mask.picture.name = FullPath(maskFile);
+    store.maskImages[mask.key] = mask;
+
+    const std::string effectFile = InFolder(folders.effects, brush.effect);
+    ResourceBlob effect;
+    if (!ReadWholeFile(effectFile, effect.data) || effect.data.empty()) {
+        error = "cannot read effect " + effectFile;
+        return false;
+    }
+    FileLinkValue link = brush.brush->effectLink.GetValue();
+    if (link.path.empty()) {
+        // A kind without a default effect: the link names the stored bytes.
+        const size_t slash = brush.effect.find_last_of("/\\");
+        link.path = Widen(slash == std::string::npos ? brush.effect : brush.effect.substr(slash + 1));
+        link.stamp = 0;
+        brush.brush->effectLink.SetValue(link);
+        effect.name = link.path;
+    } else {
+        effect.module = link.path;
+        effect.id = static_cast<int32_t>(link.stamp);
+    }
+    store.linkedFiles[link] = {effect};
+
+    for (const DS_ImageFileLink* image : ImageLinks(*brush.brush)) {
+        if (!StoreLibraryPicture(image->GetValue(), folders, manager, error)) return false;
+    }
+    return true;
+}
