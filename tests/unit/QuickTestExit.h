@@ -12,10 +12,21 @@
 #include <cstdio>
 #include <cstdlib>
 
+// Wine 8, 2026-12: a platform thread still finishing its own exit (the
+// Direct3D command thread of a device just released, say) when the process
+// ends can get the end signal in the middle of that teardown; the process
+// then crashes or hangs although its tests passed. A short pause with
+// nothing left to do lets such threads finish first.
+inline void LetPlatformThreadsFinish()
+{
+    Sleep(150);
+}
+
 inline void EndTestProcessQuickly()
 {
     std::fflush(stdout);
     std::fflush(stderr);
+    LetPlatformThreadsFinish();
     TerminateProcess(GetCurrentProcess(), ::testing::UnitTest::GetInstance()->Passed() ? 0 : 1);
 }
 

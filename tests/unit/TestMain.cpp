@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 #include <objbase.h>
 
+#include "QuickTestExit.h"
+
 int main(int argc, char** argv)
 {
     CoInitialize(nullptr);
     ::testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
     CoUninitialize();
+    LetPlatformThreadsFinish();
     return result;
 }
