@@ -353,6 +353,26 @@ class Session:
         return subprocess.run([self.loader, "reg"] + list(args), env=self.env, stdin=subprocess.DEVNULL,
                               capture_output=True, timeout=60)
 
+    def preview_host(self, width=152, height=112):
+        """A visible top-level window of the driver with a width x height
+        client for a preview to live in; returns its handle. Closing it
+        ends the preview."""
+        host = subprocess.Popen([self.loader, DRIVER, "host", str(width), str(height)], env=self.env,
+                                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        self.procs.append(host)
+        return int(host.stdout.readline().decode().strip())
+
+    def end_saver(self, args, window):
+        """Ends a saver started with these arguments the way its mode ends:
+        the test window is closed, full screen takes a key, the preview
+        ends with its parent."""
+        if args[0] == "/p":
+            self.post(int(args[1]), WM_CLOSE)
+        elif args[0] == "/t":
+            self.post(window.hwnd, WM_CLOSE)
+        else:
+            self.post(window.hwnd, WM_KEYDOWN, VK_SPACE)
+
     def wait_exit(self, proc, timeout=20):
         try:
             return proc.wait(timeout=timeout)
