@@ -323,8 +323,8 @@ class Session:
                            stdin=subprocess.DEVNULL, capture_output=True, timeout=timeout)
         return r.stdout.decode("utf-8", "replace")
 
-    def windows(self, cls=SAVER_CLASS):
-        return [Window(line) for line in self.drv("windows", cls).splitlines() if line.strip()]
+    def windows(self, cls=SAVER_CLASS, timeout=60):
+        return [Window(line) for line in self.drv("windows", cls, timeout=timeout).splitlines() if line.strip()]
 
     def children(self, hwnd):
         return [Window(line) for line in self.drv("children", hwnd).splitlines() if line.strip()]
@@ -333,9 +333,12 @@ class Session:
         deadline = time.time() + timeout
         while time.time() < deadline:
             try:
-                found = self.windows(cls)
+                # Wine 8, 2026-12: now and then a driver started while a saver
+                # starts up in a fresh prefix stays stuck for a minute or
+                # more; one started again at once answers.
+                found = self.windows(cls, timeout=15)
             except subprocess.TimeoutExpired:
-                continue  # a loaded machine can take long to start the driver
+                continue
 
             if len(found) >= count:
                 return found
