@@ -6,10 +6,10 @@
 namespace {
 
 constexpr long kSilence = -10000;
-constexpr long kPrimaryVolumeStep = 50;  // hundredths of a decibel per volume point
+constexpr long kWavVolumeStep = 50;  // hundredths of a decibel per volume point
 
 // The one DirectSound device of the process: every WAV sound of every
-// render unit plays through it, and its primary buffer carries the volume.
+// render unit plays through it, and its primary buffer carries the mute.
 struct SoundDeviceState {
     ComPtr<IDirectSound8> device;
     ComPtr<IDirectSoundBuffer> primary;
@@ -21,8 +21,13 @@ SoundDeviceState g_sound;
 
 long PrimaryVolume(int volume, bool mute)
 {
+    return mute ? kSilence : 0;
+}
+
+long WavSoundVolume(int volume, bool mute)
+{
     if (mute) return kSilence;
-    return (volume - 100) * kPrimaryVolumeStep;
+    return (volume - 100) * kWavVolumeStep;
 }
 
 bool CreateDirectSound(HWND window)

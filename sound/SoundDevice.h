@@ -1,6 +1,6 @@
 // The DirectSound device of the process with its looping primary buffer,
-// whose volume carries the user's sound volume and mute for every WAV sound.
-// Without an audio device nothing is created and the program stays silent.
+// whose volume carries the user's mute for every sound. Without an audio
+// device nothing is created and the program stays silent.
 #pragma once
 
 #include <windows.h>
@@ -10,8 +10,15 @@
 #include <dsound.h>
 
 // Primary-buffer volume in hundredths of a decibel: -10000 when muted, else
-// volume 0..100 mapped onto -5000..0.
+// 0. Wine 8, 2026-12: the primary buffer's volume is the volume of the
+// process's whole sound output, the music graph's renderer included, and the
+// music has its own volume (MusicVolume); the user's volume on the primary
+// buffer as well lowered the music twice (45 dB at volume 50 instead of 20,
+// silence at volume 0). So only the mute goes there.
 long PrimaryVolume(int volume, bool mute);
+// Volume of a WAV sound's own buffer in hundredths of a decibel: -10000 when
+// muted, else volume 0..100 mapped onto -5000..0.
+long WavSoundVolume(int volume, bool mute);
 
 // Creates the device for the window with a looping primary buffer; true when
 // the primary buffer plays. Does nothing and returns true once the device

@@ -11,6 +11,10 @@
 //                                      W x H client, prints its handle, and runs
 //                                      until that window is closed
 //   saverdrv children HWND            child windows of HWND, as for "windows"
+//   saverdrv errorbox TEXT            the saver's 300 x 150 error box with TEXT,
+//                                      painted the way the saver paints it: one
+//                                      line per row inside the frame, '#' where a
+//                                      pixel is not the window colour, '.' elsewhere
 //
 // Exit code 0 on success, 2 on bad arguments.
 #include <windows.h>
@@ -108,6 +112,41 @@ int RunHost(int width, int height)
     return 0;
 }
 
+// The same painting as the saver's error box, into a bitmap: the window
+// colour framed in black, the text word-wrapped, centred both ways, in the
+// device context's default font.
+int PrintErrorBox(const wchar_t* text)
+{
+    constexpr int kWidth = 300;
+    constexpr int kHeight = 150;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, kWidth, kHeight);
+    ReleaseDC(nullptr, screen);
+    if (dc == nullptr || bitmap == nullptr) return 1;
+    const HGDIOBJ previous = SelectObject(dc, bitmap);
+    const RECT box = {0, 0, kWidth, kHeight};
+    FillRect(dc, &box, GetSysColorBrush(COLOR_WINDOW));
+    FrameRect(dc, &box, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    RECT textRect = box;
+    DrawTextW(dc, text, -1, &textRect, DT_WORDBREAK | DT_CENTER | DT_CALCRECT);
+    const LONG textHeight = textRect.bottom - textRect.top;
+    textRect = box;
+    textRect.top = (box.top + box.bottom - textHeight) / 2;
+    DrawTextW(dc, text, -1, &textRect, DT_WORDBREAK | DT_CENTER);
+    const COLORREF background = GetSysColor(COLOR_WINDOW);
+    for (int y = 1; y < kHeight - 1; ++y) {
+        for (int x = 1; x < kWidth - 1; ++x) std::putchar(GetPixel(dc, x, y) == background ? '.' : '#');
+        std::putchar('\n');
+    }
+    SelectObject(dc, previous);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -142,6 +181,11 @@ int main(int argc, char** argv)
     }
     if (std::strcmp(command, "host") == 0 && argc >= 4) {
         return RunHost(std::atoi(argv[2]), std::atoi(argv[3]));
+    }
+    if (std::strcmp(command, "errorbox") == 0 && argc >= 3) {
+        wchar_t text[512] = {};
+        MultiByteToWideChar(CP_UTF8, 0, argv[2], -1, text, 511);
+        return PrintErrorBox(text);
     }
     return 2;
 }

@@ -323,8 +323,8 @@ class Session:
                            stdin=subprocess.DEVNULL, capture_output=True, timeout=timeout)
         return r.stdout.decode("utf-8", "replace")
 
-    def windows(self, cls=SAVER_CLASS):
-        return [Window(line) for line in self.drv("windows", cls).splitlines() if line.strip()]
+    def windows(self, cls=SAVER_CLASS, timeout=60):
+        return [Window(line) for line in self.drv("windows", cls, timeout=timeout).splitlines() if line.strip()]
 
     def children(self, hwnd):
         return [Window(line) for line in self.drv("children", hwnd).splitlines() if line.strip()]
@@ -333,9 +333,12 @@ class Session:
         deadline = time.time() + timeout
         while time.time() < deadline:
             try:
-                found = self.windows(cls)
+                # Wine 8, 2026-12: now and then a driver started while a saver
+                # starts up in a fresh prefix stays stuck for a minute or
+                # more; one started again at once answers.
+                found = self.windows(cls, timeout=15)
             except subprocess.TimeoutExpired:
-                continue  # a loaded machine can take long to start the driver
+                continue
 
             if len(found) >= count:
                 return found
@@ -352,6 +355,26 @@ class Session:
     def reg(self, *args):
         return subprocess.run([self.loader, "reg"] + list(args), env=self.env, stdin=subprocess.DEVNULL,
                               capture_output=True, timeout=60)
+
+    def preview_host(self, width=152, height=112):
+        """A visible top-level window of the driver with a width x height
+        client for a preview to live in; returns its handle. Closing it
+        ends the preview."""
+        host = subprocess.Popen([self.loader, DRIVER, "host", str(width), str(height)], env=self.env,
+                                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        self.procs.append(host)
+        return int(host.stdout.readline().decode().strip())
+
+    def end_saver(self, args, window):
+        """Ends a saver started with these arguments the way its mode ends:
+        the test window is closed, full screen takes a key, the preview
+        ends with its parent."""
+        if args[0] == "/p":
+            self.post(int(args[1]), WM_CLOSE)
+        elif args[0] == "/t":
+            self.post(window.hwnd, WM_CLOSE)
+        else:
+            self.post(window.hwnd, WM_KEYDOWN, VK_SPACE)
 
     def wait_exit(self, proc, timeout=20):
         try:

@@ -1,10 +1,9 @@
 """Each command-line mode of the real screensaver under Wine."""
-import subprocess
 import time
 import unittest
 
 from harness import (PBT_APMSUSPEND, SAVER_CLASS, VK_SPACE, WM_CLOSE, WM_KEYDOWN, WM_LBUTTONDOWN, WM_MOUSEMOVE,
-                     WM_POWERBROADCAST, WM_RBUTTONDOWN, WM_SYSKEYDOWN, DRIVER, Session, make_lparam)
+                     WM_POWERBROADCAST, WM_RBUTTONDOWN, WM_SYSKEYDOWN, Session, make_lparam)
 
 
 class TestWindowMode(unittest.TestCase):
@@ -92,10 +91,7 @@ class TestFullScreen(unittest.TestCase):
 class TestPreview(unittest.TestCase):
     def test_preview_is_child_and_ends_with_parent(self):
         with Session() as s:
-            host = subprocess.Popen([s.loader, DRIVER, "host", "152", "112"], env=s.env, stdin=subprocess.DEVNULL,
-                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-            s.procs.append(host)
-            parent = int(host.stdout.readline().decode().strip())
+            parent = s.preview_host()
             p = s.start("/p", str(parent))
             (w,) = s.wait_windows()
             self.assertEqual(w.parent, parent)

@@ -1,39 +1,23 @@
-"""Sound of the real programs under Wine, recorded from a null sink: the
-music graph's level follows the user's volume and mute, the playlist moves
-on when a file ends, and the saver opens the sound device when there is one
-and runs silently when there is none."""
+"""Sound of the real programs under Wine, recorded from a null sink: a
+saver built with a scene of known music tones plays them in the test window
+and full screen but not in the preview, its level follows the user's volume
+and mute, and its playlist moves on when a file ends; the saver opens the
+sound device when there is one and runs silently when there is none."""
 import array
 import math
 import os
-import subprocess
 import time
 import unittest
 import wave
 
-from harness import BIN, DRIVER, VK_SPACE, WM_CLOSE, WM_KEYDOWN, Session
+from harness import BIN, Session
 
-UNIT_TESTS = os.path.join(BIN, "unit_tests.exe")
-PLAYER_CASE = "--gtest_filter=MusicGraphPlayback.PlaysFilesForRecording"
+MUSIC_SCR = os.path.join(BIN, "corvalline_music.scr")
+# The music of tests/variants/music.scene in playlist order: one second of
+# each tone, at half of full scale.
+PLAYLIST = (440, 1000)
 SETTINGS_KEY = r"HKCU\Software\Tessaverd\Glimmerwright\Screensaver"
 WINDOW = 0.1  # seconds per analysis window
-
-
-def make_tone(folder, name, frequency, seconds):
-    """A sine tone at half of full scale; .mp3 names are encoded with lame."""
-    path = os.path.join(folder, name)
-    synth = ["sox", "-n", "-r", "44100", "-c", "2", "-b", "16"]
-    effect = ["synth", str(seconds), "sine", str(frequency), "vol", "0.5"]
-    if name.endswith(".mp3"):
-        wav = path[:-4] + "-source.wav"
-        subprocess.run(synth + [wav] + effect, check=True)
-        subprocess.run(["lame", "--quiet", wav, path], check=True)
-    else:
-        subprocess.run(synth + [path] + effect, check=True)
-    return path
-
-
-def windows_path(path):
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
 def read_windows(path):
@@ -61,61 +45,67 @@ def loud_rms(windows):
     return sum(loud) / len(loud) if loud else 0.0
 
 
-class MusicRecording(unittest.TestCase):
-    def play(self, s, files, ends, name):
-        """Runs the player case over the files while recording; returns the recording's windows."""
-        env = {"CORVALLINE_MUSIC_FILES": ";".join(windows_path(f) for f in files),
-               "CORVALLINE_MUSIC_ENDS": str(ends)}
+def tones_heard(windows):
+    """The playlist's tones in the order they were heard, each change once."""
+    heard = []
+    for rms, frequency in windows:
+        if rms < 0.02:
+            continue
+        tone = next((t for t in PLAYLIST if abs(frequency - t) < t / 10), None)
+        if tone is not None and (not heard or heard[-1] != tone):
+            heard.append(tone)
+    return heard
+
+
+class SaverMusic(unittest.TestCase):
+    def record_saver(self, s, name, args, seconds):
+        """Runs the music saver in a mode for seconds after its window shows
+        while recording; returns the recording's windows."""
         with s.record(name) as rec:
-            p = s.start(PLAYER_CASE, program=UNIT_TESTS, extra_env=env)
-            code = s.wait_exit(p, timeout=90)
-        out = s.output(p)
-        self.assertEqual(code, 0, out)
-        self.assertNotIn("SKIPPED", out, "the player found no audio device")
+            p = s.start(*args, program=MUSIC_SCR)
+            (w,) = s.wait_windows()
+            time.sleep(seconds)
+            s.end_saver(args, w)
+            self.assertEqual(s.wait_exit(p), 0, s.output(p))
         return read_windows(rec.path)
 
     def set_dword(self, s, name, value):
         r = s.reg("add", SETTINGS_KEY, "/v", '"%s"' % name, "/t", "REG_DWORD", "/d", str(value), "/f")
         self.assertEqual(r.returncode, 0, r.stderr)
 
+    def test_playlist_heard_in_saver_windows_not_in_preview(self):
+        with Session(sound=True) as s:
+            for args in (("/t",), ("/s",), ("/p", str(s.preview_host()))):
+                with self.subTest(mode=args[0]):
+                    if args[0] == "/p":
+                        # The preview has no music graph.
+                        heard = self.record_saver(s, "preview.wav", args, 4)
+                        self.assertLess(max(rms for rms, _ in heard), 1e-3, "music heard in the preview")
+                        continue
+                    # The music starts once the scene has loaded: file 1,
+                    # then file 2 (an MP3), then file 1 again.
+                    heard = self.record_saver(s, "mode%s.wav" % args[0][1:], args, 8)
+                    self.assertGreater(loud_rms(heard), 0.05, "no music heard")
+                    self.assertEqual(tones_heard(heard)[:3], [440, 1000, 440])
+
     def test_level_follows_volume_and_mute(self):
         with Session(sound=True) as s:
-            tone = make_tone(s.tmp, "tone.wav", 440, 1.5)
-            full = loud_rms(self.play(s, [tone], 1, "full.wav"))
+            full = loud_rms(self.record_saver(s, "full.wav", ("/t",), 5))
             self.assertGreater(full, 0.05, "no music heard at volume 100")
             self.set_dword(s, "SoundVolume", 50)
-            half = loud_rms(self.play(s, [tone], 1, "half.wav"))
+            half = loud_rms(self.record_saver(s, "half.wav", ("/t",), 5))
             self.assertGreater(half, 0.0, "no music heard at volume 50")
             drop = 20 * math.log10(full / half)
             self.assertAlmostEqual(drop, 20.0, delta=2.5, msg="volume 50 is %.1f dB below 100" % drop)
             self.set_dword(s, "MuteSound", 1)
-            muted = self.play(s, [tone], 1, "muted.wav")
+            muted = self.record_saver(s, "muted.wav", ("/t",), 5)
             self.assertLess(max(rms for rms, _ in muted), 1e-3, "music heard while muted")
-
-    def test_playlist_moves_on_when_a_file_ends(self):
-        with Session(sound=True) as s:
-            low = make_tone(s.tmp, "low.wav", 440, 1.0)
-            high = make_tone(s.tmp, "high.mp3", 1000, 1.0)
-            heard = []
-            for rms, frequency in self.play(s, [low, high], 3, "list.wav"):
-                if rms < 0.02:
-                    continue
-                tone = 440 if abs(frequency - 440) < 60 else 1000 if abs(frequency - 1000) < 100 else None
-                if tone is not None and (not heard or heard[-1] != tone):
-                    heard.append(tone)
-            # File 1, file 2 (an MP3), file 1 again, then file 2 starts.
-            self.assertEqual(heard[:3], [440, 1000, 440], heard)
 
 
 class SoundDevice(unittest.TestCase):
     def test_saver_modes_open_the_sound_device(self):
         with Session(sound=True) as s:
-            host = subprocess.Popen([s.loader, DRIVER, "host", "152", "112"], env=s.env, stdin=subprocess.DEVNULL,
-                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-            s.procs.append(host)
-            parent = int(host.stdout.readline().decode().strip())
-            # How each mode is ended: the window to post to and the message.
-            for args in (("/t",), ("/s",), ("/p", str(parent))):
+            for args in (("/t",), ("/s",), ("/p", str(s.preview_host()))):
                 with self.subTest(args=args):
                     p = s.start(*args)
                     (w,) = s.wait_windows()
@@ -123,12 +113,7 @@ class SoundDevice(unittest.TestCase):
                     while not s.sink_inputs() and time.time() < deadline:
                         time.sleep(0.3)
                     self.assertTrue(s.sink_inputs(), "no sound stream while the saver runs")
-                    if args[0] == "/t":
-                        s.post(w.hwnd, WM_CLOSE)
-                    elif args[0] == "/s":
-                        s.post(w.hwnd, WM_KEYDOWN, VK_SPACE)
-                    else:
-                        s.post(parent, WM_CLOSE)
+                    s.end_saver(args, w)
                     self.assertEqual(s.wait_exit(p), 0, s.output(p))
                     deadline = time.time() + 10
                     while s.sink_inputs() and time.time() < deadline:
@@ -147,7 +132,7 @@ class SoundDevice(unittest.TestCase):
             img = s.screenshot()
             self.assertNotEqual(img.pixel(512, 384), (0, 0, 0), "no frames rendered without sound")
             self.assertNotEqual(img.pixel(512, 384), (255, 255, 255), "an error box instead of frames")
-            s.post(w.hwnd, WM_KEYDOWN, VK_SPACE)
+            s.end_saver(("/s",), w)
             self.assertEqual(s.wait_exit(p), 0, s.output(p))
 
 

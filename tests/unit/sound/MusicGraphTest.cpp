@@ -3,7 +3,6 @@
 // machine has no audio device.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -169,26 +168,6 @@ TEST_F(MusicGraphPlayback, GraphMadeAgainResumesCurrentFile)
     ASSERT_NE(MusicGraphBuilder(), nullptr);
     PumpUntilEnds(2, 20000);
     EXPECT_EQ(saver_.currentAfterEnd, (std::vector<int>{1, 0}));
-}
-
-// Plays the files named by CORVALLINE_MUSIC_FILES (separated by ';') with the
-// user's settings until CORVALLINE_MUSIC_ENDS files have ended. The sound
-// end-to-end tests run this case while they record the audio output.
-TEST_F(MusicGraphPlayback, PlaysFilesForRecording)
-{
-    const wchar_t* list = _wgetenv(L"CORVALLINE_MUSIC_FILES");
-    const wchar_t* ends = _wgetenv(L"CORVALLINE_MUSIC_ENDS");
-    if (list == nullptr || ends == nullptr) GTEST_SKIP() << "run by the sound end-to-end tests";
-    std::vector<std::wstring> paths;
-    std::wstring rest = list;
-    for (size_t cut; (cut = rest.find(L';')) != std::wstring::npos; rest.erase(0, cut + 1)) {
-        paths.push_back(rest.substr(0, cut));
-    }
-    paths.push_back(rest);
-    const size_t wanted = static_cast<size_t>(_wtoi(ends));
-    saver_.music_.Start(paths);
-    PumpUntilEnds(wanted, 60000);
-    EXPECT_EQ(saver_.currentAfterEnd.size(), wanted);
 }
 
 TEST(MusicGraphReleased, EveryOperationIsSafeWithoutGraph)

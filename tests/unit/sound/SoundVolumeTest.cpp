@@ -11,7 +11,7 @@ struct VolumeCase {
     int volume;
     bool mute;
     long music;  // hundredths of a decibel
-    long primary;
+    long wav;
 };
 
 void PrintTo(const VolumeCase& c, std::ostream* out)
@@ -25,10 +25,13 @@ TEST_P(SoundVolumeTest, MapsSettingsToHundredthsOfDecibel)
 {
     const VolumeCase& c = GetParam();
     EXPECT_EQ(MusicVolume(c.volume, c.mute), c.music);
-    EXPECT_EQ(PrimaryVolume(c.volume, c.mute), c.primary);
+    EXPECT_EQ(WavSoundVolume(c.volume, c.mute), c.wav);
+    // The primary buffer carries only the mute: its volume applies to the
+    // music as well, which has its own.
+    EXPECT_EQ(PrimaryVolume(c.volume, c.mute), c.mute ? -10000 : 0);
 }
 
-// Music spans -40 dB, the primary buffer -50 dB; mute is silence for both.
+// Music spans -40 dB, WAV sounds -50 dB; mute is silence for both.
 const VolumeCase kCases[] = {
     {100, false, 0, 0},        {75, false, -1000, -1250},   {50, false, -2000, -2500},
     {40, false, -2400, -3000}, {33, false, -2680, -3350},   {1, false, -3960, -4950},

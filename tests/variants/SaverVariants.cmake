@@ -1,0 +1,62 @@
+# Builds of the screensaver for the end-to-end tests that differ from the
+# program only in its scene document ("DDS" 107), next to corvalline.scr so
+# that they find common_res.dll:
+#   corvalline_no_document.scr   no scene document at all
+#   corvalline_cut_document.scr  the program's document cut off halfway
+#   corvalline_music.scr         music.scene here, with music files of known tones
+# Each has its own copy of res/corvalline.rc with the document line changed,
+# so every other resource stays the program's own.
+include(${CMAKE_SOURCE_DIR}/cmake/SceneComposer.cmake)
+
+set(variantDir ${CMAKE_CURRENT_BINARY_DIR}/variants)
+set(programDocument ${GENERATED_RES}/scene.kvb)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/corvalline.rc)
+file(READ ${CMAKE_SOURCE_DIR}/res/corvalline.rc programResources)
+set(documentLine "107 DDS \"scene.kvb\"")
+string(FIND "${programResources}" "${documentLine}" documentAt)
+if(documentAt EQUAL -1)
+    message(FATAL_ERROR "res/corvalline.rc has no line '${documentLine}' for the test builds to replace")
+endif()
+
+# corvalline_saver_variant(NAME DOCUMENT): DOCUMENT empty for none.
+function(corvalline_saver_variant name document)
+    if(document)
+        string(REPLACE "${documentLine}" "107 DDS \"${document}\"" resources "${programResources}")
+    else()
+        string(REPLACE "${documentLine}" "// This build has no scene document." resources "${programResources}")
+    endif()
+    file(CONFIGURE OUTPUT ${variantDir}/${name}.rc CONTENT "${resources}" @ONLY)
+    corvalline_add_saver(${name} ${variantDir}/${name}.rc)
+    if(document)
+        set_property(SOURCE ${variantDir}/${name}.rc APPEND PROPERTY OBJECT_DEPENDS ${document})
+    endif()
+    add_dependencies(${name} variant_documents)
+endfunction()
+
+set(cutDocument ${variantDir}/cut_scene.kvb)
+add_custom_command(OUTPUT ${cutDocument}
+    COMMAND Python3::Interpreter -c
+        "import sys; d = open(sys.argv[1], 'rb').read(); open(sys.argv[2], 'wb').write(d[:len(d) // 2])"
+        ${programDocument} ${cutDocument}
+    DEPENDS ${programDocument}
+    COMMENT "Cutting the scene document in half"
+    VERBATIM)
+
+set(musicDocument ${variantDir}/music_scene.kvb)
+add_custom_command(OUTPUT ${musicDocument}
+    COMMAND Python3::Interpreter ${CMAKE_CURRENT_LIST_DIR}/compose_tone_scene.py
+        ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${SCENE_COMPOSER}
+        ${CMAKE_CURRENT_LIST_DIR}/music.scene ${SCENE_PICTURES_DIR} ${CMAKE_BINARY_DIR}/fx
+        ${CMAKE_BINARY_DIR}/res/common_res/generated ${musicDocument}
+    DEPENDS ${SCENE_COMPOSER_DEPENDS} ${CMAKE_CURRENT_LIST_DIR}/compose_tone_scene.py
+        ${CMAKE_CURRENT_LIST_DIR}/music.scene ${SCENE_PICTURES_DIR}/landscape.jpg
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+    COMMENT "Composing the music test scene"
+    VERBATIM)
+
+add_custom_target(variant_documents DEPENDS ${cutDocument} ${musicDocument})
+add_dependencies(variant_documents scene_documents scene_pictures)
+
+corvalline_saver_variant(corvalline_no_document "")
+corvalline_saver_variant(corvalline_cut_document ${cutDocument})
+corvalline_saver_variant(corvalline_music ${musicDocument})
