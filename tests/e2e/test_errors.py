@@ -74,7 +74,12 @@ class FloatingBox(unittest.TestCase):
     def check_floating_box(self, s, area, text):
         # The error mode starts once Direct3D has been looked at or the scene
         # has failed to load, which can take seconds on a loaded machine.
-        img = s.wait_screen(lambda i: find_box(i, *area) is not None)
+        # A screenshot can catch the moving box half repainted, one row or
+        # column short: wait for a whole one.
+        def whole_box(i):
+            b = find_box(i, *area)
+            return b is not None and (b[2] - b[0], b[3] - b[1]) == BOX_INSIDE
+        img = s.wait_screen(whole_box)
         first = find_box(img, *area)
         self.assertIsNotNone(first, "no error box")
         self.assertEqual((first[2] - first[0], first[3] - first[1]), BOX_INSIDE, first)
