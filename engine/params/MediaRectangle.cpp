@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "engine/render/ViewMetrics.h"
+
 namespace {
 
 // The stored fields of a rectangle in their stored order.
@@ -47,6 +49,13 @@ bool MediaRectangle::ContainsViewPoint(float x, float y) const
 {
     return static_cast<float>(left.GetValue()) <= x && x <= static_cast<float>(right.GetValue()) &&
            static_cast<float>(top.GetValue()) <= y && y <= static_cast<float>(bottom.GetValue());
+}
+
+bool MediaRectangle::Contains(float x, float y) const
+{
+    const ViewMetrics& metrics = ViewMetrics::Instance();
+    const D3DXVECTOR3 point = ScreenToView(x * metrics.backBufferRatioX, y * metrics.backBufferRatioY, 0.0f);
+    return ContainsViewPoint(point.x, point.y);
 }
 
 void MediaRectangle::Read(const DS_IOF_Archive& ar)

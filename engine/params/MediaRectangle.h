@@ -24,6 +24,10 @@ public:
     // left <= x <= right and top <= y <= bottom, both bounds inclusive,
     // compared as floats.
     bool ContainsViewPoint(float x, float y) const;
+    // Whether a point of the view (x, y) lies in the rectangle: scaled to
+    // back-buffer pixels by the ViewMetrics ratios, taken to picture pixels
+    // with ScreenToView, then ContainsViewPoint.
+    bool Contains(float x, float y) const;
 
     // Six int32: left, right, top, bottom, extraX, extraY. Reading stores the
     // values directly, without notification; a failed read keeps the values

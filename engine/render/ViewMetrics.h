@@ -2,6 +2,8 @@
 // objects that convert between back-buffer pixels and picture pixels.
 #pragma once
 
+#include <d3dx9.h>
+
 #include <cstdint>
 
 #include "engine/render/ScreenQuad.h"
@@ -19,3 +21,10 @@ struct ViewMetrics {
     // the unit is made current (RenderContext::MakeCurrent).
     static ViewMetrics& Instance();
 };
+
+// A back-buffer point (x, y) in picture pixels: its place in the fitted
+// picture quad of ViewMetrics scaled to the picture size, then undone by the
+// inverse scale and offset of the current render context (when there is
+// one). The camera drift is not taken into account. A quad with no width or
+// height gives 0 on that axis. z passes through.
+D3DXVECTOR3 ScreenToView(float x, float y, float z);

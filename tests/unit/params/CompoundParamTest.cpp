@@ -7,6 +7,9 @@
 #include "engine/params/MediaDirection.h"
 #include "engine/params/MediaQuad.h"
 #include "engine/params/MediaRectangle.h"
+#include "engine/render/RenderContext.h"
+#include "engine/render/ViewMetrics.h"
+#include "engine/resources/CurrentScene.h"
 #include "unit/params/TestArchive.h"
 
 namespace {
@@ -107,6 +110,53 @@ INSTANTIATE_TEST_SUITE_P(Points, RectangleContainsTest,
                                            ContainsCase{20, 200, true}, ContainsCase{9.99f, 150, false},
                                            ContainsCase{20.01f, 150, false}, ContainsCase{15, 99.9f, false},
                                            ContainsCase{15, 200.5f, false}));
+
+// A point of the view tested against a rectangle in picture pixels: an
+// 800 x 600 view on a 400 x 300 back buffer, a 1000 x 500 picture fitted
+// into it (back-buffer rows 50 to 250), with and without a zoomed, shifted
+// render context.
+TEST(RectangleContainsViewPointTest, GoesThroughBackBufferAndPicturePixels)
+{
+    ViewMetrics& metrics = ViewMetrics::Instance();
+    const ViewMetrics saved = metrics;
+    metrics.backBufferRatioX = 0.5f;
+    metrics.backBufferRatioY = 0.5f;
+    metrics.fittedQuad.FitPicture(1000.0f, 500.0f, 400.0f, 300.0f);
+    metrics.pictureWidth = 1000;
+    metrics.pictureHeight = 500;
+    MediaRectangle rect;
+    rect.left.SetValue(100);
+    rect.right.SetValue(200);
+    rect.top.SetValue(100);
+    rect.bottom.SetValue(200);
+    RenderContext zoomed;
+    zoomed.SetOffsetScale(-50.0f, -50.0f, 2.0f, 2.0f);
+    const struct {
+        RenderContext* context;
+        float x, y;
+        D3DXVECTOR3 picture;
+        bool inside;
+    } cases[] = {
+        {nullptr, 200.0f, 200.0f, {250.0f, 125.0f, 0.0f}, false},
+        {nullptr, 80.0f, 240.0f, {100.0f, 175.0f, 0.0f}, true},
+        {nullptr, 0.0f, 100.0f, {0.0f, 0.0f, 0.0f}, false},
+        {&zoomed, 200.0f, 200.0f, {175.0f, 112.5f, 0.0f}, true},
+        {&zoomed, 80.0f, 240.0f, {100.0f, 137.5f, 0.0f}, true},
+        {&zoomed, 0.0f, 100.0f, {50.0f, 50.0f, 0.0f}, false},
+    };
+    for (const auto& c : cases) {
+        SetCurrentRenderContext(c.context);
+        const D3DXVECTOR3 picture = ScreenToView(c.x * 0.5f, c.y * 0.5f, 3.0f);
+        EXPECT_FLOAT_EQ(picture.x, c.picture.x) << c.x << ", " << c.y;
+        EXPECT_FLOAT_EQ(picture.y, c.picture.y) << c.x << ", " << c.y;
+        EXPECT_EQ(picture.z, 3.0f);
+        EXPECT_EQ(rect.Contains(c.x, c.y), c.inside) << c.x << ", " << c.y;
+    }
+    SetCurrentRenderContext(nullptr);
+    metrics.fittedQuad = ScreenQuad();
+    EXPECT_EQ(ScreenToView(10.0f, 20.0f, 0.0f), D3DXVECTOR3(0.0f, 0.0f, 0.0f)) << "an empty quad divides by nothing";
+    metrics = saved;
+}
 
 TEST(MediaQuadTest, StoredFormIsTwelveFloatsCornerByCorner)
 {

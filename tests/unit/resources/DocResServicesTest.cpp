@@ -237,8 +237,16 @@ TEST_F(DocResServicesTest, DeviceResetWithLiveObjects)
     ASSERT_TRUE(chains[0] && chains[1] && effect && font);
     // A started chain too: its saved surfaces must not block the reset.
     ASSERT_TRUE(chains[0]->Begin(*chains[0]));
+    // An effect given a chain texture (as a brush is given the scene drawn
+    // so far) holds a reference to it.
+    ASSERT_EQ(effect->SetTexture("Background", chains[1]->Current()), D3D_OK);
 
     manager.OnLostDevice();
+    // The effect's own OnLostDevice lets go of default-pool textures.
+    IDirect3DBaseTexture9* held = nullptr;
+    EXPECT_EQ(effect->GetTexture("Background", &held), D3D_OK);
+    EXPECT_EQ(held, nullptr);
+    if (held) held->Release();
     ASSERT_EQ(ResetDevice(), D3D_OK);
     manager.OnResetDevice();
 

@@ -238,3 +238,42 @@ TEST_F(PlayedBrushes, EachBrushDrawsInsideItsMask)
 }
 
 }  // namespace
+
+namespace {
+
+// A device reset in the middle of the played document, in the order the
+// saver's slot runs it: the brushes have handed the scene texture (a
+// default-pool render target) to their effects, and Reset still succeeds;
+// afterwards the brushes draw again.
+TEST_F(PlayedBrushes, DeviceResetWhilePlayingSucceedsAndBrushesDrawAfterwards)
+{
+    const std::vector<uint8_t> bytes = ReadBuildFile("res/scene.kvb");
+    ASSERT_EQ(ReadSlideShowDocument(bytes.data(), bytes.size(), Classes(), document_), S_OK);
+    SetCurrentDocResManager(document_.manager.get());
+    document_.root->BuildObjects();
+    document_.root->Slides()[0]->GetLight()->Camera().enabled = 0;
+    document_.root->SetPicturePosition(0);
+    Frame(10.0f);
+    Frame(10.1f);
+
+    document_.root->InvalidateDeviceObjects();
+    document_.manager->OnLostDevice();
+    ASSERT_EQ(ResetDevice(), D3D_OK) << "a default-pool object outlived the lost device";
+    document_.manager->OnResetDevice();
+    document_.root->RestoreDeviceObjects();
+
+    const auto& objects = document_.root->Slides()[0]->DrawnObjects();
+    ASSERT_EQ(objects.size(), 3u);
+    Frame(10.2f);
+    const std::vector<uint32_t> all = BackBufferPixels();
+    objects[2]->SetEnabled(false);
+    Frame(10.2f);
+    const std::vector<uint32_t> withoutLake = BackBufferPixels();
+    ASSERT_EQ(all.size(), static_cast<size_t>(kBackBufferSize) * kBackBufferSize);
+    const int side = static_cast<int>(kBackBufferSize);
+    const int lakeX = 600 * side / 1024, lakeY = 600 * side / 768;
+    EXPECT_GT(PatchDifference(all, withoutLake, lakeX, lakeY, side), 0) << "the lake brush draws after the reset";
+    SetCurrentDocResManager(nullptr);
+}
+
+}  // namespace

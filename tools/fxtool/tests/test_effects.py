@@ -35,7 +35,13 @@ class RepositoryEffectsTest(unittest.TestCase):
     def test_every_source_round_trips(self):
         sources = fxtool.effect_sources(fxtestutil.EFFECTS_DIR)
         self.assertTrue(sources)
-        for number, stem, path in sources:
+        # The effects documents carry without a number go through the same
+        # build and check.
+        document_dir = os.path.join(fxtestutil.EFFECTS_DIR, "document")
+        document = [(None, name[:-3], os.path.join(document_dir, name))
+                    for name in sorted(os.listdir(document_dir)) if name.endswith(".fx")]
+        self.assertTrue(document)
+        for number, stem, path in sources + document:
             with self.subTest(effect=stem):
                 data = build_file(path)
                 lines = fxcheck.check_effect(data)
@@ -170,20 +176,15 @@ class CommandLineTest(unittest.TestCase):
             self.assertEqual(result.returncode, 1)
             self.assertIn("001_base.fx:2: error: the source is not UTF-8", result.stderr)
 
-    def test_rc_lists_sources_by_number(self):
+    def test_sources_are_listed_by_number_and_numbers_are_unique(self):
         with tempfile.TemporaryDirectory() as folder:
             for name in ("103_b.fx", "090_a.fx", "notes.txt"):
                 open(os.path.join(folder, name), "w").close()
-            rc = os.path.join(folder, "effects.rc")
-            self.assertEqual(self.run_tool("rc", folder, rc, "/out/fx").returncode, 0)
-            with open(rc) as handle:
-                lines = [l for l in handle.read().splitlines() if not l.startswith("//")]
-            self.assertEqual(lines, ['90 RCDATA "/out/fx/090_a.fxo"', '103 RCDATA "/out/fx/103_b.fxo"'])
+            self.assertEqual([(n, stem) for n, stem, _ in fxtool.effect_sources(folder)],
+                             [(90, "090_a"), (103, "103_b")])
             open(os.path.join(folder, "90_c.fx"), "w").close()
-            result = self.run_tool("rc", folder, rc, "/out/fx")
-            self.assertEqual(result.returncode, 1)
-            self.assertIn("used twice", result.stderr)
-
+            with self.assertRaisesRegex(fxtool.SourceError, "used twice"):
+                fxtool.effect_sources(folder)
 
 if __name__ == "__main__":
     unittest.main()
