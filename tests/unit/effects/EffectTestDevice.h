@@ -197,6 +197,15 @@ protected:
         const float e = kTargetSize - 0.5f;
         const Vertex quad[4] = {
             {-0.5f, -0.5f, 0, 1, 0, 0}, {e, -0.5f, 0, 1, 1, 0}, {-0.5f, e, 0, 1, 0, 1}, {e, e, 0, 1, 1, 1}};
+        return DrawStrip(effect, technique, clear, D3DFVF_XYZRHW | D3DFVF_TEX1, quad);
+    }
+
+    // Clears the target, draws the four vertices as a strip of two triangles
+    // with every pass of the technique and reads the target back.
+    template <typename Vertex>
+    std::vector<uint32_t> DrawStrip(ID3DXEffect* effect, const char* technique, D3DCOLOR clear, DWORD fvf,
+                                    const Vertex (&quad)[4])
+    {
         std::vector<uint32_t> pixels;
         EXPECT_EQ(effect->SetTechnique(technique), D3D_OK) << technique;
         // The "Noise" technique blends with the factors already set: these.
@@ -204,7 +213,7 @@ protected:
         EXPECT_EQ(device_->SetRenderState(D3DRS_LIGHTING, FALSE), D3D_OK);
         EXPECT_EQ(device_->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA), D3D_OK);
         EXPECT_EQ(device_->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA), D3D_OK);
-        EXPECT_EQ(device_->SetFVF(D3DFVF_XYZRHW | D3DFVF_TEX1), D3D_OK);
+        EXPECT_EQ(device_->SetFVF(fvf), D3D_OK);
         EXPECT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, clear, 1.0f, 0), D3D_OK);
         if (FAILED(device_->BeginScene())) return pixels;
         UINT passes = 0;

@@ -3,6 +3,9 @@
 // over the program's document, and playing them: slides switch and fade.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+
 #include "engine/archive/IOF_R.h"
 #include "unit/archive/DocumentRobustness.h"
 #include "unit/scene/ComposedDocuments.h"
@@ -12,6 +15,19 @@ namespace {
 const SceneClassRegistry& Classes()
 {
     return ComposedDocumentClasses();
+}
+
+// The version stored after a class name in its short string form (a length
+// byte, then UTF-16LE units), or -1 when the name does not occur.
+int32_t VersionAfterClassName(const std::vector<uint8_t>& bytes, const char* name)
+{
+    std::vector<uint8_t> pattern{uint8_t(std::strlen(name))};
+    for (const char* c = name; *c; ++c) pattern.insert(pattern.end(), {uint8_t(*c), 0});
+    const auto at = std::search(bytes.begin(), bytes.end(), pattern.begin(), pattern.end());
+    if (at == bytes.end() || bytes.end() - at < std::ptrdiff_t(pattern.size() + 4)) return -1;
+    int32_t version = 0;
+    std::memcpy(&version, &*(at + pattern.size()), 4);
+    return version;
 }
 
 // Reads the program's document record by record; the manager's record must
@@ -32,6 +48,8 @@ TEST(ComposedDocument, ProgramDocumentHasItsLayout)
     EXPECT_EQ(root.Slides()[0]->DrawnItems().size(), 3u) << "the three brushes";
     EXPECT_TRUE(root.AudioFiles().empty());
     EXPECT_EQ(root.Slides()[0]->GetLight()->Camera().enabled, 1) << "the camera drifts";
+    EXPECT_EQ(VersionAfterClassName(bytes, "DS_2D_Light"), 3);
+    EXPECT_EQ(VersionAfterClassName(bytes, "DSM_Camera"), 2);
 
     ds_string text;
     int32_t version = 0;
