@@ -2,6 +2,9 @@
 // 0..picture width, 0..picture height) onto the render target in one of the
 // picture positions, applies the camera drift's zoom and pan, and owns the
 // four border quads around the picture. Row vectors: p becomes p x M.
+// The context keeps every transform it sets: objects ask it (WorldFor,
+// ToScreen, GetTransform), never the device, whose Get* state calls fail on
+// pure devices.
 #pragma once
 
 #include <d3dx9math.h>

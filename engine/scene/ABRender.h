@@ -2,6 +2,12 @@
 // layer implements it (DS_2D_Light) and hands itself to DS_ABObj::Render.
 // Only the service and the render context touch the device's transforms.
 // The order of the operations is fixed; the light kinds override them.
+//
+// Scene code never reads device state back with Get* calls (GetRenderState,
+// GetTransform, GetTextureStageState, GetSamplerState, ...): on a pure device
+// they fail on Windows, although Wine answers them. Keep what you need
+// yourself, as the render context keeps its transforms. Surface getters
+// (GetRenderTarget, GetDepthStencilSurface) work on pure devices and are fine.
 #pragma once
 
 #include <d3d9.h>

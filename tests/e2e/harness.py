@@ -5,6 +5,7 @@ wineserver of its own, so that tests can run side by side.
 The build folder comes from CORVALLINE_BUILD (set by CTest)."""
 import os
 import resource
+import select
 import shutil
 import signal
 import subprocess
@@ -80,6 +81,15 @@ class Window:
         return "Window(%d %r rect=%r client=%r)" % (self.hwnd, self.title, self.rect, self.client)
 
 
+def client_area(w):
+    """The screen rectangle of a window's client area, for frames that add
+    the same border left, right and below and a caption above."""
+    border = (w.rect[2] - w.rect[0] - w.client[0]) // 2
+    left = w.rect[0] + border
+    top = w.rect[3] - border - w.client[1]
+    return left, top, left + w.client[0], top + w.client[1]
+
+
 class Image:
     """A screenshot as RGB bytes."""
 
@@ -100,6 +110,52 @@ class Image:
                     total[c] += p[c]
                 count += 1
         return tuple(t / max(count, 1) for t in total)
+
+
+class ServerStartError(Exception):
+    """The X server could not start: its program is missing, or it ended or
+    stayed silent before it named its display."""
+
+
+def _read_line(fd, timeout):
+    """Reads fd up to the first newline and returns what came; that lacks the
+    newline when the writer closed its end or timeout seconds passed."""
+    data = b""
+    deadline = time.monotonic() + timeout
+    while not data.endswith(b"\n"):
+        left = deadline - time.monotonic()
+        if left <= 0 or not select.select([fd], [], [], left)[0]:
+            break
+        chunk = os.read(fd, 64)
+        if not chunk:
+            break
+        data += chunk
+    return data
+
+
+def _run(what, command, timeout, **kwargs):
+    """subprocess.run with a limit: a step that takes longer fails the test
+    with a message that names it (subprocess.run kills the program)."""
+    try:
+        return subprocess.run(command, timeout=timeout, **kwargs)
+    except subprocess.TimeoutExpired:
+        raise AssertionError("%s did not finish within %d s: %s" % (what, timeout, " ".join(command))) from None
+
+
+def _stop(proc, timeout=10):
+    """Ends a program started with Popen: terminate, then kill."""
+    if proc is None:
+        return
+    if proc.poll() is None:
+        proc.terminate()
+        try:
+            proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            try:
+                proc.wait(timeout=timeout)
+            except subprocess.TimeoutExpired:
+                pass
 
 
 def _allow_core_dumps():
@@ -147,7 +203,7 @@ class Recording:
         try:
             self.proc.wait(timeout=10)
         except subprocess.TimeoutExpired:
-            self.proc.kill()
+            _stop(self.proc)
 
 
 class Session:
@@ -165,12 +221,28 @@ class Session:
 
     def __enter__(self):
         self.tmp = tempfile.mkdtemp(prefix="corvalline-e2e-")
+        self.procs = []
+        self.pulse = None
+        self.xvfb = None
+        self.env = None
+        # A start that fails partway undoes what it did: no server is left
+        # running, whatever step failed.
+        try:
+            self._enter()
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+        return self
+
+    def _enter(self):
         base = os.path.join(os.path.abspath(BUILD), "wineprefix")
         self.wow64 = pe_is_64bit(SCR)
         self.loader = "/usr/lib/wine/wine64" if self.wow64 else "wine"
-        subprocess.run([os.path.join(TOOLS, "wine-prefix.sh"), base, self.loader], check=True)
+        # The first session of a build makes the template prefix (about 20 s)
+        # while others wait for its lock.
+        _run("making the Wine prefix", [os.path.join(TOOLS, "wine-prefix.sh"), base, self.loader], 300, check=True)
         self.prefix = os.path.join(self.tmp, "prefix")
-        subprocess.run(["cp", "-a", base + "-template", self.prefix], check=True)
+        _run("copying the Wine prefix", ["cp", "-a", base + "-template", self.prefix], 120, check=True)
         self.env = dict(os.environ)
         self.env.update({
             "WINEPREFIX": self.prefix,
@@ -178,21 +250,14 @@ class Session:
             "WINEDEBUG": "-all",
             "WINEDLLOVERRIDES": "winedbg.exe=d;mscoree,mshtml=",
         })
-        self.procs = []
-        self.pulse = None
         if self.two_monitors:
             self._start_xorg_two_monitors()
         else:
             self._start_xvfb()
-        try:
-            self._start_pulse()
-        except BaseException:
-            self.__exit__(None, None, None)
-            raise
-        subprocess.run(["wineserver", "-p"], env=self.env, check=False)
-        subprocess.run([self.loader, DRIVER, "cursor"], env=self.env, stdin=subprocess.DEVNULL,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
-        return self
+        self._start_pulse()
+        _run("starting the wineserver", ["wineserver", "-p"], 60, env=self.env, check=False)
+        _run("warming up Wine", [self.loader, DRIVER, "cursor"], 120, env=self.env, stdin=subprocess.DEVNULL,
+             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def _start_xvfb(self):
         self._start_server(["Xvfb", "-screen", "0", self.screen, "-nolisten", "tcp"])
@@ -207,27 +272,34 @@ class Session:
         self._start_server(["Xorg", "-config", conf, "-logfile", os.path.join(self.tmp, "xorg.log"), "-noreset",
                             "-nolisten", "tcp", "-novtswitch", "-sharevts"])
         env = dict(self.env)
-        subprocess.run(["xrandr", "--addmode", "DUMMY1", "640x480"], env=env, check=True, timeout=30)
-        subprocess.run(["xrandr", "--output", "DUMMY1", "--mode", "640x480", "--right-of", "DUMMY0"], env=env,
-                       check=True, timeout=30)
+        _run("adding the second output", ["xrandr", "--addmode", "DUMMY1", "640x480"], 30, env=env, check=True)
+        _run("placing the second output",
+             ["xrandr", "--output", "DUMMY1", "--mode", "640x480", "--right-of", "DUMMY0"], 30, env=env, check=True)
         # Query once so the server has settled on the new layout before Wine
         # reads the monitors.
-        subprocess.run(["xrandr"], env=env, stdout=subprocess.DEVNULL, timeout=30)
+        _run("querying the outputs", ["xrandr"], 30, env=env, stdout=subprocess.DEVNULL)
         time.sleep(1.0)
 
-    def _start_server(self, command):
+    def _start_server(self, command, timeout=20):
+        """Starts an X server that writes its display number to a pipe;
+        raises ServerStartError (with the server ended) when none comes
+        within timeout seconds."""
         r, w = os.pipe()
-        self.xvfb = subprocess.Popen(command[:1] + ["-displayfd", str(w)] + command[1:],
-                                     pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(w)
-        number = b""
-        deadline = time.time() + 20
-        while not number.endswith(b"\n") and time.time() < deadline:
-            chunk = os.read(r, 16)
-            if not chunk:
-                break
-            number += chunk
+        try:
+            self.xvfb = subprocess.Popen(command[:1] + ["-displayfd", str(w)] + command[1:],
+                                         pass_fds=(w,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        except OSError as e:
+            os.close(r)
+            raise ServerStartError("%s cannot run: %s" % (command[0], e)) from None
+        finally:
+            os.close(w)
+        number = _read_line(r, timeout)
         os.close(r)
+        if not number.strip().isdigit():
+            code = self.xvfb.poll()
+            _stop(self.xvfb)
+            raise ServerStartError("%s named no display within %d s (%s)" % (
+                command[0], timeout, "still running" if code is None else "exit code %d" % code))
         self.display = ":" + number.decode().strip()
         self.env["DISPLAY"] = self.display
 
@@ -277,18 +349,14 @@ class Session:
                 log.close()
             if p.stdout:
                 p.stdout.close()
-        subprocess.run(["wineserver", "-k"], env=self.env, check=False, stderr=subprocess.DEVNULL)
-        if self.pulse is not None:
-            self.pulse.terminate()
+        if self.env is not None:
             try:
-                self.pulse.wait(timeout=10)
+                subprocess.run(["wineserver", "-k"], env=self.env, check=False, stderr=subprocess.DEVNULL,
+                               timeout=30)
             except subprocess.TimeoutExpired:
-                self.pulse.kill()
-        self.xvfb.terminate()
-        try:
-            self.xvfb.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            self.xvfb.kill()
+                pass
+        _stop(self.pulse)
+        _stop(self.xvfb)
         shutil.rmtree(self.tmp, ignore_errors=True)
 
     # Programs.
@@ -353,8 +421,8 @@ class Session:
         return int(x), int(y)
 
     def reg(self, *args):
-        return subprocess.run([self.loader, "reg"] + list(args), env=self.env, stdin=subprocess.DEVNULL,
-                              capture_output=True, timeout=60)
+        return _run("reg " + " ".join(args[:2]), [self.loader, "reg"] + list(args), 60, env=self.env,
+                    stdin=subprocess.DEVNULL, capture_output=True)
 
     def preview_host(self, width=152, height=112):
         """A visible top-level window of the driver with a width x height
@@ -363,7 +431,11 @@ class Session:
         host = subprocess.Popen([self.loader, DRIVER, "host", str(width), str(height)], env=self.env,
                                 stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         self.procs.append(host)
-        return int(host.stdout.readline().decode().strip())
+        line = _read_line(host.stdout.fileno(), 60)
+        if not line.endswith(b"\n"):
+            raise AssertionError("the preview host window named no handle within 60 s (driver %s)" % (
+                "still running" if host.poll() is None else "exit code %d" % host.returncode))
+        return int(line.decode().strip())
 
     def end_saver(self, args, window):
         """Ends a saver started with these arguments the way its mode ends:
@@ -403,17 +475,22 @@ class Session:
         if path:
             subprocess.run(["/usr/bin/convert", "xwd:-", path], input=xwd.stdout, timeout=30)
         # P6 header: magic, width, height, maxval, separated by white space,
-        # with "#" comments running to the end of their line.
+        # with "#" comments running to the end of their line. A failed
+        # capture gives no header at all: fail rather than scan past the end.
+        if not ppm.startswith(b"P6"):
+            raise AssertionError("no screenshot of %s: %s" % (self.display, xwd.stderr.decode("utf-8", "replace")))
         fields = []
         pos = 0
         while len(fields) < 4:
+            if pos >= len(ppm):
+                raise AssertionError("truncated screenshot header: %r" % ppm[:64])
             while ppm[pos:pos + 1].isspace():
                 pos += 1
             if ppm[pos:pos + 1] == b"#":
                 pos = ppm.index(b"\n", pos) + 1
                 continue
             start = pos
-            while not ppm[pos:pos + 1].isspace():
+            while pos < len(ppm) and not ppm[pos:pos + 1].isspace():
                 pos += 1
             fields.append(ppm[start:pos])
         pos += 1

@@ -13,20 +13,13 @@ import shutil
 import time
 import unittest
 
-from harness import BIN, BUILD, WM_CLOSE, Session
+from harness import BIN, BUILD, WM_CLOSE, Session, client_area
 
 KEY = r"HKCU\Software\Tessaverd\Glimmerwright\Screensaver"
 CAMERA = "DSM_Camera".encode("utf-16-le")
 MARGIN = 16.0  # picture pixels kept away from every mask edge
 CHANGED = 6    # sum of channel differences that counts as a change (the
                # stream moves slowly: its clock runs at 0.08 a second)
-
-
-def client_area(w):
-    border = (w.rect[2] - w.rect[0] - w.client[0]) // 2
-    left = w.rect[0] + border
-    top = w.rect[3] - border - w.client[1]
-    return left, top, left + w.client[0], top + w.client[1]
 
 
 def still_program(program, document):

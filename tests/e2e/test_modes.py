@@ -3,7 +3,7 @@ import time
 import unittest
 
 from harness import (PBT_APMSUSPEND, SAVER_CLASS, VK_SPACE, WM_CLOSE, WM_KEYDOWN, WM_LBUTTONDOWN, WM_MOUSEMOVE,
-                     WM_POWERBROADCAST, WM_RBUTTONDOWN, WM_SYSKEYDOWN, Session, make_lparam)
+                     WM_POWERBROADCAST, WM_RBUTTONDOWN, WM_SYSKEYDOWN, Session, client_area, make_lparam)
 
 
 class TestWindowMode(unittest.TestCase):
@@ -13,6 +13,7 @@ class TestWindowMode(unittest.TestCase):
             (w,) = s.wait_windows()
             self.assertEqual(w.title, "Corvalline")
             self.assertEqual(w.client, (600, 400))
+            self.assertEqual(client_area(w), (50, 50, 650, 450), w)
             self.assertFalse(w.topmost)
             # Input does not end the test window.
             s.post(w.hwnd, WM_KEYDOWN, VK_SPACE)

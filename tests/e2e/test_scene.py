@@ -2,7 +2,7 @@
 then the landscape fading in, in each picture position."""
 import unittest
 
-from harness import VK_SPACE, WM_CLOSE, WM_KEYDOWN, Session
+from harness import VK_SPACE, WM_CLOSE, WM_KEYDOWN, Session, client_area
 
 KEY = r"HKCU\Software\Tessaverd\Glimmerwright\Screensaver"
 
@@ -10,13 +10,6 @@ KEY = r"HKCU\Software\Tessaverd\Glimmerwright\Screensaver"
 def is_sky(pixel):
     r, g, b = pixel
     return b > 90 and b > r + 15
-
-
-def client_area(w):
-    border = (w.rect[2] - w.rect[0] - w.client[0]) // 2
-    left = w.rect[0] + border
-    top = w.rect[3] - border - w.client[1]
-    return left, top, left + w.client[0], top + w.client[1]
 
 
 def sky_points(left, top, right, bottom):
