@@ -15,8 +15,19 @@ configure() {
     fi
     cmake --build "$dir" -j "$(nproc)" >&2
 }
+# The product must be a 32-bit Windows GUI program, whichever build runs the
+# tests.
+check_product() {
+    local kind
+    kind=$(file -b build/bin/corvalline.scr)
+    case "$kind" in
+        "PE32 executable (GUI) Intel 80386"*) ;;
+        *) echo "build/bin/corvalline.scr is not a 32-bit Windows GUI program: $kind" >&2; exit 1 ;;
+    esac
+}
 if /usr/lib/wine/wine --version >/dev/null 2>&1; then
     configure build mingw-i686.cmake
+    check_product
     echo build
 else
     # The build runs the scene composer to write the scene document; the
@@ -24,5 +35,6 @@ else
     # 32-bit build's document too (the same bytes either way).
     configure build/x64 mingw-x86_64.cmake
     configure build mingw-i686.cmake "$PWD/build/x64/bin/scene_composer.exe"
+    check_product
     echo build/x64
 fi
