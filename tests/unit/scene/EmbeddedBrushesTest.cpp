@@ -147,14 +147,26 @@ TEST_F(StoredDocument, BrushesCarryTheirMasksEffectsAndPictures)
 
 // Built on a device, every brush finds its effect, mask and pictures in
 // what the document stored.
-using PlayedBrushes = DocumentPlayback;
+class PlayedBrushes : public DocumentPlayback {
+protected:
+    // Reads the program's document and builds its objects. A still scene
+    // has no camera drift and the picture stretched over the square back
+    // buffer, so that picture points map to fixed pixels.
+    void Play(bool still)
+    {
+        const std::vector<uint8_t> bytes = ReadBuildFile("res/scene.kvb");
+        ASSERT_EQ(ReadSlideShowDocument(bytes.data(), bytes.size(), Classes(), document_), S_OK);
+        SetCurrentDocResManager(document_.manager.get());
+        document_.root->BuildObjects();
+        if (!still) return;
+        document_.root->Slides()[0]->GetLight()->Camera().enabled = 0;
+        document_.root->SetPicturePosition(0);
+    }
+};
 
 TEST_F(PlayedBrushes, BrushObjectsFindWhatTheyUse)
 {
-    const std::vector<uint8_t> bytes = ReadBuildFile("res/scene.kvb");
-    ASSERT_EQ(ReadSlideShowDocument(bytes.data(), bytes.size(), Classes(), document_), S_OK);
-    SetCurrentDocResManager(document_.manager.get());
-    document_.root->BuildObjects();
+    ASSERT_NO_FATAL_FAILURE(Play(false));
     const auto& objects = document_.root->Slides()[0]->DrawnObjects();
     ASSERT_EQ(objects.size(), 3u);
     for (const auto& object : objects) {
@@ -194,12 +206,7 @@ int PatchDifference(const std::vector<uint32_t>& a, const std::vector<uint32_t>&
 // every mask. Picture points map to the square back buffer (Stretch).
 TEST_F(PlayedBrushes, EachBrushDrawsInsideItsMask)
 {
-    const std::vector<uint8_t> bytes = ReadBuildFile("res/scene.kvb");
-    ASSERT_EQ(ReadSlideShowDocument(bytes.data(), bytes.size(), Classes(), document_), S_OK);
-    SetCurrentDocResManager(document_.manager.get());
-    document_.root->BuildObjects();
-    document_.root->Slides()[0]->GetLight()->Camera().enabled = 0;
-    document_.root->SetPicturePosition(0);
+    ASSERT_NO_FATAL_FAILURE(Play(true));
     const int side = static_cast<int>(kBackBufferSize);
     auto frame = [this](float t) {
         Frame(t);
@@ -237,22 +244,13 @@ TEST_F(PlayedBrushes, EachBrushDrawsInsideItsMask)
     SetCurrentDocResManager(nullptr);
 }
 
-}  // namespace
-
-namespace {
-
 // A device reset in the middle of the played document, in the order the
 // saver's slot runs it: the brushes have handed the scene texture (a
 // default-pool render target) to their effects, and Reset still succeeds;
 // afterwards the brushes draw again.
 TEST_F(PlayedBrushes, DeviceResetWhilePlayingSucceedsAndBrushesDrawAfterwards)
 {
-    const std::vector<uint8_t> bytes = ReadBuildFile("res/scene.kvb");
-    ASSERT_EQ(ReadSlideShowDocument(bytes.data(), bytes.size(), Classes(), document_), S_OK);
-    SetCurrentDocResManager(document_.manager.get());
-    document_.root->BuildObjects();
-    document_.root->Slides()[0]->GetLight()->Camera().enabled = 0;
-    document_.root->SetPicturePosition(0);
+    ASSERT_NO_FATAL_FAILURE(Play(true));
     Frame(10.0f);
     Frame(10.1f);
 
