@@ -21,7 +21,7 @@ void SceneSlot::BuildSplash(IDirect3DDevice9* device, const D3DSURFACE_DESC& bac
 {
     splashTexture_.Reset();
     TextureEntry entry;
-    if (SUCCEEDED(LoadTextureResource(device, kSplashResource, false, entry))) splashTexture_ = entry.texture;
+    if (SUCCEEDED(LoadTextureResource(device, kSplashResource, false, entry, resources_))) splashTexture_ = entry.texture;
 
     if (!splash_.VertexBuffer() && FAILED(splash_.CreateVertexBuffer(device, 4))) return;
     const float w = static_cast<float>(static_cast<int>(backBuffer.Width));
@@ -68,7 +68,7 @@ HRESULT SceneSlot::LoadScene()
 {
     sceneLoaded = true;
     SlideShowDocument loaded;
-    const HRESULT hr = LoadSlideShowDocument(loaded);
+    const HRESULT hr = LoadSlideShowDocument(loaded, resources_);
     if (FAILED(hr) || !loaded.root || !loaded.manager) {
         if (CurrentDocResManager() == loaded.manager.get()) SetCurrentDocResManager(nullptr);
         return FAILED(hr) ? hr : static_cast<HRESULT>(0x8200000B);
