@@ -20,7 +20,7 @@ STRETCH, FIT, FILL = 0, 1, 2
 MATCH = 8
 MISMATCH = 12
 # Mean brightness of the view below which a frame counts as dark: the fade
-# overlay is then at least two thirds opaque over either test picture.
+# overlay is then more than 60 % opaque over either test picture.
 DARK = 35
 BORDER = 64  # no channel of the dark border picture around a fitted picture reaches this
 
