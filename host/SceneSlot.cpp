@@ -21,7 +21,8 @@ void SceneSlot::BuildSplash(IDirect3DDevice9* device, const D3DSURFACE_DESC& bac
 {
     splashTexture_.Reset();
     TextureEntry entry;
-    if (SUCCEEDED(LoadTextureResource(device, kSplashResource, false, entry))) splashTexture_ = entry.texture;
+    if (SUCCEEDED(LoadTextureResource(device, kSplashResource, false, entry, resources_)))
+        splashTexture_ = entry.texture;
 
     if (!splash_.VertexBuffer() && FAILED(splash_.CreateVertexBuffer(device, 4))) return;
     const float w = static_cast<float>(static_cast<int>(backBuffer.Width));
@@ -29,8 +30,10 @@ void SceneSlot::BuildSplash(IDirect3DDevice9* device, const D3DSURFACE_DESC& bac
     const float side = (h + h) / 3.0f;
     const float x0 = (w - side) * 0.5f;
     const float y0 = (h - side) * 0.5f;
-    const float corners[4][4] = {
-        {x0, y0 + side, 0.0f, 1.0f}, {x0, y0, 0.0f, 0.0f}, {x0 + side, y0 + side, 1.0f, 1.0f}, {x0 + side, y0, 1.0f, 0.0f}};
+    const float corners[4][4] = {{x0, y0 + side, 0.0f, 1.0f},
+                                 {x0, y0, 0.0f, 0.0f},
+                                 {x0 + side, y0 + side, 1.0f, 1.0f},
+                                 {x0 + side, y0, 1.0f, 0.0f}};
     DX_V::TPC* v = splash_.Lock();
     if (v == nullptr) return;
     for (int i = 0; i < 4; ++i) {
@@ -68,7 +71,7 @@ HRESULT SceneSlot::LoadScene()
 {
     sceneLoaded = true;
     SlideShowDocument loaded;
-    const HRESULT hr = LoadSlideShowDocument(loaded);
+    const HRESULT hr = LoadSlideShowDocument(loaded, resources_);
     if (FAILED(hr) || !loaded.root || !loaded.manager) {
         if (CurrentDocResManager() == loaded.manager.get()) SetCurrentDocResManager(nullptr);
         return FAILED(hr) ? hr : static_cast<HRESULT>(0x8200000B);

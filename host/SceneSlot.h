@@ -5,6 +5,7 @@
 #pragma once
 
 #include <d3d9.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
@@ -16,7 +17,9 @@
 
 class SceneSlot {
 public:
-    SceneSlot() = default;
+    // resources: the module whose "DDS" 5 is the splash and "DDS" 107 the
+    // scene document; null, the program itself. Tests pass other builds.
+    explicit SceneSlot(HMODULE resources = nullptr) : resources_(resources) {}
     SceneSlot(const SceneSlot&) = delete;
     SceneSlot& operator=(const SceneSlot&) = delete;
     ~SceneSlot();
@@ -24,9 +27,9 @@ public:
     // Splash square (two thirds of the back-buffer height, centred) over
     // black. The stage repeats until BeginScene succeeds.
     void RenderSplash(IDirect3DDevice9* device, const D3DSURFACE_DESC& backBuffer);
-    // Loads the program's scene document into the slot, builds every slide's
-    // objects, copies embedded music to the temporary folder and applies the
-    // picture position. Returns S_OK or the load failure (0x8200000B); a slot
+    // Loads the resource module's scene document into the slot, builds
+    // every slide's objects, copies embedded music to the temporary folder
+    // and applies the picture position. Returns S_OK or the load failure (0x8200000B); a slot
     // whose load failed stays without a root and never plays.
     HRESULT LoadScene();
     // The root's frame move with the application time (no root: nothing).
@@ -51,6 +54,7 @@ public:
 private:
     void BuildSplash(IDirect3DDevice9* device, const D3DSURFACE_DESC& backBuffer);
 
+    HMODULE resources_ = nullptr;
     DS_SimpleMesh<DX_V::TPC> splash_;
     ComPtr<IDirect3DTexture9> splashTexture_;
     SlideShowDocument document_;

@@ -233,12 +233,12 @@ bool LockModuleResource(HMODULE module, int32_t number, const void*& bytes, size
     return true;
 }
 
-HRESULT LoadTextureResource(IDirect3DDevice9* device, int32_t number, bool fullMip, TextureEntry& entry)
+HRESULT LoadTextureResource(IDirect3DDevice9* device, int32_t number, bool fullMip, TextureEntry& entry, HMODULE module)
 {
     entry.Clear();
     const void* bytes = nullptr;
     size_t size = 0;
-    if (!LockModuleResource(nullptr, number, bytes, size)) {
+    if (!LockModuleResource(module, number, bytes, size)) {
         return E_FAIL;
     }
     return TextureFromMemory(device, bytes, size, fullMip ? D3DX_DEFAULT : 1, D3DX_FILTER_NONE,

@@ -94,7 +94,9 @@ private:
 // Loading functions. Each returns S_OK, the D3DX or device failure, or E_FAIL
 // when no data or no object resulted; on failure the output stays empty.
 // Textures are made in the managed pool, in the image's format and size.
-HRESULT LoadTextureResource(IDirect3DDevice9* device, int32_t number, bool fullMip, TextureEntry& entry);
+// LoadTextureResource reads "DDS" number of module (null: the program).
+HRESULT LoadTextureResource(IDirect3DDevice9* device, int32_t number, bool fullMip, TextureEntry& entry,
+                            HMODULE module = nullptr);
 HRESULT LoadModuleTextureResource(IDirect3DDevice9* device, HMODULE module, int32_t number, TextureEntry& entry);
 HRESULT LoadTextureFromMemory(IDirect3DDevice9* device, const void* bytes, size_t size, TextureEntry& entry);
 HRESULT LoadTextureFromFile(IDirect3DDevice9* device, const ds_string& path, TextureEntry& entry);

@@ -474,27 +474,41 @@ class Session:
                              capture_output=True, timeout=30).stdout
         if path:
             subprocess.run(["/usr/bin/convert", "xwd:-", path], input=xwd.stdout, timeout=30)
-        # P6 header: magic, width, height, maxval, separated by white space,
-        # with "#" comments running to the end of their line. A failed
-        # capture gives no header at all: fail rather than scan past the end.
+        # A failed capture gives no picture at all: fail with what xwd said.
         if not ppm.startswith(b"P6"):
             raise AssertionError("no screenshot of %s: %s" % (self.display, xwd.stderr.decode("utf-8", "replace")))
-        fields = []
-        pos = 0
-        while len(fields) < 4:
-            if pos >= len(ppm):
-                raise AssertionError("truncated screenshot header: %r" % ppm[:64])
-            while ppm[pos:pos + 1].isspace():
-                pos += 1
-            if ppm[pos:pos + 1] == b"#":
-                pos = ppm.index(b"\n", pos) + 1
-                continue
-            start = pos
-            while pos < len(ppm) and not ppm[pos:pos + 1].isspace():
-                pos += 1
-            fields.append(ppm[start:pos])
-        pos += 1
-        return Image(int(fields[1]), int(fields[2]), ppm[pos:])
+        return parse_ppm(ppm)
+
+
+def parse_ppm(ppm):
+    """An Image from the bytes of a binary PPM (P6, maxval 255)."""
+    # Header: magic, width, height, maxval, separated by white space, with
+    # "#" comments running to the end of their line. A cut header fails
+    # rather than scanning past the end.
+    fields = []
+    pos = 0
+    while len(fields) < 4:
+        if pos >= len(ppm):
+            raise AssertionError("truncated picture header: %r" % ppm[:64])
+        while ppm[pos:pos + 1].isspace():
+            pos += 1
+        if ppm[pos:pos + 1] == b"#":
+            pos = ppm.index(b"\n", pos) + 1
+            continue
+        start = pos
+        while pos < len(ppm) and not ppm[pos:pos + 1].isspace():
+            pos += 1
+        fields.append(ppm[start:pos])
+    pos += 1
+    return Image(int(fields[1]), int(fields[2]), ppm[pos:])
+
+
+def read_picture(path):
+    """A picture file (any format ImageMagick reads) as an Image."""
+    r = subprocess.run(["/usr/bin/convert", path, "-depth", "8", "ppm:-"], capture_output=True, timeout=60)
+    if r.returncode != 0 or not r.stdout:
+        raise AssertionError("cannot read %s: %s" % (path, r.stderr.decode("utf-8", "replace")))
+    return parse_ppm(r.stdout)
 
 
 def make_lparam(x, y):

@@ -3,14 +3,14 @@
 // the per-screen writer. The settings functions use the fixed settings path
 // below HKEY_CURRENT_USER, so each test points HKEY_CURRENT_USER at a private
 // key of its own and deletes that key afterwards.
-#include "host/D3DScreensaver.h"
-#include "host/Registry.h"
-#include "tests/unit/host/FakeDirect3D.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
+
+#include "host/D3DScreensaver.h"
+#include "host/Registry.h"
+#include "tests/unit/host/FakeDirect3D.h"
 
 namespace {
 
