@@ -79,6 +79,16 @@ protected:
         return device_->Reset(&params);
     }
 
+    // The back buffer's pixels (empty when it cannot be read).
+    std::vector<uint32_t> BackBufferPixels()
+    {
+        IDirect3DSurface9* backBuffer = nullptr;
+        if (FAILED(device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer))) return {};
+        std::vector<uint32_t> pixels = ReadRenderTarget(backBuffer);
+        backBuffer->Release();
+        return pixels;
+    }
+
     // Reads level 0 of a render-target surface back as 32-bit pixels
     // (row-major, 0xAARRGGBB); empty on failure.
     std::vector<uint32_t> ReadRenderTarget(IDirect3DSurface9* surface)

@@ -127,14 +127,6 @@ protected:
         D3DTestDevice::TearDown();
     }
 
-    std::vector<uint32_t> BackBufferPixels()
-    {
-        IDirect3DSurface9* backBuffer = nullptr;
-        if (FAILED(Device()->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer))) return {};
-        std::vector<uint32_t> pixels = ReadRenderTarget(backBuffer);
-        backBuffer->Release();
-        return pixels;
-    }
     uint32_t Pixel(const std::vector<uint32_t>& pixels, UINT x, UINT y) const
     {
         return pixels[static_cast<size_t>(y) * backBufferDesc_.Width + x] & kRgb;

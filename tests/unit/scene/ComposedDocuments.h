@@ -89,15 +89,6 @@ protected:
         document_.root->Render(false);
         Device()->EndScene();
     }
-    // The back buffer's pixels (empty when it cannot be read).
-    std::vector<uint32_t> BackBufferPixels()
-    {
-        IDirect3DSurface9* backBuffer = nullptr;
-        if (FAILED(Device()->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer))) return {};
-        std::vector<uint32_t> pixels = ReadRenderTarget(backBuffer);
-        backBuffer->Release();
-        return pixels;
-    }
 
     RenderContext context_;
     SlideShowDocument document_;
