@@ -2,8 +2,9 @@
 import time
 import unittest
 
-from harness import (PBT_APMSUSPEND, SAVER_CLASS, VK_SPACE, WM_CLOSE, WM_KEYDOWN, WM_LBUTTONDOWN, WM_MOUSEMOVE,
-                     WM_POWERBROADCAST, WM_RBUTTONDOWN, WM_SYSKEYDOWN, Session, client_area, make_lparam)
+from harness import (PBT_APMSUSPEND, SAVER_CLASS, VK_SPACE, WM_ACTIVATEAPP, WM_CLOSE, WM_KEYDOWN, WM_LBUTTONDOWN,
+                     WM_MOUSEMOVE, WM_POWERBROADCAST, WM_RBUTTONDOWN, WM_SYSKEYDOWN, Session, client_area,
+                     make_lparam)
 
 
 class TestWindowMode(unittest.TestCase):
@@ -15,8 +16,9 @@ class TestWindowMode(unittest.TestCase):
             self.assertEqual(w.client, (600, 400))
             self.assertEqual(client_area(w), (50, 50, 650, 450), w)
             self.assertFalse(w.topmost)
-            # Input does not end the test window.
+            # Input and losing the focus do not end the test window.
             s.post(w.hwnd, WM_KEYDOWN, VK_SPACE)
+            s.post(w.hwnd, WM_ACTIVATEAPP, 0)
             s.post(w.hwnd, WM_LBUTTONDOWN, 1, make_lparam(10, 10))
             for i in range(8):
                 s.post(w.hwnd, WM_MOUSEMOVE, 0, make_lparam(20 + 7 * i, 30 + 5 * i))
@@ -48,8 +50,8 @@ class TestFullScreen(unittest.TestCase):
         s.wait_screen(lambda im: im.pixel(512, 384) != (0, 0, 0))
         return p, w
 
-    def test_ends_on_key_click_and_suspend(self):
-        for msg, wparam in ((WM_KEYDOWN, VK_SPACE), (WM_LBUTTONDOWN, 1), (WM_RBUTTONDOWN, 2),
+    def test_ends_on_key_click_deactivation_and_suspend(self):
+        for msg, wparam in ((WM_KEYDOWN, VK_SPACE), (WM_LBUTTONDOWN, 1), (WM_RBUTTONDOWN, 2), (WM_ACTIVATEAPP, 0),
                             (WM_POWERBROADCAST, PBT_APMSUSPEND)):
             with self.subTest(msg=msg), Session() as s:
                 p, w = self.start(s)
