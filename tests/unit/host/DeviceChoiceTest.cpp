@@ -15,7 +15,13 @@
 
 namespace {
 
-constexpr wchar_t kTestKey[] = L"Software\\CorvallineTests\\DeviceChoice\\";
+// The settings key of these tests, named after the test process: the test
+// runner starts many processes at once in one Wine prefix, and they share its
+// registry.
+std::wstring TestKey()
+{
+    return L"Software\\CorvallineTests\\DeviceChoice" + std::to_wstring(GetCurrentProcessId()) + L"\\";
+}
 
 void PrepareSaver(CD3DScreensaver& saver, FakeDirect3D& fake)
 {
@@ -29,7 +35,7 @@ DWORD ReadTestDword(const wchar_t* name)
 {
     DWORD value = 0xFFFFFFFF;
     DWORD size = sizeof(value);
-    std::wstring key = std::wstring(kTestKey) + L"Screen 1";
+    std::wstring key = TestKey() + L"Screen 1";
     RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size);
     return value;
 }
@@ -51,7 +57,7 @@ class FullscreenChoice : public ::testing::TestWithParam<FullscreenCase> {};
 TEST_P(FullscreenChoice, PicksModeAndRemembersRetries)
 {
     const FullscreenCase& c = GetParam();
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\CorvallineTests");
+    RegDeleteTreeW(HKEY_CURRENT_USER, TestKey().c_str());
     FakeDirect3D fake;
     FakeAdapter adapter;
     adapter.modes = c.modes;
@@ -62,7 +68,7 @@ TEST_P(FullscreenChoice, PicksModeAndRemembersRetries)
 
     CD3DScreensaver saver;
     PrepareSaver(saver, fake);
-    wcscpy(saver.settingsKeyPath_, kTestKey);
+    wcscpy(saver.settingsKeyPath_, TestKey().c_str());
     AdapterRecord& record = *saver.adapters_[0];
     record.storedWidth = c.stored.Width;
     record.storedHeight = c.stored.Height;
@@ -87,7 +93,7 @@ TEST_P(FullscreenChoice, PicksModeAndRemembersRetries)
         EXPECT_EQ(ReadTestDword(L"Format"), static_cast<DWORD>(D3DFMT_X8R8G8B8));
         GUID stored = {};
         DWORD size = sizeof(stored);
-        std::wstring key = std::wstring(kTestKey) + L"Screen 1";
+        std::wstring key = TestKey() + L"Screen 1";
         ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, key.c_str(), L"Adapter ID", RRF_RT_REG_BINARY, nullptr, &stored,
                                &size),
                   ERROR_SUCCESS);
@@ -95,7 +101,7 @@ TEST_P(FullscreenChoice, PicksModeAndRemembersRetries)
     } else {
         EXPECT_EQ(ReadTestDword(L"Width"), 0xFFFFFFFFu) << "nothing is written without a retry";
     }
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\CorvallineTests");
+    RegDeleteTreeW(HKEY_CURRENT_USER, TestKey().c_str());
 }
 
 const std::vector<D3DDISPLAYMODE> kThreeModes = {Mode(640, 480), Mode(800, 600), Mode(1024, 768)};

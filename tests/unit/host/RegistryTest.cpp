@@ -2,7 +2,9 @@
 // default and is never written back, neither by the setting writers nor by
 // the per-screen writer. The settings functions use the fixed settings path
 // below HKEY_CURRENT_USER, so each test points HKEY_CURRENT_USER at a private
-// key of its own and deletes that key afterwards.
+// key of its own and deletes that key afterwards. The key is named after the
+// test process: the test runner starts many processes at once in one Wine
+// prefix, and they share its registry.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -14,7 +16,6 @@
 
 namespace {
 
-constexpr wchar_t kTestRoot[] = L"Software\\CorvallineTests\\Registry";
 constexpr DWORD kMissing = 0xFFFFFFFF;  // ReadStored's answer for a missing value
 constexpr DWORD kFormatX8R8G8B8 = D3DFMT_X8R8G8B8;
 
@@ -22,9 +23,9 @@ class PrivateCurrentUser : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        RegDeleteTreeW(HKEY_CURRENT_USER, kTestRoot);
-        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kTestRoot, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                                  nullptr, &root_, nullptr),
+        RegDeleteTreeW(HKEY_CURRENT_USER, testRoot_.c_str());
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, testRoot_.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                  KEY_ALL_ACCESS, nullptr, &root_, nullptr),
                   ERROR_SUCCESS);
         ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, root_), ERROR_SUCCESS);
         overridden_ = true;
@@ -34,7 +35,7 @@ protected:
     {
         if (overridden_) RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
         if (root_ != nullptr) RegCloseKey(root_);
-        RegDeleteTreeW(HKEY_CURRENT_USER, kTestRoot);
+        RegDeleteTreeW(HKEY_CURRENT_USER, testRoot_.c_str());
     }
 
     // The settings key or one of its subkeys, below the private root.
@@ -65,6 +66,7 @@ protected:
         return value;
     }
 
+    const std::wstring testRoot_ = L"Software\\CorvallineTests\\Registry" + std::to_wstring(GetCurrentProcessId());
     HKEY root_ = nullptr;
     bool overridden_ = false;
 };
