@@ -10,6 +10,9 @@
 #                        number: effects/fx/document/<name>.fx built into
 #                        ${CMAKE_BINARY_DIR}/fx/document/<name>.fxo (the scene
 #                        composer embeds them)
+#
+#   corvalline_effect_folder(<source_dir> <out_dir> <out_var>)
+#     every <source_dir>/<name>.fx into <out_dir>/<name>.fxo
 
 # One source into one effect: build it, then run the bounds-checked reader.
 function(corvalline_effect_command source output)
@@ -24,33 +27,30 @@ function(corvalline_effect_command source output)
         VERBATIM)
 endfunction()
 
+# Every <name>.fx of source_dir into out_dir/<name>.fxo; out_var receives
+# the outputs.
+function(corvalline_effect_folder source_dir out_dir out_var)
+    file(GLOB sources CONFIGURE_DEPENDS ${source_dir}/*.fx)
+    file(MAKE_DIRECTORY ${out_dir})
+    set(outputs)
+    foreach(source ${sources})
+        get_filename_component(stem ${source} NAME_WE)
+        corvalline_effect_command(${source} ${out_dir}/${stem}.fxo)
+        list(APPEND outputs ${out_dir}/${stem}.fxo)
+    endforeach()
+    set(${out_var} ${outputs} PARENT_SCOPE)
+endfunction()
+
 function(corvalline_build_effects out_var)
     if(NOT TARGET Python3::Interpreter)
         find_package(Python3 REQUIRED COMPONENTS Interpreter)
     endif()
-    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/effects/fx/*.fx)
     set(fx_dir ${CMAKE_BINARY_DIR}/fx)
-    file(MAKE_DIRECTORY ${fx_dir})
+    corvalline_effect_folder(${CMAKE_SOURCE_DIR}/effects/fx ${fx_dir} outputs)
 
-    set(outputs)
-    foreach(source ${sources})
-        get_filename_component(stem ${source} NAME_WE)
-        set(output ${fx_dir}/${stem}.fxo)
-        corvalline_effect_command(${source} ${output})
-        list(APPEND outputs ${output})
-    endforeach()
-
-    # The same build for the effects without a number; the folder is not
-    # matched by the glob above.
-    file(GLOB document_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/effects/fx/document/*.fx)
-    file(MAKE_DIRECTORY ${fx_dir}/document)
-    set(document_outputs)
-    foreach(source ${document_sources})
-        get_filename_component(stem ${source} NAME_WE)
-        set(output ${fx_dir}/document/${stem}.fxo)
-        corvalline_effect_command(${source} ${output})
-        list(APPEND document_outputs ${output})
-    endforeach()
+    # The effects without a number, from their own folder (a folder's build
+    # does not reach into its subfolders).
+    corvalline_effect_folder(${CMAKE_SOURCE_DIR}/effects/fx/document ${fx_dir}/document document_outputs)
 
     set(${out_var} ${outputs} PARENT_SCOPE)
     set(${out_var}_DOCUMENT ${document_outputs} PARENT_SCOPE)

@@ -29,8 +29,9 @@ public:
     void RenderSplash(IDirect3DDevice9* device, const D3DSURFACE_DESC& backBuffer);
     // Loads the resource module's scene document into the slot, builds
     // every slide's objects, copies embedded music to the temporary folder
-    // and applies the picture position. Returns S_OK or the load failure (0x8200000B); a slot
-    // whose load failed stays without a root and never plays.
+    // and applies the picture position. Returns S_OK or the load failure
+    // (0x8200000B); a slot whose load failed stays without a root and never
+    // plays.
     HRESULT LoadScene();
     // The root's frame move with the application time (no root: nothing).
     void FrameMove(float appTime);

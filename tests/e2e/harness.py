@@ -469,11 +469,12 @@ class Session:
             time.sleep(0.5)
 
     def screenshot(self, path=None):
-        xwd = subprocess.run(["xwd", "-root", "-silent", "-display", self.display], capture_output=True, timeout=30)
-        ppm = subprocess.run(["/usr/bin/convert", "xwd:-", "-depth", "8", "ppm:-"], input=xwd.stdout,
-                             capture_output=True, timeout=30).stdout
+        xwd = _run("taking a screenshot", ["xwd", "-root", "-silent", "-display", self.display], 30,
+                   capture_output=True)
+        ppm = _run("converting a screenshot", ["/usr/bin/convert", "xwd:-", "-depth", "8", "ppm:-"], 30,
+                   input=xwd.stdout, capture_output=True).stdout
         if path:
-            subprocess.run(["/usr/bin/convert", "xwd:-", path], input=xwd.stdout, timeout=30)
+            _run("saving a screenshot", ["/usr/bin/convert", "xwd:-", path], 30, input=xwd.stdout)
         # A failed capture gives no picture at all: fail with what xwd said.
         if not ppm.startswith(b"P6"):
             raise AssertionError("no screenshot of %s: %s" % (self.display, xwd.stderr.decode("utf-8", "replace")))
@@ -505,7 +506,7 @@ def parse_ppm(ppm):
 
 def read_picture(path):
     """A picture file (any format ImageMagick reads) as an Image."""
-    r = subprocess.run(["/usr/bin/convert", path, "-depth", "8", "ppm:-"], capture_output=True, timeout=60)
+    r = _run("reading " + path, ["/usr/bin/convert", path, "-depth", "8", "ppm:-"], 60, capture_output=True)
     if r.returncode != 0 or not r.stdout:
         raise AssertionError("cannot read %s: %s" % (path, r.stderr.decode("utf-8", "replace")))
     return parse_ppm(r.stdout)

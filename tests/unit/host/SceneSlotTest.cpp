@@ -18,6 +18,7 @@
 #include "engine/archive/SceneClassRegistry.h"
 #include "engine/archive/SceneDocument.h"
 #include "engine/resources/CurrentScene.h"
+#include "engine/resources/TextureLoader.h"
 #include "host/MoireScreensaver.h"
 #include "host/SceneSlot.h"
 #include "unit/D3DTestDevice.h"
@@ -34,11 +35,7 @@ constexpr double kSplashMatch = 8.0;
 // A build of the program opened for its resources only, freed at the end.
 class ProgramResources {
 public:
-    explicit ProgramResources(const wchar_t* file)
-    {
-        const std::wstring path = D3DTestDevice::ProgramDirectory() + file;
-        module_ = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    }
+    explicit ProgramResources(const wchar_t* file) : module_(LoadResourceModule(file, ProgramFolder())) {}
     ~ProgramResources()
     {
         if (module_) FreeLibrary(module_);
@@ -69,20 +66,21 @@ struct Picture {
 Picture ReadPictureResource(IDirect3DDevice9* device, HMODULE module, int32_t number)
 {
     Picture picture;
-    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(number), L"DDS");
-    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
-    const void* bytes = loaded ? LockResource(loaded) : nullptr;
-    const DWORD size = found ? SizeofResource(module, found) : 0;
+    const void* bytes = nullptr;
+    size_t size = 0;
     D3DXIMAGE_INFO info = {};
-    if (!bytes || FAILED(D3DXGetImageInfoFromFileInMemory(bytes, size, &info))) return picture;
+    if (!LockModuleResource(module, number, bytes, size) ||
+        FAILED(D3DXGetImageInfoFromFileInMemory(bytes, static_cast<UINT>(size), &info))) {
+        return picture;
+    }
     IDirect3DSurface9* surface = nullptr;
     if (FAILED(device->CreateOffscreenPlainSurface(info.Width, info.Height, D3DFMT_X8R8G8B8, D3DPOOL_SYSTEMMEM,
                                                    &surface, nullptr))) {
         return picture;
     }
     D3DLOCKED_RECT locked = {};
-    if (SUCCEEDED(D3DXLoadSurfaceFromFileInMemory(surface, nullptr, nullptr, bytes, size, nullptr, D3DX_FILTER_NONE, 0,
-                                                  nullptr)) &&
+    if (SUCCEEDED(D3DXLoadSurfaceFromFileInMemory(surface, nullptr, nullptr, bytes, static_cast<UINT>(size), nullptr,
+                                                  D3DX_FILTER_NONE, 0, nullptr)) &&
         SUCCEEDED(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
         picture.width = info.Width;
         picture.height = info.Height;

@@ -162,6 +162,14 @@ protected:
         document_.root->Slides()[0]->GetLight()->Camera().enabled = 0;
         document_.root->SetPicturePosition(0);
     }
+
+    // A point of the 1024 x 768 landscape on the square back buffer of a
+    // still scene.
+    static std::pair<int, int> BackBufferPoint(float x, float y)
+    {
+        const float side = static_cast<float>(kBackBufferSize);
+        return {static_cast<int>(x * side / 1024.0f), static_cast<int>(y * side / 768.0f)};
+    }
 };
 
 TEST_F(PlayedBrushes, BrushObjectsFindWhatTheyUse)
@@ -212,18 +220,16 @@ TEST_F(PlayedBrushes, EachBrushDrawsInsideItsMask)
         Frame(t);
         return BackBufferPixels();
     };
-    auto at = [side](float x, float y) {
-        return std::make_pair(static_cast<int>(x * side / 1024.0f), static_cast<int>(y * side / 768.0f));
-    };
-    const std::pair<int, int> outside[] = {at(600, 100), at(800, 400), at(500, 745), at(60, 300)};
+    const std::pair<int, int> outside[] = {BackBufferPoint(600, 100), BackBufferPoint(800, 400),
+                                           BackBufferPoint(500, 745), BackBufferPoint(60, 300)};
     const struct {
         size_t object;
         const char* name;
         std::pair<int, int> inside;
     } cases[] = {
-        {0, "rings", at(166, 520)},
-        {1, "falls", at(166, 380)},
-        {2, "lake", at(600, 600)},
+        {0, "rings", BackBufferPoint(166, 520)},
+        {1, "falls", BackBufferPoint(166, 380)},
+        {2, "lake", BackBufferPoint(600, 600)},
     };
     const auto& objects = document_.root->Slides()[0]->DrawnObjects();
     ASSERT_EQ(objects.size(), 3u);
@@ -268,9 +274,9 @@ TEST_F(PlayedBrushes, DeviceResetWhilePlayingSucceedsAndBrushesDrawAfterwards)
     Frame(10.2f);
     const std::vector<uint32_t> withoutLake = BackBufferPixels();
     ASSERT_EQ(all.size(), static_cast<size_t>(kBackBufferSize) * kBackBufferSize);
-    const int side = static_cast<int>(kBackBufferSize);
-    const int lakeX = 600 * side / 1024, lakeY = 600 * side / 768;
-    EXPECT_GT(PatchDifference(all, withoutLake, lakeX, lakeY, side), 0) << "the lake brush draws after the reset";
+    const std::pair<int, int> lake = BackBufferPoint(600, 600);
+    EXPECT_GT(PatchDifference(all, withoutLake, lake.first, lake.second, static_cast<int>(kBackBufferSize)), 0)
+        << "the lake brush draws after the reset";
     SetCurrentDocResManager(nullptr);
 }
 

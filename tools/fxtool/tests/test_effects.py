@@ -186,5 +186,6 @@ class CommandLineTest(unittest.TestCase):
             with self.assertRaisesRegex(fxtool.SourceError, "used twice"):
                 fxtool.effect_sources(folder)
 
+
 if __name__ == "__main__":
     unittest.main()
