@@ -4,20 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
-#include <fstream>
-#include <iterator>
-#include <string>
 #include <vector>
 
-namespace {
+#include "unit/BuildFiles.h"
 
-// Wine 8, 2026-12: the build's Unix paths are reached through drive Z:.
-std::string BuildPath(const std::string& relative)
-{
-    std::string path = std::string(CORVALLINE_BINARY_DIR) + "/" + relative;
-    return (!path.empty() && path[0] == '/') ? "Z:" + path : path;
-}
+namespace {
 
 struct ModuleHolder {
     HMODULE module = nullptr;
@@ -40,8 +33,7 @@ TEST(CommonResEffectsTest, EffectsAreRcdataUnderTheirNumbers)
                    {91, "fx/091_move.fxo"},   {102, "fx/102_expand.fxo"}, {103, "fx/103_radialwave.fxo"},
                    {105, "fx/105_stream.fxo"}};
     for (const auto& effect : effects) {
-        std::ifstream in(BuildPath(effect.file), std::ios::binary);
-        const std::vector<char> expected((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::vector<uint8_t> expected = ReadBuildFile(effect.file);
         ASSERT_FALSE(expected.empty()) << effect.file;
         HRSRC found = FindResourceW(library.module, MAKEINTRESOURCEW(effect.number), MAKEINTRESOURCEW(10));
         ASSERT_NE(found, nullptr) << effect.number;
