@@ -19,19 +19,14 @@
 #include <string>
 #include <vector>
 
+#include "engine/archive/ResourceModule.h"
 #include "engine/resources/ComPtr.h"
 #include "unit/QuickTestExit.h"
 
 class D3DTestDevice : public ::testing::Test {
 public:
     // The folder of the test program, with a trailing backslash.
-    static std::wstring ProgramDirectory()
-    {
-        wchar_t path[MAX_PATH] = {};
-        const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-        std::wstring folder(path, length);
-        return folder.substr(0, folder.find_last_of(L"\\/") + 1);
-    }
+    static std::wstring ProgramDirectory() { return ProgramFolder(); }
 
 protected:
     // The default back buffer: square, and small enough to read back whole

@@ -12,20 +12,10 @@
 
 namespace {
 
-struct ModuleHolder {
-    HMODULE module = nullptr;
-    ~ModuleHolder()
-    {
-        if (module) FreeLibrary(module);
-    }
-};
-
 TEST(CommonResEffectsTest, EffectsAreRcdataUnderTheirNumbers)
 {
-    ModuleHolder library;
-    library.module = LoadLibraryExA(BuildPath("bin/common_res.dll").c_str(), nullptr,
-                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    ASSERT_NE(library.module, nullptr) << "common_res.dll is missing from the build";
+    const ProgramResources library(L"common_res.dll");
+    ASSERT_NE(library.get(), nullptr) << "common_res.dll is missing from the build";
     const struct {
         int number;
         const char* file;
@@ -35,13 +25,13 @@ TEST(CommonResEffectsTest, EffectsAreRcdataUnderTheirNumbers)
     for (const auto& effect : effects) {
         const std::vector<uint8_t> expected = ReadBuildFile(effect.file);
         ASSERT_FALSE(expected.empty()) << effect.file;
-        HRSRC found = FindResourceW(library.module, MAKEINTRESOURCEW(effect.number), MAKEINTRESOURCEW(10));
+        HRSRC found = FindResourceW(library.get(), MAKEINTRESOURCEW(effect.number), MAKEINTRESOURCEW(10));
         ASSERT_NE(found, nullptr) << effect.number;
-        HGLOBAL loaded = LoadResource(library.module, found);
+        HGLOBAL loaded = LoadResource(library.get(), found);
         ASSERT_NE(loaded, nullptr);
         const void* bytes = LockResource(loaded);
         ASSERT_NE(bytes, nullptr);
-        ASSERT_EQ(SizeofResource(library.module, found), DWORD(expected.size())) << effect.number;
+        ASSERT_EQ(SizeofResource(library.get(), found), DWORD(expected.size())) << effect.number;
         EXPECT_EQ(std::memcmp(bytes, expected.data(), expected.size()), 0) << effect.number;
     }
 }

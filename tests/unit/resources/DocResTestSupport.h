@@ -14,13 +14,6 @@
 #include "unit/BuildFiles.h"
 #include "unit/D3DTestDevice.h"
 
-inline std::vector<uint8_t> ReadFixtureBytes(const wchar_t* name)
-{
-    const std::wstring path = D3DTestDevice::ProgramDirectory() + L"..\\tests\\fixtures\\" + name;
-    std::ifstream in(path.c_str(), std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
 inline ResourceBlob NamedBlob(const ds_string& name, std::vector<uint8_t> data)
 {
     ResourceBlob blob;
