@@ -53,8 +53,8 @@ protected:
         window_ = CreateWindowW(windowClass.lpszClassName, L"test", WS_OVERLAPPEDWINDOW, 0, 0, static_cast<int>(width_),
                                 static_cast<int>(height_), nullptr, nullptr, windowClass.hInstance, nullptr);
         ASSERT_NE(window_, nullptr);
-        d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(d3d_, nullptr) << "Direct3DCreate9 failed: is an X display running (tools/session.sh)?";
+        d3d_.Attach(Direct3DCreate9(D3D_SDK_VERSION));
+        ASSERT_NE(d3d_.Get(), nullptr) << "Direct3DCreate9 failed: is an X display running (tools/session.sh)?";
         params_.Windowed = TRUE;
         params_.SwapEffect = D3DSWAPEFFECT_DISCARD;
         params_.BackBufferWidth = width_;
@@ -76,10 +76,7 @@ protected:
     void TearDown() override
     {
         device_.Reset();
-        if (d3d_) {
-            d3d_->Release();
-            d3d_ = nullptr;
-        }
+        d3d_.Reset();
         if (window_) {
             DestroyWindow(window_);
             window_ = nullptr;
@@ -167,7 +164,7 @@ private:
     UINT width_ = kBackBufferSize;
     UINT height_ = kBackBufferSize;
     HWND window_ = nullptr;
-    IDirect3D9* d3d_ = nullptr;
+    ComPtr<IDirect3D9> d3d_;
     ComPtr<IDirect3DDevice9> device_;
     D3DPRESENT_PARAMETERS params_ = {};
 };
