@@ -138,6 +138,7 @@ TEST(ClassRegistration, SceneClassesAreRegisteredUnderTheirStoredNames)
     // Each stored class adds its row as it is built.
     const std::vector<ExpectedName> table = {
         {"picture layers", L"DS_2D_Light"},
+        {"picture layers", L"FakeUndervater"},
         {"slides", L"DS_SlideContainer"},
         {"scene items", L"DS_WavesFX"},
         {"scene items", L"DS_LightFX"},
@@ -150,6 +151,10 @@ TEST(ClassRegistration, SceneClassesAreRegisteredUnderTheirStoredNames)
         {"scene items", L"DS_RadialWaveFX"},
         {"scene items", L"DS_RotationFX"},
         {"scene items", L"DS_BendFX"},
+        {"scene items", L"DS_PatternBrush"},
+        {"scene items", L"DS_PatternBrushC"},
+        {"scene items", L"DS_BackgroundCopy"},
+        {"scene items", L"DS_FireFX"},
     };
     SceneClassRegistry classes;
     RegisterSceneClasses(classes);
