@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "engine/render/RenderContext.h"
+#include "engine/render/StateWriter.h"
 #include "engine/render/TextureUtil.h"
 #include "engine/render/ViewMetrics.h"
 #include "engine/resources/CurrentScene.h"
@@ -19,27 +20,6 @@ float Ratio(float a, float b)
 {
     return b != 0.0f ? a / b : 0.0f;
 }
-
-// Sets device states, keeping the first failure. States are only set,
-// never read back.
-class StateWriter {
-public:
-    explicit StateWriter(IDirect3DDevice9* device) : device_(device) {}
-    void Render(D3DRENDERSTATETYPE state, DWORD value) { Keep(device_->SetRenderState(state, value)); }
-    void Stage(DWORD stage, D3DTEXTURESTAGESTATETYPE state, DWORD value)
-    {
-        Keep(device_->SetTextureStageState(stage, state, value));
-    }
-    void Keep(HRESULT hr)
-    {
-        if (SUCCEEDED(result_) && FAILED(hr)) result_ = hr;
-    }
-    HRESULT Result() const { return result_; }
-
-private:
-    IDirect3DDevice9* device_;
-    HRESULT result_ = S_OK;
-};
 
 }  // namespace
 
@@ -183,18 +163,19 @@ void DS_MatrixCodeLight::RenderBackground(bool noClear)
     IDirect3DDevice9* device = CurrentDevice();
     if (!device) return;
     const int32_t mode = backgroundMode.GetValue();
+    StateWriter states(device);
     if (mode == kPicture) {
         DS_2D_Light::RenderBackground(noClear);
     } else {
-        if (RenderContext* context = CurrentRenderContext()) context->Apply(device);
-        if (mode == kBlack) device->Clear(0, nullptr, D3DCLEAR_TARGET, kBlackClear, 1.0f, 0);
+        if (RenderContext* context = CurrentRenderContext()) states.Keep(context->Apply(device));
+        // Colour only, as the picture's clear: a chain target has no depth surface.
+        if (mode == kBlack) states.Keep(device->Clear(0, nullptr, D3DCLEAR_TARGET, kBlackClear, 1.0f, 0));
     }
     if (!glyphsReady_) return;
     // Every state the glyph blend relies on: objects and the fade overlay
     // of the previous frame leave stage 0 as they like (the overlay leaves
     // the alpha on the texture alone, which would show the invisible
     // leftover quads).
-    StateWriter states(device);
     states.Stage(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
     states.Stage(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
     states.Stage(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
@@ -204,7 +185,7 @@ void DS_MatrixCodeLight::RenderBackground(bool noClear)
     states.Render(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     states.Render(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
     states.Render(D3DRS_ALPHABLENDENABLE, TRUE);
-    if (SUCCEEDED(states.Result())) quads_.Draw(device);
+    if (SUCCEEDED(states.Result())) states.Keep(quads_.Draw(device));
     states.Render(D3DRS_ALPHABLENDENABLE, FALSE);
 }
 
@@ -223,8 +204,10 @@ void DS_MatrixCodeLight::SetPicturePosition(int32_t mode)
 HRESULT DS_MatrixCodeLight::DrawTexturedQuadBlended(const DS_TexturedMesh<TPC>& quad)
 {
     const HRESULT hr = DS_2D_Light::DrawTexturedQuadBlended(quad);
-    if (IDirect3DDevice9* device = CurrentDevice()) device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-    return hr;
+    IDirect3DDevice9* device = CurrentDevice();
+    if (!device) return hr;
+    const HRESULT stage = device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    return FAILED(hr) ? hr : stage;
 }
 
 void DS_MatrixCodeLight::OnPictureChanged()

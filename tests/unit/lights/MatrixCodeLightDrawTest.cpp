@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "effects/lights/MatrixCodeLight.h"
+#include "engine/params/Random.h"
 #include "unit/scene/Light2DTestFixture.h"
 
 namespace {
@@ -181,6 +182,21 @@ TEST_F(MatrixCodeLightDraw, StoredSettingsAreClampedWhenUsed)
         EXPECT_EQ(light.cellSize.GetValue(), c.cell) << "the stored value is kept";
         EXPECT_EQ(light.Quads().QuadCount(), light.Grid()->Columns() * light.Grid()->Rows());
     }
+}
+
+TEST_F(MatrixCodeLightDraw, RestoreBuildsAGridAfterEachSetting)
+{
+    // Restoring refills the settings one member at a time from highlight
+    // count 10, building a grid after each: 9, 9, then 2, 2, 2 flicker picks
+    // of two draws each; the picture position builds one more grid.
+    MakeLight(kRedPicture, RenderContext::kFit, [](DS_MatrixCodeLight& l) {
+        l.highlightCount.StoreValue(3);
+        DS_SRand(5);
+    });
+    const int next = DS_Rand();
+    DS_SRand(5);
+    for (int i = 0; i < 2 * (9 + 9 + 2 + 2 + 2 + 2); ++i) DS_Rand();
+    EXPECT_EQ(next, DS_Rand());
 }
 
 // Settings and pictures a document may hold: each plays a few seconds of
