@@ -116,6 +116,28 @@ TEST_F(MatrixCodeLightDraw, GlyphLandsInItsCellOverThePicture)
     }
 }
 
+TEST_F(MatrixCodeLightDraw, GlyphOpacityHoldsAfterTheFadeOverlay)
+{
+    // The fade overlay leaves stage 0's alpha on the texture alone; the
+    // next frame's glyphs still take their vertex alpha (here 0).
+    DS_MatrixCodeLight& light =
+        MakeLight(kRedPicture, RenderContext::kFit, [](DS_MatrixCodeLight& l) { l.transparency.SetValue(100); });
+    Freeze(*light.Grid());
+    Put(*light.Grid(), 3, 1, 0);
+    ScreenQuad corner;
+    corner.corners[0] = {0, 10, 1, 0, 1};
+    corner.corners[1] = {0, 0, 1, 0, 0};
+    corner.corners[2] = {10, 10, 1, 1, 1};
+    corner.corners[3] = {10, 0, 1, 1, 0};
+    DS_SimpleMesh<TP> overlay;
+    ASSERT_TRUE(SUCCEEDED(overlay.SetColor(Device(), corner, 0x00000000)));
+    ASSERT_TRUE(SUCCEEDED(Device()->BeginScene()));
+    EXPECT_TRUE(SUCCEEDED(light.DrawScreenVertices(&overlay)));
+    Device()->EndScene();
+    Frame();
+    ExpectPixel(140, 160, kRed);
+}
+
 TEST_F(MatrixCodeLightDraw, BlackBackgroundBeforeAnyGlyph)
 {
     MakeLight(kRedPicture, RenderContext::kFit, [](DS_MatrixCodeLight& light) { light.backgroundMode.StoreValue(1); });
