@@ -23,6 +23,9 @@ constexpr uint32_t kBlueBGR = 0xFF0000;   // bright colour
 
 class MatrixCodeLightDraw : public Light2DFixture {
 protected:
+    // The fixture's back buffer.
+    static constexpr int32_t kViewWidth = 600, kViewHeight = 400;
+
     void SetUp() override
     {
         Light2DFixture::SetUp();
@@ -51,7 +54,7 @@ protected:
         DS_MatrixCodeLight& made = *light;
         layer_ = std::move(light);
         made.RestoreDeviceObjects();
-        made.Resize(static_cast<int32_t>(width_), static_cast<int32_t>(height_));
+        made.Resize(kViewWidth, kViewHeight);
         made.ResetCamera();
         made.ResetDeviceState();
         made.SetPicturePosition(position);
