@@ -3,12 +3,14 @@
 #include "effects/brushes/BrushClasses.h"
 #include "engine/archive/SceneClassRegistry.h"
 #include "engine/scene/SceneEngineClasses.h"
+#include "objects/sprites/SpriteClasses.h"
 
 void RegisterSceneClasses(SceneClassRegistry& classes)
 {
     // One line per family.
     RegisterSceneEngineClasses(classes);
     RegisterBrushClasses(classes);
+    RegisterSpriteClasses(classes);
 }
 
 void RegisterSceneClasses()
