@@ -1,0 +1,244 @@
+// Sprite systems drawn for real through the picture layer: a test-only kind
+// places sprites at fixed points over a 600 x 400 picture stretched over the
+// 600 x 400 back buffer, so picture pixels are back-buffer pixels.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "engine/scene/CountedPtr.h"
+#include "objects/sprites/SpriteArrayObj.h"
+#include "unit/scene/Light2DTestFixture.h"
+#include "unit/sprites/SpriteTestSupport.h"
+
+namespace {
+
+constexpr uint32_t kGrey = 0x808080;
+
+class SpriteDraw : public Light2DFixture {
+protected:
+    const FileLinkValue kPictureLink{L"sprite-test-picture", 1};
+    const FileLinkValue kRedLink{L"sprite-red", 1};
+    const FileLinkValue kGreenLink{L"sprite-green", 1};
+    const FileLinkValue kSheetLink{L"sprite-sheet", 1};
+    // Frames of the sheet: left half, right half.
+    static constexpr uint32_t kSheetLeft[4] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00};
+    static constexpr uint32_t kSheetRight[4] = {0x00FFFF, 0xFF00FF, 0xFFFFFF, 0x000000};
+
+    void SetUp() override
+    {
+        Light2DFixture::SetUp();
+        if (HasFatalFailure()) return;
+        saved_ = ViewMetrics::Instance();
+        MakeBackground(kBlack);
+        AddPicture(kRedLink, MakeTexture(8, 8, [](UINT, UINT) { return 0xFFFF0000u; }), 8, 8);
+        AddPicture(kGreenLink, MakeTexture(8, 8, [](UINT, UINT) { return 0xFF00FF00u; }), 8, 8);
+        // Four frames of 16 x 16 side by side, each two colours left and right.
+        AddPicture(kSheetLink, MakeTexture(64, 16, [](UINT x, UINT) {
+                       const UINT frame = x / 16;
+                       return 0xFF000000u | ((x % 16) < 8 ? kSheetLeft[frame] : kSheetRight[frame]);
+                   }),
+                   64, 16);
+        item_.imageLink.StoreValue(kRedLink);
+        item_.size.SetValue(40);
+        item_.places = {D3DXVECTOR3(100, 100, 0), D3DXVECTOR3(300, 200, 0), D3DXVECTOR3(500, 300, 0)};
+    }
+
+    void TearDown() override
+    {
+        objects_.clear();
+        Light2DFixture::TearDown();
+        ViewMetrics::Instance() = saved_;
+    }
+
+    void MakeBackground(uint32_t colour)
+    {
+        background_ = MakeTexture(8, 8, [colour](UINT, UINT) { return 0xFF000000u | colour; });
+        AddPicture(kPictureLink, background_, 600, 400);
+        MakeLayer(kPictureLink, RenderContext::kStretch);
+        ViewMetrics::Instance().pictureWidth = 600;
+        ViewMetrics::Instance().pictureHeight = 400;
+    }
+
+    DS_SpriteArrayObj& Build()
+    {
+        objects_.clear();
+        auto* object = static_cast<DS_SpriteArrayObj*>(item_.CreateObject());
+        objects_.emplace_back(object);
+        return *object;
+    }
+
+    void Frame(float t)
+    {
+        for (auto& object : objects_) object->Update(t);
+        DrawFrame(objects_);
+    }
+
+    bool PixelIs(UINT x, UINT y, uint32_t colour)
+    {
+        const uint32_t pixel = ReadPixel(x, y);
+        EXPECT_TRUE(Near(pixel, colour)) << "(" << x << ", " << y << ") is " << std::hex << pixel << ", not "
+                                         << colour;
+        return Near(pixel, colour);
+    }
+
+    TestSpriteKind item_;
+    ComPtr<IDirect3DTexture9> background_;
+    std::vector<CountedPtr<DS_ABObj>> objects_;
+    ViewMetrics saved_;
+};
+
+}  // namespace
+
+TEST_F(SpriteDraw, QuadsCoverTheirSpritesOnly)
+{
+    item_.count.SetValue(2);
+    DS_SpriteArrayObj& object = Build();
+    EXPECT_EQ(object.Instances().size(), 2u);
+    Frame(0.1f);
+    PixelIs(100, 100, kRed);
+    PixelIs(84, 84, kRed);
+    PixelIs(300, 200, kRed);
+    PixelIs(125, 100, kBlack);
+    PixelIs(100, 125, kBlack);
+    PixelIs(300, 225, kBlack);
+    PixelIs(500, 300, kBlack);  // a third place, but only two sprites
+}
+
+TEST_F(SpriteDraw, TransparencyColourAndBlendModes)
+{
+    MakeBackground(kGrey);
+    const struct {
+        int32_t blendMode;
+        unsigned transparency;
+        unsigned long colour;  // 0x00BBGGRR
+        uint32_t expected;
+    } cases[] = {
+        {0, 0, 0xFFFFFF, kRed},
+        {0, 50, 0xFFFFFF, 0xBF4040},  // half red over grey
+        {1, 50, 0xFFFFFF, 0xFF8080},  // half red added to grey
+        {0, 0, 0x00FF00, kBlack},     // green tint of a red picture
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.transparency);
+        item_.blendMode.SetValue(c.blendMode);
+        item_.transparency.SetValue(c.transparency);
+        item_.color.SetValue(c.colour);
+        Build();
+        Frame(0.1f);
+        PixelIs(100, 100, c.expected);
+        PixelIs(150, 100, kGrey);
+    }
+}
+
+TEST_F(SpriteDraw, SheetFramesAndMirroring)
+{
+    item_.imageLink.StoreValue(kSheetLink);
+    item_.sheet = true;
+    item_.frameCount = 4;
+    item_.frameRate = 2.0f;
+    DS_SpriteArrayObj& object = Build();
+    // 64 x 16 in four frames: each frame square, so the sprite is 40 x 40.
+    EXPECT_FLOAT_EQ(object.Instances()[0]->halfWidth, 20.0f);
+    EXPECT_FLOAT_EQ(object.Instances()[0]->halfHeight, 20.0f);
+    const struct {
+        float t;
+        int mirror;
+        int frame;
+    } steps[] = {
+        {0.1f, 0, 0}, {0.3f, 0, 0}, {0.5f, 0, 0},  // 0.5 s of clock is not more than 1 / 2 fps
+        {0.7f, 0, 1}, {0.9f, 1, 1},                // mirrored: right half on the left
+        {1.1f, 1, 1}, {1.3f, 1, 2}, {1.5f, 0, 2}, {1.7f, 0, 2}, {1.9f, 0, 3},
+        {2.1f, 0, 3}, {2.3f, 1, 3}, {2.5f, 1, 0},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.t);
+        object.SpriteItem().mirrorHorizontally.SetValue(s.mirror);
+        Frame(s.t);
+        EXPECT_EQ(object.SheetFrame(), s.frame);
+        PixelIs(90, 100, s.mirror ? kSheetRight[s.frame] : kSheetLeft[s.frame]);
+        PixelIs(110, 100, s.mirror ? kSheetLeft[s.frame] : kSheetRight[s.frame]);
+    }
+}
+
+TEST_F(SpriteDraw, SecondTextureIsDrawnOverEverySprite)
+{
+    item_.secondImageLink.StoreValue(kGreenLink);
+    item_.blendMode.SetValue(1);
+    DS_SpriteArrayObj& object = Build();
+    ASSERT_TRUE(object.GetSecondTexture());
+    Frame(0.1f);
+    PixelIs(100, 100, kYellow);  // red, then green added
+    PixelIs(130, 100, kBlack);
+
+    item_.blendMode.SetValue(0);
+    Build();
+    Frame(0.1f);
+    PixelIs(100, 100, kGreen);  // green over red
+}
+
+TEST_F(SpriteDraw, SpritesMoveBetweenUpdatesUnlessStatic)
+{
+    item_.motion = D3DXVECTOR3(100.0f, 0.0f, 0.0f);
+    for (int isStatic : {0, 1}) {
+        SCOPED_TRACE(isStatic);
+        item_.isStatic.SetValue(isStatic);
+        DS_SpriteArrayObj& object = Build();
+        Frame(0.1f);  // moved 10 before the first fill: centre 110
+        PixelIs(88, 100, kBlack);
+        PixelIs(128, 100, kRed);
+        Frame(0.3f);  // 20 more: centre 130 (a static item keeps its first quads)
+        EXPECT_FLOAT_EQ(object.Instances()[0]->position.x, 130.0f);
+        PixelIs(95, 100, isStatic ? kRed : kBlack);
+        PixelIs(145, 100, isStatic ? kBlack : kRed);
+    }
+}
+
+TEST_F(SpriteDraw, LoweredCountDrawsFewerAndKeepsUpdatingTheRest)
+{
+    item_.count.SetValue(3);
+    DS_SpriteArrayObj& object = Build();
+    Frame(0.1f);
+    PixelIs(500, 300, kRed);
+    const struct {
+        unsigned count;
+        size_t instances;
+        bool third;
+    } steps[] = {{1, 3, false}, {3, 3, true}, {0, 3, false}, {2, 3, false}, {3, 3, true}};
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.count);
+        const int updatesBefore = static_cast<TestSpriteKind&>(object.SpriteItem()).updates;
+        item_.count.SetValue(s.count);  // the template: its object does not listen
+        object.SpriteItem().count.SetValue(s.count);
+        Frame(0.2f);
+        EXPECT_EQ(object.Instances().size(), s.instances);
+        EXPECT_EQ(static_cast<TestSpriteKind&>(object.SpriteItem()).updates - updatesBefore, 3);
+        PixelIs(100, 100, s.count > 0 ? kRed : kBlack);
+        PixelIs(500, 300, s.third ? kRed : kBlack);
+    }
+}
+
+TEST_F(SpriteDraw, SpritesAreDrawnAgainAfterADeviceReset)
+{
+    for (int isStatic : {0, 1}) {
+        SCOPED_TRACE(isStatic);
+        item_.isStatic.SetValue(isStatic);
+        Build();
+        Frame(0.1f);
+        PixelIs(100, 100, kRed);
+        // The slide's invalidate step, the device reset, then restore.
+        layer_->InvalidateDeviceObjects();
+        manager_->OnLostDevice();
+        ComPtr<IDirect3DSwapChain9> chain;
+        ASSERT_TRUE(SUCCEEDED(Device()->GetSwapChain(0, chain.ReleaseAndGetAddressOf())));
+        D3DPRESENT_PARAMETERS params = {};
+        ASSERT_TRUE(SUCCEEDED(chain->GetPresentParameters(&params)));
+        chain.Reset();
+        ASSERT_EQ(Device()->Reset(&params), D3D_OK);
+        manager_->OnResetDevice();
+        layer_->RestoreDeviceObjects();
+        layer_->ResetDeviceState();
+        Frame(0.2f);
+        PixelIs(100, 100, kRed);
+        PixelIs(300, 130, kBlack);
+    }
+}
