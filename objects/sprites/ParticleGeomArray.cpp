@@ -69,7 +69,8 @@ unsigned ParticleGeomArray::DrawCount() const
 bool ParticleGeomArray::Fill()
 {
     if (!item_) return false;
-    const unsigned count = item_->count.GetValue();
+    // A count set above the most quads is drawn as the most quads.
+    const unsigned count = std::min(item_->count.GetValue(), kMaxQuads);
     if (count == 0 || this->VertexCount() / 4 != count || instances_.size() < count) return false;
     DX_V::PCT* vertices = this->Lock();
     if (!vertices) return false;

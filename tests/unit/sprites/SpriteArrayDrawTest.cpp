@@ -3,10 +3,13 @@
 // 600 x 400 back buffer, so picture pixels are back-buffer pixels.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <memory>
 
 #include "engine/scene/CountedPtr.h"
 #include "objects/sprites/SpriteArrayObj.h"
+#include "unit/D3DTestDevice.h"
 #include "unit/scene/Light2DTestFixture.h"
 #include "unit/sprites/SpriteTestSupport.h"
 
@@ -241,4 +244,115 @@ TEST_F(SpriteDraw, SpritesAreDrawnAgainAfterADeviceReset)
         PixelIs(100, 100, kRed);
         PixelIs(300, 130, kBlack);
     }
+}
+
+TEST_F(SpriteDraw, TextureFramesStepOnTheAnimationClock)
+{
+    AnimatedTexture<ParticleGeomArray> geometry;
+    TextureFrames set;
+    set.textures = {MakeTexture(4, 4, [](UINT, UINT) { return 0xFFFF0000u; })};
+    set.durations = {0.5f, 0.25f, 0.25f};  // more durations than textures
+    geometry.SetFrames(set);
+    const struct {
+        float t;
+        bool changed;
+        int32_t frame;
+        bool texture;
+    } steps[] = {
+        {0.4f, false, 0, true}, {0.5f, true, 1, false},  // a whole duration is enough
+        {0.7f, false, 1, false}, {0.75f, true, 2, false}, {1.0f, true, 0, true},
+    };
+    for (const auto& s : steps) {
+        EXPECT_EQ(geometry.AdvanceFrame(s.t), s.changed) << s.t;
+        EXPECT_EQ(geometry.FrameIndex(), s.frame) << s.t;
+        EXPECT_EQ(geometry.FrameTexture() != nullptr, s.texture) << s.t;
+    }
+    AnimatedTexture<ParticleGeomArray> still;
+    still.SetFrames(TextureFrames());
+    EXPECT_FALSE(still.AdvanceFrame(100.0f));
+    EXPECT_EQ(still.FrameTexture(), nullptr);
+}
+
+TEST_F(SpriteDraw, StaticItemsRewriteTheirQuadsWhenTheFrameChanges)
+{
+    TextureFrames& set = manager_->Store().textureSets[FileLinkValue{L"two-frames", 1}];
+    set.textures = {MakeTexture(8, 8, [](UINT, UINT) { return 0xFFFF0000u; }),
+                    MakeTexture(8, 8, [](UINT, UINT) { return 0xFF00FF00u; })};
+    set.durations = {0.3f, 0.3f};
+    set.SetSize(8, 8);
+    item_.imageLink.StoreValue(FileLinkValue{L"two-frames", 1});
+    item_.isStatic.SetValue(1);
+    item_.motion = D3DXVECTOR3(100.0f, 0.0f, 0.0f);
+    Build();
+    Frame(0.1f);  // first update: written at centre 110
+    PixelIs(95, 100, kRed);
+    Frame(0.2f);  // moved to 120, same frame: the quads stay
+    PixelIs(95, 100, kRed);
+    PixelIs(135, 100, kBlack);
+    Frame(0.3f);  // the second frame: written again at 130
+    PixelIs(95, 100, kBlack);
+    PixelIs(145, 100, kGreen);
+}
+
+// Version-1 documents hold the pictures as blobs: they become a frame
+// sequence of the resource manager when the object is made.
+TEST_F(SpriteDraw, LegacyPicturesPlayAsASequence)
+{
+    const std::wstring path = D3DTestDevice::ProgramDirectory() + L"..\\tests\\fixtures\\fixture.png";
+    std::ifstream in(path.c_str(), std::ios::binary);
+    const std::vector<uint8_t> png{std::istreambuf_iterator<char>(in), {}};
+    ASSERT_FALSE(png.empty());
+    for (int32_t id : {21, 22}) {
+        ResourceBlob blob;
+        blob.module = L"absent.dll";
+        blob.id = id;
+        blob.data = png;
+        item_.legacyBlobs.push_back(blob);
+    }
+    item_.legacyDurations = {0.5f, 0.25f};
+    item_.legacySecond.module = L"absent.dll";
+    item_.legacySecond.id = 23;
+    item_.legacySecond.data = png;
+    item_.imageLink.StoreValue(FileLinkValue{});
+    DS_SpriteArrayObj& object = Build();
+    EXPECT_EQ(item_.imageLink.GetValue(), (FileLinkValue{L"absent.dll", 21}));
+    EXPECT_EQ(item_.secondImageLink.GetValue(), (FileLinkValue{L"absent.dll", 23}));
+    EXPECT_TRUE(item_.legacyBlobs.empty());
+    EXPECT_TRUE(item_.legacyDurations.empty());
+    ASSERT_EQ(object.Frames().textures.size(), 2u);
+    EXPECT_EQ(object.Frames().durations, (std::vector<float>{0.5f, 0.25f}));
+    // 32 x 16: red and green quadrants on top, so the sprite is 40 x 20.
+    EXPECT_FLOAT_EQ(object.Instances()[0]->halfWidth, 20.0f);
+    EXPECT_FLOAT_EQ(object.Instances()[0]->halfHeight, 10.0f);
+    float t = 0.0f;
+    std::vector<int32_t> frames;
+    for (int i = 0; i < 8; ++i) {
+        Frame(t += 0.125f);
+        frames.push_back(object.FrameIndex());
+    }
+    EXPECT_EQ(frames, (std::vector<int32_t>{0, 0, 0, 1, 1, 0, 0, 0}));
+    PixelIs(90, 95, kRed);
+    PixelIs(110, 95, kGreen);
+    PixelIs(100, 115, kBlack);
+}
+
+TEST_F(SpriteDraw, CountsBeyondTheMostQuadsAreCapped)
+{
+    DS_SpriteArrayObj& object = Build();
+    object.SpriteItem().count.SetValue(20000);
+    EXPECT_EQ(object.Instances().size(), DS_BaseSpriteProp::kMaxSprites);
+    EXPECT_EQ(object.VertexCount(), 4u * DS_BaseSpriteProp::kMaxSprites);
+    EXPECT_EQ(object.DrawCount(), DS_BaseSpriteProp::kMaxSprites);
+    Frame(0.1f);
+    EXPECT_TRUE(object.QuadsWritten());
+    PixelIs(100, 100, kRed);
+
+    // Restart rewinds the clocks and every sprite's timers, not the sprites.
+    object.Instances()[0]->firstTimer = 3.0f;
+    object.Instances()[5]->pauseEnd = 2.0f;
+    object.Restart();
+    EXPECT_EQ(object.SpriteItem().SpeedClock(), 0.0f);
+    EXPECT_EQ(object.Instances()[0]->firstTimer, 0.0f);
+    EXPECT_EQ(object.Instances()[5]->pauseEnd, 0.0f);
+    EXPECT_EQ(object.Instances()[0]->position, D3DXVECTOR3(100.0f, 100.0f, 0.0f));
 }
