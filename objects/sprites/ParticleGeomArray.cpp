@@ -27,7 +27,7 @@ void ParticleGeomArray::SetInstanceCount(unsigned count)
     this->ReleaseVertices();
     // A failure (no device, out of memory) leaves no buffers: nothing is
     // filled or drawn until the count changes again.
-    this->CreateQuads(CurrentDevice(), count);
+    if (FAILED(this->CreateQuads(CurrentDevice(), count)) || FAILED(MakeVertexBuffer())) this->ReleaseBuffers();
     quadsWritten_ = false;
     instances_.reserve(count);
     while (instances_.size() < count) {
@@ -66,14 +66,36 @@ unsigned ParticleGeomArray::DrawCount() const
     return std::min(item_->GetCount(), this->VertexCount() / 4);
 }
 
+HRESULT ParticleGeomArray::MakeVertexBuffer()
+{
+    IDirect3DDevice9* device = CurrentDevice();
+    const UINT quads = this->TriangleCount() / 2;
+    this->ReleaseVertices();
+    if (!device || !this->IndexBuffer() || quads == 0) return E_FAIL;
+    const UINT vertices = 4 * quads;
+    const HRESULT hr =
+        device->CreateVertexBuffer(vertices * DX_V::PCT::kStride, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY,
+                                   DX_V::PCT::kFVF, D3DPOOL_DEFAULT, vertexBuffer_.ReleaseAndGetAddressOf(), nullptr);
+    if (SUCCEEDED(hr)) vertexCount_ = vertices;
+    return hr;
+}
+
+void ParticleGeomArray::ReleaseVertexBuffer()
+{
+    this->ReleaseVertices();
+    quadsWritten_ = false;
+}
+
 bool ParticleGeomArray::Fill()
 {
     if (!item_) return false;
+    if (!this->VertexBuffer() && this->IndexBuffer() && FAILED(MakeVertexBuffer())) return false;
     // A count set above the most quads is drawn as the most quads.
     const unsigned count = std::min(item_->count.GetValue(), kMaxQuads);
     if (count == 0 || this->VertexCount() / 4 != count || instances_.size() < count) return false;
-    DX_V::PCT* vertices = this->Lock();
-    if (!vertices) return false;
+    void* data = nullptr;
+    if (FAILED(vertexBuffer_->Lock(0, 0, &data, D3DLOCK_DISCARD)) || !data) return false;
+    auto* vertices = static_cast<DX_V::PCT*>(data);
     const bool mirrorV = item_->mirrorVertically.GetValue() != 0;
     const bool mirrorH = item_->mirrorHorizontally.GetValue() != 0;
     const float frames = static_cast<float>(item_->FrameCount());
@@ -109,7 +131,7 @@ bool ParticleGeomArray::Fill()
         if (mirrorH) std::swap(rangeA.start, rangeA.end);
         SetQuadUV(quad, rangeA, rangeB);
     }
-    this->Unlock();
+    vertexBuffer_->Unlock();
     quadsWritten_ = true;
     return true;
 }

@@ -46,7 +46,8 @@ public:
 
     // Count 0 is ignored. Otherwise buffers for exactly count quads (at most
     // kMaxQuads; a larger count is taken as kMaxQuads) on the current
-    // device, and new instances appended until there are count: each made
+    // device: the index buffer managed, the vertex buffer dynamic in the
+    // default pool (rewritten every frame), and new instances appended until there are count: each made
     // with Init and InitPulse and placed by the kind's InitSprite. The list
     // only grows: lowering the count keeps the instances beyond it.
     void SetInstanceCount(unsigned count);
@@ -56,7 +57,12 @@ public:
     // beyond the count).
     void Update(float t);
 
-    // Writes the quads of the first count instances under one lock. Nothing
+    // Releases the default-pool vertex buffer (before a device Reset); the
+    // next Fill makes it again for the same number of quads.
+    void ReleaseVertexBuffer();
+
+    // Writes the quads of the first count instances under one discarding
+    // lock, first making the vertex buffer again when it was released. Nothing
     // is written when the buffers were not built for the item's count (vertex
     // count / 4 differs), or there is no buffer. Returns whether it wrote.
     // A picture sheet advances its frame at most once, while quad 0 is
@@ -77,6 +83,9 @@ public:
     float SheetSwitchTime() const { return sheetSwitchTime_; }
 
 private:
+    // A dynamic write-only vertex buffer for the quads the index buffer holds.
+    HRESULT MakeVertexBuffer();
+
     DS_BaseSpriteProp* item_ = nullptr;
     DS_FunLightLinks countListeners_;
     std::vector<std::unique_ptr<SpriteInstance>> instances_;

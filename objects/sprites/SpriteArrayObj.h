@@ -9,7 +9,7 @@
 
 class DS_ParticleSystemCtrl;
 
-class DS_SpriteArrayObj : public DS_ABObj, public AnimatedTexture<ParticleGeomArray> {
+class DS_SpriteArrayObj : public DS_ABObj, public AnimatedTexture<ParticleGeomArray>, public DeviceObjectHolder {
 public:
     // Takes ownership of clone. The texture set comes from the current
     // resource manager (a frame sequence when the clone's sequence flag is
@@ -30,6 +30,10 @@ public:
     // a static item's quads are written only when the frame changes (and
     // whenever the buffers were rebuilt, the first update included).
     void Update(float localTime) override;
+
+    // The vertex buffer (default pool) goes before a device Reset; the next
+    // update makes and fills it again, for static items too.
+    void ReleaseDeviceObjects() override { ReleaseVertexBuffer(); }
 
     // The second texture with a new reference (null when none).
     ComPtr<IDirect3DTexture9> GetSecondTexture() const { return secondTexture_; }

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "engine/scene/CountedPtr.h"
+#include "engine/scene/SlideContainer.h"
 #include "objects/sprites/SpriteArrayObj.h"
 #include "unit/D3DTestDevice.h"
 #include "unit/scene/Light2DTestFixture.h"
@@ -220,15 +221,23 @@ TEST_F(SpriteDraw, LoweredCountDrawsFewerAndKeepsUpdatingTheRest)
     }
 }
 
+// The vertex buffer lives in the default pool: a device Reset succeeds only
+// once the slide's invalidate step has released it, and the next update
+// makes and fills it again.
 TEST_F(SpriteDraw, SpritesAreDrawnAgainAfterADeviceReset)
 {
     for (int isStatic : {0, 1}) {
         SCOPED_TRACE(isStatic);
         item_.isStatic.SetValue(isStatic);
-        Build();
+        DS_SlideContainer slide;
+        slide.DrawnItems().push_back(std::make_unique<TestSpriteKind>(item_));
+        slide.BuildObjects();
+        objects_ = slide.DrawnObjects();
+        ASSERT_EQ(objects_.size(), 1u);
         Frame(0.1f);
         PixelIs(100, 100, kRed);
-        // The slide's invalidate step, the device reset, then restore.
+        // The invalidate step, the device reset, then restore.
+        slide.InvalidateDeviceObjects();
         layer_->InvalidateDeviceObjects();
         manager_->OnLostDevice();
         ComPtr<IDirect3DSwapChain9> chain;
@@ -243,6 +252,7 @@ TEST_F(SpriteDraw, SpritesAreDrawnAgainAfterADeviceReset)
         Frame(0.2f);
         PixelIs(100, 100, kRed);
         PixelIs(300, 130, kBlack);
+        objects_.clear();
     }
 }
 
