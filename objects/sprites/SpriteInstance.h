@@ -22,7 +22,7 @@ struct SpriteInstance {
     D3DXVECTOR3 velocity{0.0f, 0.0f, 0.0f};   // picture pixels per second
     D3DXVECTOR3 position{0.0f, 0.0f, 0.0f};   // centre, picture pixels
     float scale = 1.0f;
-    D3DXMATRIX rotationStep;  // set by the kinds that turn their sprites
+    D3DXMATRIX rotationStep{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};  // set by the kinds that turn their sprites
     float vStart = 0.0f, vEnd = 1.0f;  // vertical texture range, along the second axis
     float uStart = 0.0f, uEnd = 1.0f;  // horizontal texture range, along the first axis
     float halfWidth = 0.0f;   // negative mirrors the picture left to right
