@@ -1,4 +1,4 @@
-// Registration of the light effects in the picture-layer registry, each
+// Registration of the light kinds in the picture-layer registry, each
 // under its class name.
 #pragma once
 
