@@ -7,6 +7,8 @@
 #   corvalline_still.scr         still.scene here: the landscape, camera still, no brushes
 #   corvalline_two_pictures.scr  two_pictures.scene here: two slides, two pictures
 #   corvalline_glyphs.scr        glyphs.scene here: falling glyphs over the picture, then over black
+#   corvalline_brushes_underwater.scr  brushes_underwater.scene here: pattern, copy and fire
+#                                brushes in boxes, then an underwater slide
 # Each has its own copy of res/corvalline.rc with the document line changed,
 # so every other resource stays the program's own.
 include(${CMAKE_SOURCE_DIR}/cmake/SceneComposer.cmake)
@@ -74,7 +76,26 @@ foreach(scene still two_pictures glyphs)
     list(APPEND pictureDocuments ${document})
 endforeach()
 
-add_custom_target(variant_documents DEPENDS ${cutDocument} ${musicDocument} ${pictureDocuments})
+# Scenes whose masks and patterns compose_picture_scene.py makes from their names.
+set(madePictureDocuments "")
+foreach(scene brushes_underwater)
+    set(document ${variantDir}/${scene}_scene.kvb)
+    add_custom_command(OUTPUT ${document}
+        COMMAND Python3::Interpreter ${CMAKE_CURRENT_LIST_DIR}/compose_picture_scene.py
+            ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${SCENE_COMPOSER}
+            ${CMAKE_CURRENT_LIST_DIR}/${scene}.scene ${SCENE_PICTURES_DIR} ${CMAKE_BINARY_DIR}/fx
+            ${CMAKE_BINARY_DIR}/res/common_res/generated ${document}
+        DEPENDS ${SCENE_COMPOSER_DEPENDS} ${CMAKE_CURRENT_LIST_DIR}/compose_picture_scene.py
+            ${CMAKE_CURRENT_LIST_DIR}/${scene}.scene ${SCENE_PICTURES_DIR}/landscape.jpg
+            ${CMAKE_BINARY_DIR}/res/common_res/generated/common_res.rc ${CORVALLINE_EFFECTS}
+        WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+        COMMENT "Composing the ${scene} test scene"
+        VERBATIM)
+    list(APPEND madePictureDocuments ${document})
+endforeach()
+
+add_custom_target(variant_documents DEPENDS ${cutDocument} ${musicDocument} ${pictureDocuments}
+    ${madePictureDocuments})
 add_dependencies(variant_documents scene_documents scene_pictures common_res_files)
 
 corvalline_saver_variant(corvalline_no_document "")
@@ -83,6 +104,7 @@ corvalline_saver_variant(corvalline_music ${musicDocument})
 corvalline_saver_variant(corvalline_still ${variantDir}/still_scene.kvb)
 corvalline_saver_variant(corvalline_two_pictures ${variantDir}/two_pictures_scene.kvb)
 corvalline_saver_variant(corvalline_glyphs ${variantDir}/glyphs_scene.kvb)
+corvalline_saver_variant(corvalline_brushes_underwater ${variantDir}/brushes_underwater_scene.kvb)
 
 # The scene-slot unit tests read the splash and the documents of these builds.
 add_dependencies(unit_tests corvalline_no_document corvalline_cut_document)

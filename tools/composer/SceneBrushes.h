@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "effects/brushes/FXConstructor.h"
 
@@ -15,6 +16,10 @@ struct BrushDescription {
     std::unique_ptr<DS_FX_Constructor> brush;
     std::string mask;    // PNG file, relative to the picture folder
     std::string effect;  // compiled effect, relative to the effect folder
+    // The pattern brush's pictures (picture folder), one a frame, and the
+    // seconds each frame is shown (0: a still picture).
+    std::vector<std::string> patternFiles;
+    float frameSeconds = 0.0f;
 };
 
 // Where the composer finds the files that brushes use.

@@ -4,7 +4,13 @@
 #include <map>
 #include <sstream>
 
+#include <windows.h>
+
+#include <cstdio>
+
+#include "effects/lights/FakeUndervater.h"
 #include "effects/lights/MatrixCodeLight.h"
+#include "tools/composer/ComposerFiles.h"
 
 namespace {
 
@@ -81,17 +87,93 @@ const std::map<std::string, GlyphSetting>& GlyphSettings()
     return settings;
 }
 
+using WobbleSetting = std::function<bool(DS_UnderwaterFX&, const std::string&)>;
+
+WobbleSetting WobbleUnsigned(MediaSpeedParam DS_FX_Constructor::*member)
+{
+    return [member](DS_UnderwaterFX& wobble, const std::string& text) {
+        long long value = 0;
+        if (!ReadWhole(text, 0, UINT32_MAX, value)) return false;
+        (wobble.*member).SetValue(static_cast<unsigned>(value));
+        return true;
+    };
+}
+
+WobbleSetting WobbleUnsigned(UINTSclaleTo<float> DS_UnderwaterFX::*member)
+{
+    return [member](DS_UnderwaterFX& wobble, const std::string& text) {
+        long long value = 0;
+        if (!ReadWhole(text, 0, UINT32_MAX, value)) return false;
+        (wobble.*member).SetValue(static_cast<unsigned>(value));
+        return true;
+    };
+}
+
+const std::map<std::string, WobbleSetting>& WobbleSettings()
+{
+    static const std::map<std::string, WobbleSetting> settings = {
+        {"amplitude", WobbleUnsigned(&DS_UnderwaterFX::amplitude)},
+        {"wavelength", WobbleUnsigned(&DS_UnderwaterFX::wavelength)},
+        {"speed", WobbleUnsigned(&DS_FX_Constructor::speed)},
+    };
+    return settings;
+}
+
+// The compiled effect numbered like the library's resource (NNN_name.fxo)
+// in the effect folder; empty when there is none.
+std::string EffectFileByNumber(const std::string& folder, int64_t number)
+{
+    char prefix[16];
+    std::snprintf(prefix, sizeof prefix, "%03lld_", static_cast<long long>(number));
+    WIN32_FIND_DATAA found = {};
+    const std::string pattern = InFolder(folder, std::string(prefix) + "*.fxo");
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return std::string();
+    FindClose(search);
+    return InFolder(folder, found.cFileName);
+}
+
+// Stores the bytes of a "common_res.dll" effect under its link, as a brush's
+// effect is stored, so that the document plays without the library.
+bool StoreLibraryEffect(const FileLinkValue& link, const BrushFolders& folders, DS_DocResManager& manager,
+                        std::string& error)
+{
+    const std::string file = EffectFileByNumber(folders.effects, link.stamp);
+    ResourceBlob effect;
+    if (file.empty() || !ReadWholeFile(file, effect.data) || effect.data.empty()) {
+        error = "no compiled effect " + std::to_string(link.stamp) + " in " + folders.effects;
+        return false;
+    }
+    effect.module = link.path;
+    effect.id = static_cast<int32_t>(link.stamp);
+    manager.Store().linkedFiles[link] = {effect};
+    return true;
+}
+
 }  // namespace
 
 std::unique_ptr<DS_2D_Light> MakeLight(const std::string& kind)
 {
     if (kind == "DS_MatrixCodeLight") return std::make_unique<DS_MatrixCodeLight>();
+    if (kind == "FakeUndervater") return std::make_unique<FakeUndervater>();
     return nullptr;
 }
 
 bool ApplyLightStatement(DS_2D_Light& light, const std::string& keyword, const std::string& rest,
                          std::string& error)
 {
+    if (auto* underwater = dynamic_cast<FakeUndervater*>(&light)) {
+        const auto setting = WobbleSettings().find(keyword);
+        if (setting == WobbleSettings().end()) {
+            error = "unknown statement '" + keyword + "'";
+            return false;
+        }
+        if (!setting->second(underwater->Underwater(), rest)) {
+            error = "'" + keyword + " " + rest + "' does not fit this light";
+            return false;
+        }
+        return true;
+    }
     auto* glyphs = dynamic_cast<DS_MatrixCodeLight*>(&light);
     const auto setting = GlyphSettings().find(keyword);
     if (!glyphs || setting == GlyphSettings().end()) {
@@ -110,6 +192,9 @@ bool StoreLightResources(const DS_2D_Light& light, const BrushFolders& folders, 
 {
     if (const auto* glyphs = dynamic_cast<const DS_MatrixCodeLight*>(&light)) {
         return StoreLibraryPicture(glyphs->glyphImage.GetValue(), folders, manager, error);
+    }
+    if (const auto* underwater = dynamic_cast<const FakeUndervater*>(&light)) {
+        return StoreLibraryEffect(underwater->Underwater().effectLink.GetValue(), folders, manager, error);
     }
     return true;
 }

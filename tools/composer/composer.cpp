@@ -17,7 +17,9 @@
 //   camera on|off                 camera drift
 //   audio FILE                    a music file of the playlist, embedded
 //   brush KIND                    adds an image-filter brush (DS_WaterFX,
-//                                 DS_WaterfallFX, DS_RadialWaveFX) to the
+//                                 DS_WaterfallFX, DS_RadialWaveFX,
+//                                 DS_PatternBrush, DS_PatternBrushC,
+//                                 DS_BackgroundCopy, DS_FireFX) to the
 //                                 slide's drawn items, with the kind's
 //                                 defaults; the lines after it set the brush:
 //     mask FILE                   its mask (PNG, picture folder), required
@@ -31,13 +33,21 @@
 //     translucency N, layers N, noise-amplitude N, fourth N, threshold N,
 //     noise-image NUMBER (a picture of "common_res.dll"), color BBGGRR (hex),
 //     hidden 0|1                  (stream)
+//     pattern FILE | pattern SECONDS FILE...   the pattern picture, or a
+//                                 sequence shown SECONDS a frame
+//     flip-h 0|1, flip-v 0|1, rotation N, zoom N, offset X Y   (pattern)
+//     offset X Y (picture pixels), shift-h 0|1, shift-v 0|1    (copy)
+//     colors FIRST SECOND (BBGGRR hex), density N, brightness N,
+//     pattern-width N             (fire; its quad's u runs across, v down)
 //   light KIND                    makes the slide's picture layer a light
-//                                 (DS_MatrixCodeLight) with the kind's
+//                                 (DS_MatrixCodeLight, FakeUndervater) with the kind's
 //                                 defaults; picture and camera still apply;
 //                                 the lines after it, up to a brush, set it:
 //     cell-size N, density N, highlights N, glitches N, background N,
 //     stream-mode N, transparency N, glyph-color BBGGRR, bright-color BBGGRR
-//     (hex), glyph-image NUMBER (a picture of "common_res.dll")
+//     (hex), glyph-image NUMBER (a picture of "common_res.dll")   (glyphs)
+//     amplitude N, wavelength N, speed N                          (underwater;
+//                                 its effect 88 is stored from the effect folder)
 // Brushes are drawn from the last to the first. Library pictures that a
 // brush's or a light's image links name (water bump, stream noise, glyph
 // strip) are stored too.
