@@ -106,5 +106,7 @@ corvalline_saver_variant(corvalline_two_pictures ${variantDir}/two_pictures_scen
 corvalline_saver_variant(corvalline_glyphs ${variantDir}/glyphs_scene.kvb)
 corvalline_saver_variant(corvalline_brushes_underwater ${variantDir}/brushes_underwater_scene.kvb)
 
-# The scene-slot unit tests read the splash and the documents of these builds.
+# The scene-slot unit tests read the splash and the documents of these
+# builds; the document robustness tests read the test-build documents.
+add_dependencies(unit_tests variant_documents)
 add_dependencies(unit_tests corvalline_no_document corvalline_cut_document)

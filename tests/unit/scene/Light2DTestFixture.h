@@ -48,10 +48,11 @@ protected:
         set.SetSize(w, h);
     }
 
-    // A layer showing link in mode, built and made current as a slide does.
-    DS_2D_Light& MakeLayer(const FileLinkValue& link, int32_t mode)
+    // A layer showing link in mode, built and made current as a slide does;
+    // kind, when given, is the light kind to use instead of the plain layer.
+    DS_2D_Light& MakeLayer(const FileLinkValue& link, int32_t mode, std::unique_ptr<DS_2D_Light> kind = nullptr)
     {
-        layer_ = std::make_unique<DS_2D_Light>();
+        layer_ = kind ? std::move(kind) : std::make_unique<DS_2D_Light>();
         layer_->PictureLink().StoreValue(link);
         layer_->RestoreDeviceObjects();
         layer_->Resize(1, 1);
