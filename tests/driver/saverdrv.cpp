@@ -27,6 +27,7 @@
 //   saverdrv select HWND ID INDEX     selects a combo box entry and posts the
 //                                      CBN_SELCHANGE a user's choice sends
 //   saverdrv trackbar HWND ID POS     moves a trackbar
+//   saverdrv move HWND X Y            moves a top-level window to (X, Y)
 //   saverdrv record FILE ...          stands in for a program started by another:
 //                                      writes its own command line to FILE (UTF-8)
 //
@@ -282,6 +283,13 @@ int main(int argc, char** argv)
         if (trackbar == nullptr) return 1;
         SendMessageW(trackbar, TBM_SETPOS, TRUE, static_cast<LPARAM>(ParseNumber(argv[4])));
         return 0;
+    }
+    if (std::strcmp(command, "move") == 0 && argc >= 5) {
+        HWND window = reinterpret_cast<HWND>(static_cast<uintptr_t>(ParseNumber(argv[2])));
+        return SetWindowPos(window, nullptr, std::atoi(argv[3]), std::atoi(argv[4]), 0, 0,
+                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)
+                   ? 0
+                   : 1;
     }
     if (std::strcmp(command, "record") == 0 && argc >= 3) {
         return RecordCommandLine(argv[2]);
