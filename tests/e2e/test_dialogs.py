@@ -8,7 +8,7 @@ import os
 import time
 import unittest
 
-from harness import BIN, BUILD, DRIVER, WM_KEYDOWN, ServerStartError, Session
+from harness import BUILD, DRIVER, WM_KEYDOWN, Session, two_monitor_session
 
 KEY = r"HKCU\Software\Tessaverd\Glimmerwright\Screensaver"
 BROWSER_KEY = r"HKCR\http\shell\open\command"
@@ -95,6 +95,11 @@ class Dialogs:
                     return w
             time.sleep(0.3)
         raise AssertionError("no dialog %r after %d s" % (title, timeout))
+
+    def open(self, owner, button, title):
+        """Clicks a button of owner that opens the dialog titled title."""
+        self.click(owner, button)
+        return self.wait(title, exclude=(owner.hwnd,))
 
     def gone(self, window, timeout=20):
         deadline = time.time() + timeout
@@ -193,8 +198,7 @@ class SoundDialog(unittest.TestCase):
         with Session() as s:
             d = Dialogs(self, s)
             p, settings = d.start("/c")
-            d.click(settings, SOUND_SETTINGS)
-            sound = d.wait("Sound Settings")
+            sound = d.open(settings, SOUND_SETTINGS, "Sound Settings")
             controls = d.controls(sound)
             self.assertEqual(controls[VOLUME].selection, 0, "full volume is the top of the trackbar")
             self.assertFalse(controls[MUTE].checked)
@@ -206,8 +210,7 @@ class SoundDialog(unittest.TestCase):
             self.assertEqual(dword(s, KEY, quoted("SoundVolume")), 40, "written before the settings dialog ends")
             self.assertEqual(dword(s, KEY, quoted("MuteSound")), 1)
 
-            d.click(settings, SOUND_SETTINGS)
-            sound = d.wait("Sound Settings")
+            sound = d.open(settings, SOUND_SETTINGS, "Sound Settings")
             controls = d.controls(sound)
             self.assertEqual(controls[VOLUME].selection, 60)
             self.assertTrue(controls[MUTE].checked)
@@ -229,8 +232,7 @@ class DisplaySettings(unittest.TestCase):
         with Session() as s:
             d = Dialogs(self, s)
             p, settings = d.start("/c")
-            d.click(settings, DISPLAY_SETTINGS)
-            display = d.wait("Display Settings")
+            display = d.open(settings, DISPLAY_SETTINGS, "Display Settings")
             controls = d.controls(display)
             self.assertNotIn(TABS, controls, "one adapter: no tabs")
             self.assertNotIn(LEAVE_BLACK, controls)
@@ -264,15 +266,13 @@ class DisplaySettings(unittest.TestCase):
             p, settings = d.start("/c")
             before = export(s)
             self.assertIsNotNone(before)
-            d.click(settings, DISPLAY_SETTINGS)
-            display = d.wait("Display Settings")
+            display = d.open(settings, DISPLAY_SETTINGS, "Display Settings")
             d.click(display, DISABLE_HARDWARE)
             d.select(display, MODE_LIST, 1)
             d.click(display, IDOK)
             self.assertTrue(d.gone(display))
             # The edit is kept while the settings dialog is open.
-            d.click(settings, DISPLAY_SETTINGS)
-            display = d.wait("Display Settings")
+            display = d.open(settings, DISPLAY_SETTINGS, "Display Settings")
             self.assertTrue(d.controls(display)[DISABLE_HARDWARE].checked)
             d.click(display, IDOK)
             self.assertTrue(d.gone(display))
@@ -281,16 +281,10 @@ class DisplaySettings(unittest.TestCase):
             self.assertEqual(export(s), before)
 
     def test_two_monitors_tab_per_monitor(self):
-        session = Session(two_monitors=True)
-        try:
-            s = session.__enter__()
-        except ServerStartError as e:
-            self.skipTest("Xorg with the dummy driver cannot start here: %s" % e)
-        try:
+        with two_monitor_session(self) as s:
             d = Dialogs(self, s)
             p, settings = d.start("/c")
-            d.click(settings, DISPLAY_SETTINGS)
-            display = d.wait("Display Settings")
+            display = d.open(settings, DISPLAY_SETTINGS, "Display Settings")
             controls = d.controls(display)
             self.assertIn(TABS, controls, "two adapters: a tab per monitor")
             self.assertEqual(controls[TABS].selection, 0)
@@ -326,8 +320,6 @@ class DisplaySettings(unittest.TestCase):
             self.assertEqual(dword(s, KEY + r"\Screen 1", "Leave Black"), 0)
             self.assertNotEqual(dword(s, KEY + r"\Screen 1", "Width"), 0, "the mode chosen on monitor 1")
             self.assertEqual(dword(s, KEY + r"\Screen 2", "Width"), 0)
-        finally:
-            session.__exit__(None, None, None)
 
 
 class Website(unittest.TestCase):
