@@ -59,7 +59,8 @@ TEST(BrowserCommandFailures, NoCommandNoEmptyOneAndNoOverlongLineStartNothing)
     PrivateRegistryRoot classes(HKEY_CLASSES_ROOT, L"BrowserMissing");
     ASSERT_TRUE(classes.Ready());
     std::wstring command;
-    EXPECT_FALSE(ReadBrowserCommand(&command)) << "no key";
+    // Asserted: with a command found here, the next line would start it.
+    ASSERT_FALSE(ReadBrowserCommand(&command)) << "no key";
     EXPECT_FALSE(OpenUrlInBrowser(kAddress));
 
     ASSERT_EQ(RegSetKeyValueW(classes.Root(), kCommandKey, nullptr, REG_SZ, L"", sizeof(wchar_t)), ERROR_SUCCESS);
