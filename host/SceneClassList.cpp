@@ -3,12 +3,14 @@
 #include "effects/brushes/BrushClasses.h"
 #include "engine/archive/SceneClassRegistry.h"
 #include "engine/scene/SceneEngineClasses.h"
+#include "sound/SoundClasses.h"
 
 void RegisterSceneClasses(SceneClassRegistry& classes)
 {
     // One line per family.
     RegisterSceneEngineClasses(classes);
     RegisterBrushClasses(classes);
+    RegisterSoundClasses(classes);
 }
 
 void RegisterSceneClasses()
