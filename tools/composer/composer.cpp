@@ -33,6 +33,10 @@
 //     hidden 0|1                  (stream)
 // Brushes are drawn from the last to the first. Library pictures that a
 // brush's image links name (water bump, stream noise) are stored too.
+//   sound mp3|wav FILE            adds a sound item to the slide's second list
+//                                 (FILE relative to PICTURE_FOLDER); the lines
+//                                 after it set the sound (see SceneSounds.h):
+//     volume N, balance N, mode N, invisible MIN MAX, name "TEXT" (mp3)
 #include <windows.h>
 
 #include <cstdio>
@@ -49,6 +53,7 @@
 #include "engine/scene/SlideShow.h"
 #include "tools/composer/ComposerFiles.h"
 #include "tools/composer/SceneBrushes.h"
+#include "tools/composer/SceneSounds.h"
 
 namespace {
 
@@ -60,6 +65,9 @@ struct SlideDescription {
     std::string picture;
     bool cameraDrift = true;
     std::vector<BrushDescription> brushes;
+    std::vector<SoundDescription> sounds;
+    // What the settings statements that follow apply to.
+    enum class Last { kNone, kBrush, kSound } last = Last::kNone;
 };
 
 struct SceneDescription {
@@ -115,11 +123,21 @@ bool ParseScene(std::istream& in, SceneDescription& scene, std::string& error)
             brush.brush = MakeBrush(rest);
             if (!brush.brush) return fail("unknown brush kind '" + rest + "'");
             scene.slides.back().brushes.push_back(std::move(brush));
-        } else if (scene.slides.back().brushes.empty()) {
-            return fail("unknown statement '" + keyword + "'");
-        } else {
+            scene.slides.back().last = SlideDescription::Last::kBrush;
+        } else if (keyword == "sound") {
+            SoundDescription sound;
+            std::string problem;
+            if (!MakeSound(rest, sound, problem)) return fail(problem);
+            scene.slides.back().sounds.push_back(std::move(sound));
+            scene.slides.back().last = SlideDescription::Last::kSound;
+        } else if (scene.slides.back().last == SlideDescription::Last::kBrush) {
             std::string problem;
             if (!ApplyBrushStatement(scene.slides.back().brushes.back(), keyword, rest, problem)) return fail(problem);
+        } else if (scene.slides.back().last == SlideDescription::Last::kSound) {
+            std::string problem;
+            if (!ApplySoundStatement(scene.slides.back().sounds.back(), keyword, rest, problem)) return fail(problem);
+        } else {
+            return fail("unknown statement '" + keyword + "'");
         }
     }
     if (scene.slides.empty()) {
@@ -159,6 +177,10 @@ bool ComposeSlide(SlideDescription& description, const BrushFolders& folders, DS
     for (BrushDescription& brush : description.brushes) {
         if (!StoreBrushResources(brush, folders, manager, error)) return false;
         slide->DrawnItems().push_back(std::move(brush.brush));
+    }
+    for (SoundDescription& sound : description.sounds) {
+        if (!StoreSoundResources(sound, folders.pictures, manager, error)) return false;
+        slide->UpdatedItems().push_back(std::move(sound.sound));
     }
     root.Slides().push_back(CountedPtr<DS_SlideContainer>(slide.release()));
     return true;
