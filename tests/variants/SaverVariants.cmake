@@ -89,4 +89,4 @@ corvalline_saver_variant(corvalline_still ${variantDir}/still_scene.kvb)
 corvalline_saver_variant(corvalline_two_pictures ${variantDir}/two_pictures_scene.kvb)
 
 # The scene-slot unit tests read the splash and the documents of these builds.
-add_dependencies(unit_tests corvalline_no_document corvalline_cut_document)
+add_dependencies(unit_tests corvalline_no_document corvalline_cut_document corvalline_sounds)

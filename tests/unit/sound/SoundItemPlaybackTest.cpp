@@ -190,6 +190,30 @@ TEST_F(SoundItemPlayback, Mp3ItemWritesItsFileConnectsSilentlyAndDeletesTheFile)
     EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES) << "the item's file is deleted";
 }
 
+TEST_F(SoundItemPlayback, Mp3ItemWithoutBytesPlaysACopyOfItsNamedFile)
+{
+    const std::wstring folder = TempFolder() + L"corvalline_item_source\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring source = folder + L"corvalline-named.wav";
+    const std::vector<uint8_t> bytes = ToneBytes(L"corvalline-named-src.wav", 0.5);
+    HANDLE file = CreateFileW(source.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    {
+        DS_MP3_Constructor item;
+        item.file.name = source;
+        item.Start();
+        EXPECT_TRUE(item.Prepared());
+        EXPECT_EQ(item.TemporaryPath(), TempFolder() + L"corvalline-named.wav");
+        EXPECT_EQ(ReadWholeFile(item.TemporaryPath()), bytes);
+    }
+    EXPECT_EQ(ReadWholeFile(source), bytes) << "the named file itself is left alone";
+    DeleteFileW(source.c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+
 TEST_F(SoundItemPlayback, Mp3ItemThatCannotBePlayedStaysSilent)
 {
     DS_MP3_Constructor item;
