@@ -156,6 +156,8 @@ TEST(ClassRegistration, SceneClassesAreRegisteredUnderTheirStoredNames)
         {"scene items", L"DS_PatternBrushC"},
         {"scene items", L"DS_BackgroundCopy"},
         {"scene items", L"DS_FireFX"},
+        {"scene items", L"DS_MP3_Constructor"},
+        {"scene items", L"DS_WAV_Constructor"},
     };
     SceneClassRegistry classes;
     RegisterSceneClasses(classes);
