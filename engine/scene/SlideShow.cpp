@@ -109,11 +109,11 @@ void DS_SlideShow_Light::ExtractAudioFiles()
 int32_t DS_SlideShow_Light::FrameMove(float t)
 {
     if (slides_.empty()) return 0;
-    std::vector<SlideTiming> timings;
-    timings.reserve(slides_.size());
-    for (const auto& slide : slides_) timings.push_back(slide->Timing());
+    // The list keeps its storage from frame to frame: no allocation per frame.
+    timings_.clear();
+    for (const auto& slide : slides_) timings_.push_back(slide->Timing());
 
-    const SlideSchedule::Step step = schedule_.Advance(t, timings);
+    const SlideSchedule::Step step = schedule_.Advance(t, timings_);
     if (step.started || !current_) {
         current_ = slides_[schedule_.Current()];
         ActivateSlide();
@@ -130,10 +130,17 @@ int32_t DS_SlideShow_Light::FrameMove(float t)
         // Black and fully transparent; without a device there is no overlay to draw.
         if (device != nullptr && SUCCEEDED(overlay->SetColor(device, quad, 0x00000000u))) {
             overlay_ = std::move(overlay);
+            overlayWrittenAlpha_ = 0.0f;
         }
     }
     overlayAlpha_ = step.alpha;
-    if (overlay_ && !step.started) overlay_->SetAlpha(overlayAlpha_);
+    // The buffer is written only when the opacity changes (while a slide
+    // fades): locking a buffer that the frame before still draws from waits
+    // until the rasterizer has finished that frame (Wine 8 on llvmpipe,
+    // 2026-12: 15 to 50 ms a frame, the whole of the frame loop's time).
+    if (overlay_ && !step.started && overlayAlpha_ != overlayWrittenAlpha_ && overlay_->SetAlpha(overlayAlpha_)) {
+        overlayWrittenAlpha_ = overlayAlpha_;
+    }
     current_->FrameMove(t);
     return 0;
 }

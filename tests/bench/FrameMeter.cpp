@@ -1,6 +1,7 @@
 #include "bench/FrameMeter.h"
 
 #include <psapi.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 
@@ -59,6 +60,26 @@ double FrameMeter::ProcessCpuMs()
     return FiletimeMs(kernel) + FiletimeMs(user);
 }
 
+double FrameMeter::OtherWindowsThreadsCpuMs()
+{
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return 0.0;
+    const DWORD process = GetCurrentProcessId(), self = GetCurrentThreadId();
+    double total = 0.0;
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID != process || entry.th32ThreadID == self) continue;
+        const HANDLE thread = OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ThreadID);
+        if (thread == nullptr) continue;
+        FILETIME created, exited, kernel, user;
+        if (GetThreadTimes(thread, &created, &exited, &kernel, &user)) total += FiletimeMs(kernel) + FiletimeMs(user);
+        CloseHandle(thread);
+    }
+    CloseHandle(snapshot);
+    return total;
+}
+
 double FrameMeter::MsSinceProcessStart()
 {
     FILETIME created, exited, kernel, user, now;
@@ -88,6 +109,8 @@ void FrameMeter::FramePresented(bool scene, const FrameCounts& counts)
     ++sceneFrames_;
     if (sceneFrames_ <= warmup_) {
         if (sceneFrames_ == warmup_) {
+            measuring_ = true;
+            startOtherCpu_ = OtherWindowsThreadsCpuMs();
             startThreadCpu_ = ThreadCpuMs();
             startProcessCpu_ = ProcessCpuMs();
             startWall_ = NowMs();
@@ -105,10 +128,26 @@ void FrameMeter::FramePresented(bool scene, const FrameCounts& counts)
     if (Done()) {
         threadCpu_ = ThreadCpuMs() - startThreadCpu_;
         processCpu_ = ProcessCpuMs() - startProcessCpu_;
+        otherCpu_ = OtherWindowsThreadsCpuMs() - startOtherCpu_;
+        measuring_ = false;
         wall_ = NowMs() - startWall_;
         WorkingSet(finalWorkingSetMb_, peakWorkingSetMb_);
     }
     lastMs_ = NowMs();
+}
+
+void FrameMeter::BeginFrameWork()
+{
+    if (!measuring_) return;
+    workStartCpu_ = ThreadCpuMs();
+    workStartWall_ = NowMs();
+}
+
+void FrameMeter::EndFrameWork()
+{
+    if (!measuring_) return;
+    workWall_ += NowMs() - workStartWall_;
+    workCpu_ += ThreadCpuMs() - workStartCpu_;
 }
 
 void FrameMeter::Print(std::FILE* out) const
@@ -122,7 +161,11 @@ void FrameMeter::Print(std::FILE* out) const
     std::fprintf(out, "wall_p95_ms %.3f\n", Percentile(frameMs_, 0.95));
     std::fprintf(out, "wall_mean_ms %.3f\n", wall_ / n);
     std::fprintf(out, "thread_cpu_ms %.3f\n", threadCpu_ / n);
+    std::fprintf(out, "frame_work_wall_ms %.3f\n", workWall_ / n);
+    std::fprintf(out, "frame_work_cpu_ms %.3f\n", workCpu_ / n);
     std::fprintf(out, "process_cpu_ms %.3f\n", processCpu_ / n);
+    std::fprintf(out, "other_windows_threads_cpu_ms %.3f\n", otherCpu_ / n);
+    std::fprintf(out, "rasterizer_threads_cpu_ms %.3f\n", (processCpu_ - threadCpu_ - otherCpu_) / n);
     std::fprintf(out, "draw_calls %.2f\n", static_cast<double>(drawCalls_) / n);
     std::fprintf(out, "target_switches %.2f\n", static_cast<double>(targetSwitches_) / n);
     std::fprintf(out, "fullscreen_passes %.2f\n", static_cast<double>(fullScreenPasses_) / n);

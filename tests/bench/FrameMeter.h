@@ -30,6 +30,10 @@ public:
     // the frame drew the scene (not the splash nor the load).
     void FramePresented(bool scene, const FrameCounts& counts);
     bool Done() const { return measured_ >= frames_; }
+    // Inside a frame, on the frame-loop thread: marks the start and the end
+    // of the frame's own work (update and draw calls, Present left out).
+    void BeginFrameWork();
+    void EndFrameWork();
     unsigned MeasuredFrames() const { return measured_; }
 
     // The figures as "key value" lines, one a line, in a fixed order that
@@ -41,6 +45,10 @@ private:
     static double NowMs();
     static double ThreadCpuMs();
     static double ProcessCpuMs();
+    // The other threads Windows knows in the process (Wine's Direct3D
+    // command-stream thread among them); the rasterizer's threads are not
+    // Windows threads and count only in the process's time.
+    static double OtherWindowsThreadsCpuMs();
     static double MsSinceProcessStart();
     static void WorkingSet(double& currentMb, double& peakMb);
 
@@ -51,8 +59,11 @@ private:
     double firstPresentMs_ = -1.0;
     double firstSceneMs_ = -1.0;
     double lastMs_ = 0.0;
-    double startThreadCpu_ = 0.0, startProcessCpu_ = 0.0, startWall_ = 0.0;
-    double threadCpu_ = 0.0, processCpu_ = 0.0, wall_ = 0.0;
+    double startThreadCpu_ = 0.0, startProcessCpu_ = 0.0, startOtherCpu_ = 0.0, startWall_ = 0.0;
+    double threadCpu_ = 0.0, processCpu_ = 0.0, otherCpu_ = 0.0, wall_ = 0.0;
+    double workStartCpu_ = 0.0, workStartWall_ = 0.0;
+    double workCpu_ = 0.0, workWall_ = 0.0;
+    bool measuring_ = false;
     double earlyWorkingSetMb_ = 0.0, finalWorkingSetMb_ = 0.0, peakWorkingSetMb_ = 0.0;
     uint64_t drawCalls_ = 0, targetSwitches_ = 0, fullScreenPasses_ = 0;
     std::vector<double> frameMs_;

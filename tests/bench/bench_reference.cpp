@@ -172,8 +172,9 @@ public:
     }
 
     // One frame: the passes, then Present. Counts what it sent.
-    HRESULT Frame(FrameCounts& counts)
+    HRESULT Frame(FrameCounts& counts, FrameMeter& meter)
     {
+        meter.BeginFrameWork();
         counts = FrameCounts{};
         IDirect3DDevice9* d = device_;
         if (FAILED(d->BeginScene())) return E_FAIL;
@@ -203,6 +204,7 @@ public:
         }
         d->SetTexture(0, nullptr);
         d->EndScene();
+        meter.EndFrameWork();
         return d->Present(nullptr, nullptr, nullptr, nullptr);
     }
 
@@ -264,7 +266,7 @@ int Run(const Options& o, FrameMeter& meter)
         }
         if (o.sleep) Sleep(kFrameSleepMs);
         FrameCounts counts;
-        scene.Frame(counts);
+        scene.Frame(counts, meter);
         meter.FramePresented(true, counts);
     }
     scene = PassScene();

@@ -92,7 +92,10 @@ public:
     {
         // The frame draws the scene when the slot had loaded it before.
         drewScene_ = currentSlot_ != nullptr && currentSlot_->sceneLoaded && currentSlot_->Root() != nullptr;
-        return CMoireScreensaver::Render();
+        meter_.BeginFrameWork();
+        const int result = CMoireScreensaver::Render();
+        meter_.EndFrameWork();
+        return result;
     }
 
     void OnFramePresented() override
