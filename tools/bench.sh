@@ -25,7 +25,7 @@ BENCH_SCENES=(
 
 frames=1000
 sleepFrames=200
-warmup=20
+warmup=100
 size=1024x768
 sources=()
 while [ $# -gt 0 ]; do

@@ -170,6 +170,7 @@ void FrameMeter::Print(std::FILE* out) const
     std::fprintf(out, "target_switches %.2f\n", static_cast<double>(targetSwitches_) / n);
     std::fprintf(out, "fullscreen_passes %.2f\n", static_cast<double>(fullScreenPasses_) / n);
     std::fprintf(out, "first_present_ms %.1f\n", firstPresentMs_);
+    std::fprintf(out, "scene_loaded_ms %.1f\n", sceneLoadedMs_);
     std::fprintf(out, "first_scene_ms %.1f\n", firstSceneMs_);
     std::fprintf(out, "working_set_peak_mb %.1f\n", peakWorkingSetMb_);
     std::fprintf(out, "working_set_final_mb %.1f\n", finalWorkingSetMb_);

@@ -37,7 +37,7 @@ struct Options {
     int width = 1024;
     int height = 768;
     unsigned frames = 1000;
-    unsigned warmup = 20;
+    unsigned warmup = 100;
     bool sleep = false;
     unsigned passes = 1;
     int pictureWidth = 1024;

@@ -36,7 +36,7 @@ struct Options {
     int width = 1024;
     int height = 768;
     unsigned frames = 1000;
-    unsigned warmup = 20;
+    unsigned warmup = 100;
     bool sleep = false;
     double timeoutSeconds = 600.0;
     std::string source;
@@ -92,9 +92,11 @@ public:
     {
         // The frame draws the scene when the slot had loaded it before.
         drewScene_ = currentSlot_ != nullptr && currentSlot_->sceneLoaded && currentSlot_->Root() != nullptr;
+        const bool loadedBefore = currentSlot_ != nullptr && currentSlot_->sceneLoaded;
         meter_.BeginFrameWork();
         const int result = CMoireScreensaver::Render();
         meter_.EndFrameWork();
+        if (!loadedBefore && currentSlot_ != nullptr && currentSlot_->sceneLoaded) meter_.NoteSceneLoaded();
         return result;
     }
 
