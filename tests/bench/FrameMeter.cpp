@@ -4,6 +4,8 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -27,6 +29,30 @@ double Percentile(std::vector<double> values, double share)
 }
 
 }  // namespace
+
+bool RunOptions::Read(int argc, char** argv, int& i, bool& bad)
+{
+    const char* arg = argv[i];
+    if (std::strcmp(arg, "--sleep") == 0) {
+        sleep = true;
+        return true;
+    }
+    const bool size = std::strcmp(arg, "--size") == 0;
+    const bool count = std::strcmp(arg, "--frames") == 0 || std::strcmp(arg, "--warmup") == 0;
+    if (!size && !count) return false;
+    if (i + 1 >= argc) {
+        bad = true;
+        return true;
+    }
+    const char* value = argv[++i];
+    if (size) {
+        if (std::sscanf(value, "%dx%d", &width, &height) != 2) bad = true;
+    } else {
+        (std::strcmp(arg, "--frames") == 0 ? frames : warmup) =
+            static_cast<unsigned>(std::strtoul(value, nullptr, 10));
+    }
+    return true;
+}
 
 FrameMeter::FrameMeter(unsigned frames, unsigned warmup)
     : frames_(frames > 0 ? frames : 1), warmup_(warmup > 0 ? warmup : 1)

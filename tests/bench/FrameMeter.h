@@ -15,6 +15,24 @@
 #include <cstdio>
 #include <vector>
 
+// The options both benchmark programs take: the window's client size, the
+// measured and warm-up frames and whether the frame loop sleeps as the
+// saver's does.
+struct RunOptions {
+    int width = 1024;
+    int height = 768;
+    unsigned frames = 1000;
+    unsigned warmup = 100;
+    bool sleep = false;
+
+    // Reads argv[i] (and its value, advancing i) when it is "--size WxH",
+    // "--frames N", "--warmup N" or "--sleep". Returns false, reading
+    // nothing, for any other argument; sets bad for a value that is missing
+    // or not a size.
+    bool Read(int argc, char** argv, int& i, bool& bad);
+    bool Valid() const { return width > 0 && height > 0 && frames > 0; }
+};
+
 // What one presented frame sent to the device.
 struct FrameCounts {
     uint32_t drawCalls = 0;

@@ -33,12 +33,7 @@ constexpr DWORD kExitSettleMs = 150;
 // Each pass darkens a little, so the passes cannot be folded into one.
 constexpr float kPassTint[4] = {0.98f, 0.98f, 0.98f, 1.0f};
 
-struct Options {
-    int width = 1024;
-    int height = 768;
-    unsigned frames = 1000;
-    unsigned warmup = 100;
-    bool sleep = false;
+struct Options : RunOptions {
     unsigned passes = 1;
     int pictureWidth = 1024;
     int pictureHeight = 1024;
@@ -51,23 +46,15 @@ struct Options {
 
 bool ParseOptions(int argc, char** argv, Options& o)
 {
-    for (int i = 1; i < argc; ++i) {
+    bool bad = false;
+    for (int i = 1; i < argc && !bad; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--sleep") {
-            o.sleep = true;
-            continue;
-        }
+        if (o.Read(argc, argv, i, bad)) continue;
         if (i + 1 >= argc) return false;
         const char* value = argv[++i];
         const unsigned long number = std::strtoul(value, nullptr, 0);
-        if (arg == "--size") {
-            if (std::sscanf(value, "%dx%d", &o.width, &o.height) != 2) return false;
-        } else if (arg == "--picture") {
-            if (std::sscanf(value, "%dx%d", &o.pictureWidth, &o.pictureHeight) != 2) return false;
-        } else if (arg == "--frames") {
-            o.frames = static_cast<unsigned>(number);
-        } else if (arg == "--warmup") {
-            o.warmup = static_cast<unsigned>(number);
+        if (arg == "--picture") {
+            bad = std::sscanf(value, "%dx%d", &o.pictureWidth, &o.pictureHeight) != 2;
         } else if (arg == "--passes") {
             o.passes = static_cast<unsigned>(number);
         } else if (arg == "--device-type") {
@@ -81,10 +68,10 @@ bool ParseOptions(int argc, char** argv, Options& o)
         } else if (arg == "--swap") {
             o.swap = static_cast<D3DSWAPEFFECT>(number);
         } else {
-            return false;
+            bad = true;
         }
     }
-    return o.width > 0 && o.height > 0 && o.pictureWidth > 0 && o.pictureHeight > 0 && o.passes > 0 && o.frames > 0;
+    return !bad && o.Valid() && o.pictureWidth > 0 && o.pictureHeight > 0 && o.passes > 0;
 }
 
 LRESULT CALLBACK ReferenceWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)

@@ -32,12 +32,7 @@ constexpr UINT kWatchMs = 250;
 // As WinMain: platform threads finish their own exit first.
 constexpr DWORD kExitSettleMs = 150;
 
-struct Options {
-    int width = 1024;
-    int height = 768;
-    unsigned frames = 1000;
-    unsigned warmup = 100;
-    bool sleep = false;
+struct Options : RunOptions {
     double timeoutSeconds = 600.0;
     std::string source;
 };
@@ -51,26 +46,19 @@ bool EndsWith(const std::string& text, const char* tail)
 
 bool ParseOptions(int argc, char** argv, Options& options)
 {
-    for (int i = 1; i < argc; ++i) {
+    bool bad = false;
+    for (int i = 1; i < argc && !bad; ++i) {
         const std::string arg = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (arg == "--size" && hasValue) {
-            if (std::sscanf(argv[++i], "%dx%d", &options.width, &options.height) != 2) return false;
-        } else if (arg == "--frames" && hasValue) {
-            options.frames = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
-        } else if (arg == "--warmup" && hasValue) {
-            options.warmup = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
-        } else if (arg == "--timeout" && hasValue) {
+        if (options.Read(argc, argv, i, bad)) continue;
+        if (arg == "--timeout" && i + 1 < argc) {
             options.timeoutSeconds = std::strtod(argv[++i], nullptr);
-        } else if (arg == "--sleep") {
-            options.sleep = true;
         } else if (!arg.empty() && arg[0] != '-' && options.source.empty()) {
             options.source = arg;
         } else {
-            return false;
+            bad = true;
         }
     }
-    return !options.source.empty() && options.width > 0 && options.height > 0 && options.frames > 0;
+    return !bad && !options.source.empty() && options.Valid();
 }
 
 std::wstring Widen(const std::string& text)
