@@ -9,7 +9,6 @@ constexpr DWORD kMeshFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
 constexpr uint32_t kMissingModuleWidth = 800;  // preset size of a stand-in texture
 constexpr uint32_t kMissingModuleHeight = 600;
 constexpr int32_t kDefaultTextureNumber = 2;
-constexpr DWORD kResourceOnly = LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE;
 const wchar_t kPictureType[] = L"DDS";
 
 // Stores what a D3DX creation call made into entry; E_FAIL when it reported
@@ -177,42 +176,7 @@ HRESULT BuildMeshEntry(HRESULT loadResult, IDirect3DDevice9* device, ID3DXMesh* 
     return S_OK;
 }
 
-bool HasFolder(const ds_string& name)
-{
-    return name.find_first_of(L"\\/:") != ds_string::npos;
-}
-
 }  // namespace
-
-ds_string ProgramFolder()
-{
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
-        return {};
-    }
-    ds_string folder(path, length);
-    const size_t slash = folder.find_last_of(L"\\/");
-    return slash == ds_string::npos ? ds_string{} : folder.substr(0, slash + 1);
-}
-
-HMODULE LoadResourceModule(const ds_string& name, const ds_string& folder)
-{
-    if (name.empty()) {
-        return nullptr;
-    }
-    if (!HasFolder(name) && !folder.empty()) {
-        ds_string local = folder;
-        if (local.back() != L'\\' && local.back() != L'/') {
-            local += L'\\';
-        }
-        local += name;
-        if (HMODULE module = LoadLibraryExW(local.c_str(), nullptr, kResourceOnly)) {
-            return module;
-        }
-    }
-    return LoadLibraryExW(name.c_str(), nullptr, kResourceOnly);
-}
 
 bool LockModuleResource(HMODULE module, int32_t number, const void*& bytes, size_t& size)
 {

@@ -43,6 +43,7 @@
 
 #include "engine/archive/IOF_W.h"
 #include "engine/archive/SceneClassRegistry.h"
+#include "host/SceneClassList.h"
 #include "engine/resources/CurrentScene.h"
 #include "engine/resources/DocResManager.h"
 #include "engine/scene/SlideShow.h"

@@ -8,6 +8,7 @@
 #include "engine/archive/IOF_R.h"
 #include "engine/archive/IOF_W.h"
 #include "engine/archive/SceneClassRegistry.h"
+#include "host/SceneClassList.h"
 
 namespace {
 

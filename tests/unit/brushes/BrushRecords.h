@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "engine/archive/SceneClassRegistry.h"
+#include "host/SceneClassList.h"
 #include "engine/scene/ABObj.h"
 #include "unit/MemoryArchive.h"
 

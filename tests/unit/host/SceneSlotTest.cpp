@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "engine/archive/SceneClassRegistry.h"
+#include "host/SceneClassList.h"
 #include "engine/archive/SceneDocument.h"
 #include "engine/resources/CurrentScene.h"
 #include "engine/resources/TextureLoader.h"

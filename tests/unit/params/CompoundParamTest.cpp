@@ -150,7 +150,7 @@ TEST(RectangleContainsViewPointTest, GoesThroughBackBufferAndPicturePixels)
         EXPECT_FLOAT_EQ(picture.x, c.picture.x) << c.x << ", " << c.y;
         EXPECT_FLOAT_EQ(picture.y, c.picture.y) << c.x << ", " << c.y;
         EXPECT_EQ(picture.z, 3.0f);
-        EXPECT_EQ(rect.Contains(c.x, c.y), c.inside) << c.x << ", " << c.y;
+        EXPECT_EQ(rect.Contains(c.x, c.y, ViewPointToPicture), c.inside) << c.x << ", " << c.y;
     }
     SetCurrentRenderContext(nullptr);
     metrics.fittedQuad = ScreenQuad();

@@ -11,6 +11,7 @@
 
 #include "engine/archive/IOF_R.h"
 #include "engine/archive/SceneClassRegistry.h"
+#include "host/SceneClassList.h"
 #include "engine/render/RenderContext.h"
 #include "engine/resources/CurrentScene.h"
 #include "engine/scene/SlideShow.h"

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "engine/archive/SceneClassRegistry.h"
+#include "host/SceneClassList.h"
 #include "engine/scene/Light2D.h"
 #include "unit/MemoryArchive.h"
 
