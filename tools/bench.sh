@@ -74,6 +74,8 @@ run() {
         echo "$(basename "$1") failed: $(tail -n 3 "$out/$name.err" | grep -v '^ALSA' | tr '\n' ' ')" >&2
         : >"$out/$name"
     fi
+    # Windows programs end their lines with CR LF.
+    sed -i 's/\r$//' "$out/$name"
 }
 # figure FILE KEY: one value of a program's output.
 figure() { awk -v key="$2" '$1 == key { print $2 }' "$1"; }

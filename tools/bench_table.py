@@ -60,16 +60,22 @@ def read_figures(path):
     return figures
 
 
-def cell(figures, key, decimals):
+def number(figures, key):
+    """A figure, or None when it is missing or negative (not measured)."""
     value = figures.get(key)
-    if not isinstance(value, float):
+    return value if isinstance(value, float) and value >= 0.0 else None
+
+
+def cell(figures, key, decimals):
+    value = number(figures, key)
+    if value is None:
         return "-"
     return "%.*f" % (decimals, value)
 
 
 def ratio(scene, reference, key):
-    a, b = scene.get(key), reference.get(key)
-    if not isinstance(a, float) or not isinstance(b, float) or b == 0.0:
+    a, b = number(scene, key), number(reference, key)
+    if a is None or b is None or b == 0.0:
         return "-"
     return "%.2f" % (a / b)
 

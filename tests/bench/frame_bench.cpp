@@ -21,9 +21,9 @@
 #include <vector>
 
 #include "bench/FrameMeter.h"
-#include "engine/archive/SceneClassRegistry.h"
 #include "engine/render/RenderStats.h"
 #include "host/MoireScreensaver.h"
+#include "host/SceneClassList.h"
 
 namespace {
 
