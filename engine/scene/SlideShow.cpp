@@ -28,7 +28,7 @@ bool ReadCountedRecords(DS_IOF_Archive* ar, std::vector<CountedPtr<T>>& list, Re
 
 DS_SlideShow_Light::~DS_SlideShow_Light()
 {
-    for (auto& overlay : overlays_) overlay.reset();
+    overlay_.reset();
     audioFiles_.clear();
     slides_.clear();
     current_ = CountedPtr<DS_SlideContainer>();
@@ -122,20 +122,26 @@ int32_t DS_SlideShow_Light::FrameMove(float t)
         current_ = slides_[schedule_.Current()];
         ActivateSlide();
     }
-    if (!overlays_[0]) CreateOverlays();
-    overlayAlpha_ = step.alpha;
-    // A copy is written only when the opacity changes (while a slide fades),
-    // and then the next copy in turn: locking a buffer that a frame still
-    // in flight draws from waits until the rasterizer has finished that
-    // frame (Wine 8 on llvmpipe, 2026-12: 15 to 50 ms, the whole of the
-    // frame loop's time). Wine keeps up to three frames in flight, so the
-    // copy written was last drawn at least four frames ago.
-    if (overlays_[0] && !step.started && overlayAlpha_ != overlayWrittenAlpha_) {
-        const size_t next = (overlayIndex_ + 1) % overlays_.size();
-        if (overlays_[next]->SetAlpha(overlayAlpha_)) {
-            overlayIndex_ = next;
-            overlayWrittenAlpha_ = overlayAlpha_;
+    if (!overlay_) {
+        ScreenQuad quad;
+        GetScreenRect(quad);
+        auto overlay = std::make_unique<DS_SimpleMesh<TP>>();
+        IDirect3DDevice9* device = CurrentDevice();
+        // Black and fully transparent; without a device there is no overlay to draw.
+        if (device != nullptr && SUCCEEDED(overlay->SetColor(device, quad, 0x00000000u))) {
+            overlay_ = std::move(overlay);
+            overlayWrittenAlpha_ = 0.0f;
         }
+    }
+    overlayAlpha_ = step.alpha;
+    // The buffer is written only when the opacity changes (while a slide
+    // fades): under Wine 8 (2026-12) the lock of a buffer that is not
+    // dynamic waits until Direct3D's command stream has drawn every frame
+    // still queued, on llvmpipe 15 to 50 ms, which was the whole of the
+    // frame loop's time. A fading frame still waits (the benchmark's
+    // two-slide scene shows it).
+    if (overlay_ && !step.started && overlayAlpha_ != overlayWrittenAlpha_ && overlay_->SetAlpha(overlayAlpha_)) {
+        overlayWrittenAlpha_ = overlayAlpha_;
     }
     current_->FrameMove(t);
     return 0;
@@ -165,7 +171,7 @@ void DS_SlideShow_Light::Render(bool noClear)
     current_->Render(noClear);
     current_->DrawBorders(noClear);
     CountedPtr<DS_2D_Light> light = current_->GetLight();
-    if (overlays_[overlayIndex_] && light) light->DrawScreenVertices(overlays_[overlayIndex_].get());
+    if (overlay_ && light) light->DrawScreenVertices(overlay_.get());
 }
 
 int32_t DS_SlideShow_Light::InvalidateDeviceObjects()
@@ -181,24 +187,6 @@ int32_t DS_SlideShow_Light::RestoreDeviceObjects()
         if (light) light->ResetDeviceState();
     }
     return 0;
-}
-
-void DS_SlideShow_Light::CreateOverlays()
-{
-    ScreenQuad quad;
-    GetScreenRect(quad);
-    IDirect3DDevice9* device = CurrentDevice();
-    // Black and fully transparent; without a device there is no overlay to draw.
-    if (device == nullptr) return;
-    for (auto& overlay : overlays_) {
-        overlay = std::make_unique<DS_SimpleMesh<TP>>();
-        if (FAILED(overlay->SetColor(device, quad, 0x00000000u))) {
-            for (auto& made : overlays_) made.reset();
-            return;
-        }
-    }
-    overlayIndex_ = 0;
-    overlayWrittenAlpha_ = 0.0f;
 }
 
 void DS_SlideShow_Light::GetScreenRect(ScreenQuad& quad) const

@@ -5,8 +5,6 @@
 // opacity makes every slide fade in from black and out to black.
 #pragma once
 
-#include <array>
-#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -72,24 +70,17 @@ public:
     const SlideSchedule& Schedule() const { return schedule_; }
     // The overlay's opacity set by the last frame move.
     float OverlayAlpha() const { return overlayAlpha_; }
-    // The overlay quad the next Render draws.
-    const DS_SimpleMesh<TP>* FadeOverlay() const { return overlays_[overlayIndex_].get(); }
+    const DS_SimpleMesh<TP>* FadeOverlay() const { return overlay_.get(); }
 
 private:
-    // Makes every copy of the fade overlay, black and fully transparent.
-    void CreateOverlays();
-
     CountedPtr<DS_SlideContainer> current_;
     std::vector<CountedPtr<DS_SlideContainer>> slides_;
     std::vector<CountedPtr<DS_AudioFile>> audioFiles_;
     SlideSchedule schedule_;
     float overlayAlpha_ = 0.0f;
-    float overlayWrittenAlpha_ = 0.0f;  // the opacity in the drawn copy's buffer
+    float overlayWrittenAlpha_ = 0.0f;  // the opacity in the overlay's buffer
     std::vector<SlideTiming> timings_;  // FrameMove's list, kept for its storage
-    // The fade overlay: copies of one black quad over the back buffer, all
-    // or none made; overlayIndex_ is the copy drawn (see FrameMove).
-    std::array<std::unique_ptr<DS_SimpleMesh<TP>>, 4> overlays_;
-    size_t overlayIndex_ = 0;
+    std::unique_ptr<DS_SimpleMesh<TP>> overlay_;
 };
 
 // What LoadSlideShowDocument reads a document into: the root and the
