@@ -1,6 +1,6 @@
-"""The scene composer's brush statements: a scene it cannot compose ends
-with a message naming the fault and writes no document; a good one writes
-a document that holds the brush's mask and effect bytes."""
+"""The scene composer's brush and light statements: a scene it cannot
+compose ends with a message naming the fault and writes no document; a
+good one writes a document that holds the brush's mask and effect bytes."""
 import os
 import shutil
 import subprocess
@@ -44,6 +44,11 @@ class TestComposer(unittest.TestCase):
             ("brush DS_WaterFX\nmask mask_water.png\n", "needs a mask and an effect"),
             ("brush DS_WaterFX\nmask missing.png\neffect 090_water.fxo\n", "cannot read mask"),
             ("brush DS_WaterFX\nmask mask_water.png\neffect missing.fxo\n", "cannot read effect"),
+            ("light DS_NoSuchLight\n", "unknown light kind"),
+            ("light DS_MatrixCodeLight\nglyph-color 1000000\n", "does not fit this light"),
+            ("light DS_MatrixCodeLight\ndensity -1\n", "does not fit this light"),
+            ("light DS_MatrixCodeLight\nlayers 3\n", "unknown statement 'layers'"),
+            ("light DS_MatrixCodeLight\nglyph-image 999\n", "no library picture 999"),
         ]
         for body, message in cases:
             with self.subTest(body=body):

@@ -31,8 +31,16 @@
 //     translucency N, layers N, noise-amplitude N, fourth N, threshold N,
 //     noise-image NUMBER (a picture of "common_res.dll"), color BBGGRR (hex),
 //     hidden 0|1                  (stream)
+//   light KIND                    makes the slide's picture layer a light
+//                                 (DS_MatrixCodeLight) with the kind's
+//                                 defaults; picture and camera still apply;
+//                                 the lines after it, up to a brush, set it:
+//     cell-size N, density N, highlights N, glitches N, background N,
+//     stream-mode N, transparency N, glyph-color BBGGRR, bright-color BBGGRR
+//     (hex), glyph-image NUMBER (a picture of "common_res.dll")
 // Brushes are drawn from the last to the first. Library pictures that a
-// brush's image links name (water bump, stream noise) are stored too.
+// brush's or a light's image links name (water bump, stream noise, glyph
+// strip) are stored too.
 #include <windows.h>
 
 #include <cstdio>
@@ -49,6 +57,7 @@
 #include "engine/scene/SlideShow.h"
 #include "tools/composer/ComposerFiles.h"
 #include "tools/composer/SceneBrushes.h"
+#include "tools/composer/SceneLights.h"
 
 namespace {
 
@@ -60,6 +69,8 @@ struct SlideDescription {
     std::string picture;
     bool cameraDrift = true;
     std::vector<BrushDescription> brushes;
+    std::unique_ptr<DS_2D_Light> light;  // null: a plain picture layer
+    bool settingLight = false;           // statements go to the light
 };
 
 struct SceneDescription {
@@ -115,6 +126,14 @@ bool ParseScene(std::istream& in, SceneDescription& scene, std::string& error)
             brush.brush = MakeBrush(rest);
             if (!brush.brush) return fail("unknown brush kind '" + rest + "'");
             scene.slides.back().brushes.push_back(std::move(brush));
+            scene.slides.back().settingLight = false;
+        } else if (keyword == "light") {
+            scene.slides.back().light = MakeLight(rest);
+            if (!scene.slides.back().light) return fail("unknown light kind '" + rest + "'");
+            scene.slides.back().settingLight = true;
+        } else if (scene.slides.back().settingLight) {
+            std::string problem;
+            if (!ApplyLightStatement(*scene.slides.back().light, keyword, rest, problem)) return fail(problem);
         } else if (scene.slides.back().brushes.empty()) {
             return fail("unknown statement '" + keyword + "'");
         } else {
@@ -140,7 +159,9 @@ bool ComposeSlide(SlideDescription& description, const BrushFolders& folders, DS
     slide->show.StoreValue(description.timing.show);
     slide->fadeOut.StoreValue(description.timing.fadeOut);
 
-    auto light = std::make_unique<DS_2D_Light>();
+    std::unique_ptr<DS_2D_Light> light =
+        description.light ? std::move(description.light) : std::make_unique<DS_2D_Light>();
+    if (!StoreLightResources(*light, folders, manager, error)) return false;
     light->Camera().enabled = description.cameraDrift ? 1 : 0;
     if (!description.picture.empty()) {
         const std::string file = InFolder(folders.pictures, description.picture);
