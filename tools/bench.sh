@@ -21,6 +21,7 @@ BENCH_SCENES=(
     corvalline.scr                # the embedded scene
     corvalline_still.scr          # the landscape alone, camera still
     corvalline_two_pictures.scr   # two slides of different pictures
+    corvalline_glyphs.scr         # two slides of falling glyphs
 )
 
 frames=1000

@@ -17,7 +17,7 @@ ROWS = [
     ("wall_p95_ms", "wall ms/frame, 95th percentile", 2),
     ("thread_cpu_ms", "frame-loop thread CPU ms/frame", 2),
     ("frame_work_cpu_ms", "  of it update and draw calls", 3),
-    ("frame_work_wall_ms", "update and draw calls, wall ms/frame", 3),
+    ("frame_work_wall_ms", "update and draw, wall ms/frame", 3),
     ("process_cpu_ms", "process CPU ms/frame", 2),
     ("other_windows_threads_cpu_ms", "  Wine's Direct3D threads", 2),
     ("rasterizer_threads_cpu_ms", "  rasterizer threads (llvmpipe)", 2),
