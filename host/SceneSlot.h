@@ -37,11 +37,11 @@ public:
     // Splash square (two thirds of the back-buffer height, centred) over
     // black. The stage repeats until BeginScene succeeds.
     void RenderSplash(IDirect3DDevice9* device, const D3DSURFACE_DESC& backBuffer);
-    // Loads the resource module's scene document into the slot, builds
-    // every slide's objects, copies embedded music to the temporary folder
-    // and applies the picture position. Returns S_OK or the load failure
-    // (0x8200000B); a slot whose load failed stays without a root and never
-    // plays.
+    // Loads the scene document (the resource module's, or the bytes given
+    // to SetSources) into the slot, builds every slide's objects, copies
+    // embedded music to the temporary folder and applies the picture
+    // position. Returns S_OK or the load failure (0x8200000B); a slot whose
+    // load failed stays without a root and never plays.
     HRESULT LoadScene();
     // The root's frame move with the application time (no root: nothing).
     void FrameMove(float appTime);
