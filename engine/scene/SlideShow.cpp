@@ -127,19 +127,17 @@ int32_t DS_SlideShow_Light::FrameMove(float t)
         GetScreenRect(quad);
         auto overlay = std::make_unique<DS_SimpleMesh<TP>>();
         IDirect3DDevice9* device = CurrentDevice();
-        // Black and fully transparent; without a device there is no overlay to draw.
-        if (device != nullptr && SUCCEEDED(overlay->SetColor(device, quad, 0x00000000u))) {
+        // Black and fully transparent (a dynamic buffer starts zeroed);
+        // without a device there is no overlay to draw.
+        if (device != nullptr && SUCCEEDED(overlay->CreateDynamicBuffer(device)) && overlay->WritePositions(quad)) {
             overlay_ = std::move(overlay);
             overlayWrittenAlpha_ = 0.0f;
         }
     }
     overlayAlpha_ = step.alpha;
     // The buffer is written only when the opacity changes (while a slide
-    // fades): under Wine 8 (2026-12) the lock of a buffer that is not
-    // dynamic waits until Direct3D's command stream has drawn every frame
-    // still queued, on llvmpipe 15 to 50 ms, which was the whole of the
-    // frame loop's time. A fading frame still waits (the benchmark's
-    // two-slide scene shows it).
+    // fades); it is dynamic, so that a fading frame does not wait for the
+    // frames in flight (see DS_SimpleMesh::CreateDynamicBuffer).
     if (overlay_ && !step.started && overlayAlpha_ != overlayWrittenAlpha_ && overlay_->SetAlpha(overlayAlpha_)) {
         overlayWrittenAlpha_ = overlayAlpha_;
     }
@@ -176,6 +174,9 @@ void DS_SlideShow_Light::Render(bool noClear)
 
 int32_t DS_SlideShow_Light::InvalidateDeviceObjects()
 {
+    // The overlay's dynamic buffer lives in the default pool; the next
+    // frame move makes it again.
+    overlay_.reset();
     for (const auto& slide : slides_) slide->InvalidateDeviceObjects();
     return 0;
 }
