@@ -5,6 +5,7 @@
 #include "engine/archive/SceneClassRegistry.h"
 #include "engine/scene/SceneEngineClasses.h"
 #include "objects/sprites/SpriteClasses.h"
+#include "sound/SoundClasses.h"
 
 void RegisterSceneClasses(SceneClassRegistry& classes)
 {
@@ -13,6 +14,7 @@ void RegisterSceneClasses(SceneClassRegistry& classes)
     RegisterBrushClasses(classes);
     RegisterLightClasses(classes);
     RegisterSpriteClasses(classes);
+    RegisterSoundClasses(classes);
 }
 
 void RegisterSceneClasses()

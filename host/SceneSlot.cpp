@@ -5,6 +5,7 @@
 #include "engine/resources/CurrentScene.h"
 #include "engine/resources/TextureLoader.h"
 #include "host/Registry.h"
+#include "sound/SoundCtrl.h"
 
 namespace {
 
@@ -69,7 +70,7 @@ void SceneSlot::RenderSplash(IDirect3DDevice9* device, const D3DSURFACE_DESC& ba
     splashShown = true;
 }
 
-HRESULT SceneSlot::LoadScene()
+HRESULT SceneSlot::LoadScene(bool withSounds)
 {
     sceneLoaded = true;
     SlideShowDocument loaded;
@@ -82,6 +83,7 @@ HRESULT SceneSlot::LoadScene()
     }
     document_ = std::move(loaded);
     SetCurrentDocResManager(document_.manager.get());
+    if (!withSounds) RemoveSoundItems(*document_.root);
     document_.root->BuildObjects();
     document_.root->ExtractAudioFiles();
     document_.root->SetPicturePosition(GetPicturePositionSetting());
@@ -110,8 +112,18 @@ void SceneSlot::RenderScene(IDirect3DDevice9* device)
     device->EndScene();
 }
 
+void SceneSlot::ReleaseScene()
+{
+    if (CurrentDocResManager() == document_.manager.get()) SetCurrentDocResManager(nullptr);
+    // The order of the slot's own destruction: the manager, then the root.
+    document_.manager.reset();
+    document_.root.reset();
+}
+
 void SceneSlot::InvalidateDeviceObjects()
 {
+    // Nothing may play on while the device is away or the error box shows.
+    if (document_.root) SilenceSounds(*document_.root);
     if (document_.root) document_.root->InvalidateDeviceObjects();
     if (document_.manager) document_.manager->OnLostDevice();
 }

@@ -40,15 +40,22 @@ public:
     // Loads the scene document (the resource module's, or the bytes given
     // to SetSources) into the slot, builds every slide's objects, copies
     // embedded music to the temporary folder and applies the picture
-    // position. Returns S_OK or the load failure (0x8200000B); a slot whose
-    // load failed stays without a root and never plays.
-    HRESULT LoadScene();
+    // position. Without sounds the scene's sound items are left out: with
+    // several monitors only one copy of the scene may play them, or each
+    // would be heard once per monitor. Returns S_OK or the load failure
+    // (0x8200000B); a slot whose load failed stays without a root and never
+    // plays.
+    HRESULT LoadScene(bool withSounds = true);
+    // Destroys the loaded scene: its sounds stop and release their buffers
+    // and temporary files (before the process's sound device goes).
+    void ReleaseScene();
     // The root's frame move with the application time (no root: nothing).
     void FrameMove(float appTime);
     // BeginScene, the root's render, EndScene (called even when BeginScene failed).
     void RenderScene(IDirect3DDevice9* device);
-    // Device loss: the root releases its render targets, the manager its
-    // default-pool objects; restore brings back the current slide.
+    // Device loss: the scene's sounds stop (the next frame move after a
+    // restore starts them again), the root releases its render targets, the
+    // manager its default-pool objects; restore brings back the current slide.
     void InvalidateDeviceObjects();
     void RestoreDeviceObjects();
 

@@ -3,6 +3,7 @@ Xvfb display, in a private copy of the build's Wine prefix, with a warm
 wineserver of its own, so that tests can run side by side.
 
 The build folder comes from CORVALLINE_BUILD (set by CTest)."""
+import contextlib
 import os
 import resource
 import select
@@ -492,6 +493,22 @@ class Session:
         if not ppm.startswith(b"P6"):
             raise AssertionError("no screenshot of %s: %s" % (self.display, xwd.stderr.decode("utf-8", "replace")))
         return parse_ppm(ppm)
+
+
+@contextlib.contextmanager
+def two_monitor_session(test):
+    """A Session on Xorg with two monitors for the block. Only a server that
+    cannot start skips the test: any other failure while the session starts
+    fails it. A session that fails to start has ended its server already."""
+    session = Session(two_monitors=True)
+    try:
+        s = session.__enter__()
+    except ServerStartError as e:
+        test.skipTest("Xorg with the dummy driver cannot start here: %s" % e)
+    try:
+        yield s
+    finally:
+        session.__exit__(None, None, None)
 
 
 def parse_ppm(ppm):

@@ -1,6 +1,6 @@
-"""The scene composer's brush and light statements: a scene it cannot
-compose ends with a message naming the fault and writes no document; a
-good one writes a document that holds the brush's mask and effect bytes."""
+"""The scene composer's brush, light and sound statements: a scene it
+cannot compose ends with a message naming the fault and writes no document;
+a good one writes a document that holds the brush's mask and effect bytes."""
 import os
 import shutil
 import subprocess
@@ -49,6 +49,15 @@ class TestComposer(unittest.TestCase):
             ("light DS_MatrixCodeLight\ndensity -1\n", "does not fit this light"),
             ("light DS_MatrixCodeLight\nlayers 3\n", "unknown statement 'layers'"),
             ("light DS_MatrixCodeLight\nglyph-image 999\n", "no library picture 999"),
+            ("sound ogg a.ogg\n", "unknown sound kind 'ogg'"),
+            ("sound mp3\n", "sound wants a kind"),
+            ("sound wav a.wav\nvolume 101\n", "volume is 0 to 100"),
+            ("sound wav a.wav\nmode 3\n", "mode is 0, 1 or 2"),
+            ("sound wav a.wav\ninvisible 2 1\n", "invisible wants two seconds"),
+            ("sound wav a.wav\nname \"a.wav\"\n", "only an mp3 sound has a stored name"),
+            ("sound mp3 a.mp3\nname a.mp3\n", "name wants a quoted text"),
+            ("sound wav a.wav\nmask mask_water.png\n", "unknown sound setting 'mask'"),
+            ("sound wav missing.wav\n", "cannot read sound"),
         ]
         for body, message in cases:
             with self.subTest(body=body):

@@ -41,6 +41,10 @@
 // Brushes are drawn from the last to the first. Library pictures that a
 // brush's or a light's image links name (water bump, stream noise, glyph
 // strip) are stored too.
+//   sound mp3|wav FILE            adds a sound item to the slide's second list
+//                                 (FILE relative to PICTURE_FOLDER); the lines
+//                                 after it set the sound (see SceneSounds.h):
+//     volume N, balance N, mode N, invisible MIN MAX, name "TEXT" (mp3)
 #include <windows.h>
 
 #include <cstdio>
@@ -58,6 +62,7 @@
 #include "tools/composer/ComposerFiles.h"
 #include "tools/composer/SceneBrushes.h"
 #include "tools/composer/SceneLights.h"
+#include "tools/composer/SceneSounds.h"
 
 namespace {
 
@@ -69,8 +74,10 @@ struct SlideDescription {
     std::string picture;
     bool cameraDrift = true;
     std::vector<BrushDescription> brushes;
+    std::vector<SoundDescription> sounds;
     std::unique_ptr<DS_2D_Light> light;  // null: a plain picture layer
-    bool settingLight = false;           // statements go to the light
+    // What the settings statements that follow apply to.
+    enum class Last { kNone, kBrush, kLight, kSound } last = Last::kNone;
 };
 
 struct SceneDescription {
@@ -126,19 +133,28 @@ bool ParseScene(std::istream& in, SceneDescription& scene, std::string& error)
             brush.brush = MakeBrush(rest);
             if (!brush.brush) return fail("unknown brush kind '" + rest + "'");
             scene.slides.back().brushes.push_back(std::move(brush));
-            scene.slides.back().settingLight = false;
+            scene.slides.back().last = SlideDescription::Last::kBrush;
         } else if (keyword == "light") {
             scene.slides.back().light = MakeLight(rest);
             if (!scene.slides.back().light) return fail("unknown light kind '" + rest + "'");
-            scene.slides.back().settingLight = true;
-        } else if (scene.slides.back().settingLight) {
+            scene.slides.back().last = SlideDescription::Last::kLight;
+        } else if (keyword == "sound") {
+            SoundDescription sound;
+            std::string problem;
+            if (!MakeSound(rest, sound, problem)) return fail(problem);
+            scene.slides.back().sounds.push_back(std::move(sound));
+            scene.slides.back().last = SlideDescription::Last::kSound;
+        } else if (scene.slides.back().last == SlideDescription::Last::kLight) {
             std::string problem;
             if (!ApplyLightStatement(*scene.slides.back().light, keyword, rest, problem)) return fail(problem);
-        } else if (scene.slides.back().brushes.empty()) {
-            return fail("unknown statement '" + keyword + "'");
-        } else {
+        } else if (scene.slides.back().last == SlideDescription::Last::kBrush) {
             std::string problem;
             if (!ApplyBrushStatement(scene.slides.back().brushes.back(), keyword, rest, problem)) return fail(problem);
+        } else if (scene.slides.back().last == SlideDescription::Last::kSound) {
+            std::string problem;
+            if (!ApplySoundStatement(scene.slides.back().sounds.back(), keyword, rest, problem)) return fail(problem);
+        } else {
+            return fail("unknown statement '" + keyword + "'");
         }
     }
     if (scene.slides.empty()) {
@@ -180,6 +196,10 @@ bool ComposeSlide(SlideDescription& description, const BrushFolders& folders, DS
     for (BrushDescription& brush : description.brushes) {
         if (!StoreBrushResources(brush, folders, manager, error)) return false;
         slide->DrawnItems().push_back(std::move(brush.brush));
+    }
+    for (SoundDescription& sound : description.sounds) {
+        if (!StoreSoundResources(sound, folders.pictures, manager, error)) return false;
+        slide->UpdatedItems().push_back(std::move(sound.sound));
     }
     root.Slides().push_back(CountedPtr<DS_SlideContainer>(slide.release()));
     return true;

@@ -151,6 +151,8 @@ TEST(ClassRegistration, SceneClassesAreRegisteredUnderTheirStoredNames)
         {"scene items", L"DS_RadialWaveFX"},
         {"scene items", L"DS_RotationFX"},
         {"scene items", L"DS_BendFX"},
+        {"scene items", L"DS_MP3_Constructor"},
+        {"scene items", L"DS_WAV_Constructor"},
     };
     SceneClassRegistry classes;
     RegisterSceneClasses(classes);

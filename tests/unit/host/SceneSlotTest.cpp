@@ -21,10 +21,15 @@
 #include "engine/archive/SceneDocument.h"
 #include "engine/resources/CurrentScene.h"
 #include "engine/resources/TextureLoader.h"
+#include "engine/scene/TimeLineControl.h"
 #include "host/MoireScreensaver.h"
 #include "host/SceneSlot.h"
+#include "sound/MP3Constructor.h"
+#include "sound/SoundDevice.h"
+#include "sound/WAVConstructor.h"
 #include "unit/BuildFiles.h"
 #include "unit/D3DTestDevice.h"
+#include "unit/sound/SoundFixtures.h"
 
 namespace {
 
@@ -226,6 +231,84 @@ TEST_P(SceneSlotDocument, LoadsOrStaysWithoutRootAndReportsTheFailure)
     slot.RestoreDeviceObjects();
     slot.FrameMove(4.0f);
     slot.RenderScene(Device());
+}
+
+// The sound objects of every slide of a slot's scene, both lists.
+std::vector<DS_Sound*> SoundObjects(const SceneSlot& slot)
+{
+    std::vector<DS_Sound*> sounds;
+    if (!slot.Root()) return sounds;
+    for (const auto& slide : slot.Root()->Slides()) {
+        for (const auto* list : {&slide->DrawnObjects(), &slide->UpdatedObjects()}) {
+            for (const auto& object : *list) {
+                if (auto* sound = dynamic_cast<DS_Sound*>(object.Get())) sounds.push_back(sound);
+            }
+        }
+    }
+    return sounds;
+}
+
+TEST_F(SceneSlotTest, SoundItemsPlayInTheSoundSlotStopWithTheDeviceAndLeaveNoFiles)
+{
+    const bool audio = testsound::HasAudioDevice();
+    if (audio) ASSERT_TRUE(CreateDirectSound(GetDesktopWindow()));
+    ProgramResources program(L"corvalline_sounds.scr");
+    ASSERT_NE(program.get(), nullptr);
+    {
+        // A slot of another monitor builds no sound item at all.
+        SceneSlot silent(program.get());
+        SetCurrentRenderContext(&silent.Context());
+        silent.RenderSplash(Device(), backBufferDesc_);
+        ASSERT_EQ(silent.LoadScene(false), S_OK);
+        EXPECT_TRUE(SoundObjects(silent).empty());
+        SetCurrentRenderContext(nullptr);
+    }
+    SceneSlot slot(program.get());
+    SetCurrentRenderContext(&slot.Context());
+    slot.RenderSplash(Device(), backBufferDesc_);
+    ASSERT_EQ(slot.LoadScene(true), S_OK);
+    const std::vector<DS_Sound*> sounds = SoundObjects(slot);
+    ASSERT_EQ(sounds.size(), 12u);
+    std::vector<std::wstring> files;
+    std::vector<DS_WAV_Constructor*> loops;  // slide 1's WAV items in mode 0
+    for (DS_Sound* sound : sounds) {
+        if (auto* mp3 = dynamic_cast<DS_MP3_Constructor*>(sound->Sound())) {
+            if (!mp3->TemporaryPath().empty()) files.push_back(mp3->TemporaryPath());
+        }
+    }
+    for (const auto& object : slot.Root()->Slides()[0]->UpdatedObjects()) {
+        auto* wav = dynamic_cast<DS_WAV_Constructor*>(static_cast<DS_Sound*>(object.Get())->Sound());
+        if (wav && wav->TimeLine().mode == 0) loops.push_back(wav);
+    }
+    ASSERT_EQ(loops.size(), 2u);
+    if (audio) {
+        EXPECT_EQ(files.size(), 8u) << "every MP3 item writes its own file";
+        const auto playing = [&loops] {
+            int count = 0;
+            for (DS_WAV_Constructor* wav : loops) {
+                DWORD status = 0;
+                if (wav->Buffer() && SUCCEEDED(wav->Buffer()->GetStatus(&status)) && (status & DSBSTATUS_PLAYING)) {
+                    ++count;
+                }
+            }
+            return count;
+        };
+        EXPECT_EQ(playing(), 0) << "nothing plays before the first frame";
+        slot.FrameMove(1.0f);
+        EXPECT_EQ(playing(), 2);
+        // A device reset stops every sound; the next frame plays them again.
+        slot.InvalidateDeviceObjects();
+        EXPECT_EQ(playing(), 0);
+        slot.RestoreDeviceObjects();
+        slot.FrameMove(1.1f);
+        EXPECT_EQ(playing(), 2);
+    }
+    slot.ReleaseScene();
+    EXPECT_EQ(slot.Root(), nullptr);
+    for (const std::wstring& file : files) {
+        EXPECT_EQ(GetFileAttributesW(file.c_str()), INVALID_FILE_ATTRIBUTES) << "left behind: " << file.c_str();
+    }
+    SetCurrentRenderContext(nullptr);
 }
 
 const DocumentCase kDocuments[] = {
