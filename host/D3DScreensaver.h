@@ -15,6 +15,8 @@
 constexpr int kMaxMonitors = 9;
 constexpr int kMaxUnits = 9;
 constexpr int kMaxAdapters = 9;
+// The frame loop's pause before each frame while no message is waiting.
+constexpr DWORD kFrameSleepMs = 30;
 
 // Host error codes: failures are stored in the framework object and shown by
 // the error display, never returned up to WinMain.
@@ -87,6 +89,8 @@ public:
     virtual int DestroyDeviceObjects() { return 0; }
     virtual int CleanupScene() { return 0; }
     virtual void OnMusicEvent(long) {}
+    // After every frame's presents (the frame benchmark measures here).
+    virtual void OnFramePresented() {}
 
     // Mode and windows.
     SaverMode ParseCommandLine(const wchar_t* commandLine);
@@ -134,6 +138,14 @@ public:
 
     // Lets tests drive the device choice with a scripted IDirect3D9.
     void SetDirect3D(IDirect3D9* d3d) { d3d_ = d3d; }
+
+    // The command line Create parses; null: the process's own. The frame
+    // benchmark runs the test window without being started with "/t".
+    const wchar_t* commandLine_ = nullptr;
+    // Client size of the test window (/t).
+    SIZE testWindowSize_ = {600, 400};
+    // The frame loop's pause before each frame; the benchmark turns it off.
+    DWORD frameSleepMs_ = kFrameSleepMs;
 
     SaverMode saverMode_ = SaverMode::Settings;
     HINSTANCE instance_ = nullptr;

@@ -1,5 +1,7 @@
 #include "host/SceneSlot.h"
 
+#include "engine/archive/SceneClassRegistry.h"
+#include "engine/render/RenderStats.h"
 #include "engine/resources/CurrentScene.h"
 #include "engine/resources/TextureLoader.h"
 #include "host/Registry.h"
@@ -62,7 +64,7 @@ void SceneSlot::RenderSplash(IDirect3DDevice9* device, const D3DSURFACE_DESC& ba
     device->SetFVF(DX_V::TPC::kFVF);
     if (splash_.VertexBuffer() && splashTexture_) {
         device->SetStreamSource(0, splash_.VertexBuffer(), 0, DX_V::TPC::kStride);
-        device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+        if (SUCCEEDED(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2))) ++RenderStats::Instance().drawCalls;
     }
     device->EndScene();
     splashShown = true;
@@ -72,7 +74,9 @@ HRESULT SceneSlot::LoadScene(bool withSounds)
 {
     sceneLoaded = true;
     SlideShowDocument loaded;
-    const HRESULT hr = LoadSlideShowDocument(loaded, resources_);
+    const HRESULT hr = documentBytes_.empty()
+                           ? LoadSlideShowDocument(loaded, resources_)
+                           : ReadSlideShowDocument(documentBytes_.data(), documentBytes_.size(), SceneClasses(), loaded);
     if (FAILED(hr) || !loaded.root || !loaded.manager) {
         if (CurrentDocResManager() == loaded.manager.get()) SetCurrentDocResManager(nullptr);
         return FAILED(hr) ? hr : static_cast<HRESULT>(0x8200000B);

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/archive/SceneClassRegistry.h"
@@ -179,6 +180,10 @@ TEST_F(SceneSlotTest, FirstFrameShowsTheSplash)
 struct DocumentCase {
     const wchar_t* program;
     HRESULT load;  // what LoadScene returns
+    // A document file of the build given as bytes (SetSources), whole or its
+    // first half, in place of the program's "DDS" 107; null: none.
+    const char* documentFile = nullptr;
+    bool firstHalf = false;
 };
 
 class SceneSlotDocument : public SceneSlotTest, public ::testing::WithParamInterface<DocumentCase> {};
@@ -189,6 +194,12 @@ TEST_P(SceneSlotDocument, LoadsOrStaysWithoutRootAndReportsTheFailure)
     ProgramResources program(c.program);
     ASSERT_NE(program.get(), nullptr);
     SceneSlot slot(program.get());
+    if (c.documentFile != nullptr) {
+        std::vector<uint8_t> document = ReadBuildFile(c.documentFile);
+        ASSERT_FALSE(document.empty()) << c.documentFile;
+        if (c.firstHalf) document.resize(document.size() / 2);
+        slot.SetSources(program.get(), std::move(document));
+    }
     SetCurrentRenderContext(&slot.Context());
 
     // The host's frames: splash, load, then play.
@@ -304,6 +315,10 @@ const DocumentCase kDocuments[] = {
     {L"corvalline.scr", S_OK},
     {L"corvalline_no_document.scr", kErrSceneDocument},
     {L"corvalline_cut_document.scr", kErrSceneDocument},
+    // Documents given as bytes (the frame benchmark's document files) take
+    // the place of the build's own.
+    {L"corvalline_no_document.scr", S_OK, "res/scene.kvb"},
+    {L"corvalline.scr", kErrSceneDocument, "res/scene.kvb", true},
 };
 
 INSTANTIATE_TEST_SUITE_P(Builds, SceneSlotDocument, ::testing::ValuesIn(kDocuments));
