@@ -1,6 +1,7 @@
 #include "host/SceneClassList.h"
 
 #include "effects/brushes/BrushClasses.h"
+#include "effects/lights/LightClasses.h"
 #include "engine/archive/SceneClassRegistry.h"
 #include "engine/scene/SceneEngineClasses.h"
 
@@ -9,6 +10,7 @@ void RegisterSceneClasses(SceneClassRegistry& classes)
     // One line per family.
     RegisterSceneEngineClasses(classes);
     RegisterBrushClasses(classes);
+    RegisterLightClasses(classes);
 }
 
 void RegisterSceneClasses()

@@ -138,6 +138,8 @@ TEST(ClassRegistration, SceneClassesAreRegisteredUnderTheirStoredNames)
     // Each stored class adds its row as it is built.
     const std::vector<ExpectedName> table = {
         {"picture layers", L"DS_2D_Light"},
+        {"picture layers", L"FakeLake2D"},
+        {"picture layers", L"DS_WaterRingLight"},
         {"slides", L"DS_SlideContainer"},
         {"scene items", L"DS_WavesFX"},
         {"scene items", L"DS_LightFX"},
