@@ -5,6 +5,7 @@
 
 #include <d3dx9.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -55,12 +56,13 @@ protected:
         return texture;
     }
 
-    // A picture of w x h under a link of its own, texture w x h.
+    // A picture of w x h under a link of its own; its texture has the
+    // picture's size up to 256 texels a side (colour takes texel positions).
     FileLinkValue AddPicture(UINT w, UINT h, const std::function<uint32_t(UINT, UINT)>& colour)
     {
         const FileLinkValue link{L"picture" + std::to_wstring(++pictures_) + L".png", 0};
         TextureFrames& set = manager_->Store().textureSets[link];
-        set.textures = {MakeTexture(w, h, colour)};
+        set.textures = {MakeTexture(std::min(w, kBackBufferSize), std::min(h, kBackBufferSize), colour)};
         set.SetSize(w, h);
         return link;
     }
