@@ -164,7 +164,9 @@ TEST_F(LakeFrames, RipplesMoveTheLakeAndNothingAboveIt)
     for (int y = 0; y < kSize; ++y) {
         for (int x = 0; x < kSize; ++x) {
             const bool same = At(first, x, y) == At(later, x, y);
-            if (y < 150) ASSERT_TRUE(same) << x << ", " << y;
+            if (y < 150) {
+                ASSERT_TRUE(same) << x << ", " << y;
+            }
             if (y > 165 && !same) ++changedBelow;
         }
     }
