@@ -33,6 +33,17 @@
 //     hidden 0|1                  (stream)
 // Brushes are drawn from the last to the first. Library pictures that a
 // brush's image links name (water bump, stream noise) are stored too.
+//   light KIND                    makes the slide's picture layer a light
+//                                 (FakeLake2D, DS_WaterRingLight) with the
+//                                 kind's defaults; the lines after it, up to
+//                                 the next brush, set the light:
+//     ripple-map FILE             (lake) its du/dv map, a V8U8 DDS in the
+//                                 picture folder, stored under its ripple key
+//     speed N, bump-tiling N, lake-height N, ripple-contrast N, water-tint N,
+//     horizon-fade N, ripple-amplitude N, strip-height N, reflection-size N,
+//     lake-color BBGGRR (hex)     (lake)
+//     mode N, wave-speed N, grid-aspect N, grid-density N, drop-size N,
+//     damping N, depth N, drop-rate N, specular-level N, shininess N  (rings)
 #include <windows.h>
 
 #include <cstdio>
@@ -49,6 +60,7 @@
 #include "engine/scene/SlideShow.h"
 #include "tools/composer/ComposerFiles.h"
 #include "tools/composer/SceneBrushes.h"
+#include "tools/composer/SceneLights.h"
 
 namespace {
 
@@ -60,6 +72,8 @@ struct SlideDescription {
     std::string picture;
     bool cameraDrift = true;
     std::vector<BrushDescription> brushes;
+    LightDescription light;
+    bool lightStatements = false;  // the statements that follow set the light
 };
 
 struct SceneDescription {
@@ -110,11 +124,20 @@ bool ParseScene(std::istream& in, SceneDescription& scene, std::string& error)
         } else if (keyword == "camera") {
             if (rest != "on" && rest != "off") return fail("camera is on or off");
             scene.slides.back().cameraDrift = rest == "on";
+        } else if (keyword == "light") {
+            SlideDescription& slide = scene.slides.back();
+            slide.light.light = MakeLight(rest);
+            if (!slide.light.light) return fail("unknown light kind '" + rest + "'");
+            slide.lightStatements = true;
+        } else if (scene.slides.back().lightStatements && keyword != "brush") {
+            std::string problem;
+            if (!ApplyLightStatement(scene.slides.back().light, keyword, rest, problem)) return fail(problem);
         } else if (keyword == "brush") {
             BrushDescription brush;
             brush.brush = MakeBrush(rest);
             if (!brush.brush) return fail("unknown brush kind '" + rest + "'");
             scene.slides.back().brushes.push_back(std::move(brush));
+            scene.slides.back().lightStatements = false;
         } else if (scene.slides.back().brushes.empty()) {
             return fail("unknown statement '" + keyword + "'");
         } else {
@@ -140,7 +163,8 @@ bool ComposeSlide(SlideDescription& description, const BrushFolders& folders, DS
     slide->show.StoreValue(description.timing.show);
     slide->fadeOut.StoreValue(description.timing.fadeOut);
 
-    auto light = std::make_unique<DS_2D_Light>();
+    std::unique_ptr<DS_2D_Light> light = std::move(description.light.light);
+    if (!light) light = std::make_unique<DS_2D_Light>();
     light->Camera().enabled = description.cameraDrift ? 1 : 0;
     if (!description.picture.empty()) {
         const std::string file = InFolder(folders.pictures, description.picture);
@@ -155,7 +179,9 @@ bool ComposeSlide(SlideDescription& description, const BrushFolders& folders, DS
         light->PictureLink().StoreValue(link.GetValue());
         manager.MarkForSave(link);
     }
-    slide->SetLight(CountedPtr<DS_2D_Light>(light.release()));
+    description.light.light = std::move(light);
+    if (!StoreLightResources(description.light, folders.pictures, manager, error)) return false;
+    slide->SetLight(CountedPtr<DS_2D_Light>(description.light.light.release()));
     for (BrushDescription& brush : description.brushes) {
         if (!StoreBrushResources(brush, folders, manager, error)) return false;
         slide->DrawnItems().push_back(std::move(brush.brush));
