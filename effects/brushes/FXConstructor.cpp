@@ -18,15 +18,6 @@ namespace {
 constexpr unsigned kDefaultScale = 50;
 constexpr float kScaleFactor = 0.02f;
 
-GUID FreshGuid()
-{
-    GUID guid = {};
-    // A failure leaves the null GUID: the brush then shares the null key's
-    // mask entry, which holds no texture.
-    if (FAILED(CoCreateGuid(&guid))) guid = GUID{};
-    return guid;
-}
-
 // Picture width and height of the render service: the picture layer's own
 // size, or the view metrics for a service that is not a picture layer.
 void PictureSize(const DS_ABRender* service, float& width, float& height)

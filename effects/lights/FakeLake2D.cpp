@@ -6,6 +6,7 @@
 
 #include "engine/archive/ArchiveValues.h"
 #include "engine/render/RenderContext.h"
+#include "engine/render/StateWriter.h"
 #include "engine/render/TextureUtil.h"
 #include "engine/resources/CurrentScene.h"
 
@@ -14,46 +15,6 @@ namespace {
 constexpr uint32_t kSmallestCopy = 128;
 constexpr float kBumpEdge = 0.01f;
 constexpr D3DCOLOR kDepthClearColor = 0xFF000000;
-
-GUID FreshGuid()
-{
-    GUID guid = {};
-    // A failure leaves the null GUID, a key the mask store has no map under.
-    if (FAILED(CoCreateGuid(&guid))) guid = GUID{};
-    return guid;
-}
-
-// Sets device states, keeping the first failure; never reads any back.
-class States {
-public:
-    explicit States(IDirect3DDevice9* device) : device_(device) {}
-    void Render(D3DRENDERSTATETYPE state, DWORD value) { Keep(device_->SetRenderState(state, value)); }
-    void Stage(DWORD stage, D3DTEXTURESTAGESTATETYPE state, DWORD value)
-    {
-        Keep(device_->SetTextureStageState(stage, state, value));
-    }
-    void StageFloat(DWORD stage, D3DTEXTURESTAGESTATETYPE state, float value)
-    {
-        DWORD bits = 0;
-        static_assert(sizeof(bits) == sizeof(value), "float state");
-        std::memcpy(&bits, &value, sizeof(bits));
-        Stage(stage, state, bits);
-    }
-    void Sampler(DWORD sampler, D3DSAMPLERSTATETYPE state, DWORD value)
-    {
-        Keep(device_->SetSamplerState(sampler, state, value));
-    }
-    void Texture(DWORD stage, IDirect3DBaseTexture9* texture) { Keep(device_->SetTexture(stage, texture)); }
-    void Keep(HRESULT hr)
-    {
-        if (SUCCEEDED(result_) && FAILED(hr)) result_ = hr;
-    }
-    HRESULT Result() const { return result_; }
-
-private:
-    IDirect3DDevice9* device_;
-    HRESULT result_ = S_OK;
-};
 
 // Whether the device can bump-map and the texture is a V8U8 du/dv map.
 bool CanRippleWith(IDirect3DDevice9* device, IDirect3DTexture9* map)
@@ -302,7 +263,7 @@ void FakeLake2D::ResetDeviceState()
 {
     IDirect3DDevice9* device = CurrentDevice();
     if (!device) return;
-    States states(device);
+    StateWriter states(device);
     states.Render(D3DRS_ZENABLE, FALSE);
     states.Render(D3DRS_ZWRITEENABLE, FALSE);
     states.Render(D3DRS_CULLMODE, D3DCULL_NONE);
@@ -340,7 +301,7 @@ HRESULT FakeLake2D::SetBumpStates()
 {
     IDirect3DDevice9* device = CurrentDevice();
     if (!device) return E_FAIL;
-    States states(device);
+    StateWriter states(device);
     if (rippled_) {
         states.Texture(0, rippleMap_.Get());
         states.Sampler(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
@@ -373,7 +334,7 @@ HRESULT FakeLake2D::DrawAlphaTested(AlphaTestedGrid& grid, int32_t value)
 {
     IDirect3DDevice9* device = CurrentDevice();
     if (!device) return E_FAIL;
-    States states(device);
+    StateWriter states(device);
     states.Sampler(0, D3DSAMP_ADDRESSU, D3DTADDRESS_WRAP);
     states.Sampler(0, D3DSAMP_ADDRESSV, D3DTADDRESS_WRAP);
     states.Keep(DS_2D_Light::DrawAlphaTested(grid, value));
@@ -390,7 +351,7 @@ void FakeLake2D::RenderBackground(bool)
     device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, kDepthClearColor, 1.0f, 0);
     DS_2D_Light::RenderBackground(false);
     if (!hasLake_ || !reflection_.Texture() || !reflectionMesh_.VertexBuffer()) return;
-    States states(device);
+    StateWriter states(device);
     states.Keep(device->SetStreamSource(0, reflectionMesh_.VertexBuffer(), 0, PT2::kStride));
     states.Keep(SetBumpStates());
     states.Keep(device->SetVertexShader(nullptr));

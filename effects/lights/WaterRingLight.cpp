@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "engine/render/RenderContext.h"
+#include "engine/render/StateWriter.h"
 #include "engine/resources/CurrentScene.h"
 
 namespace {
@@ -15,30 +16,6 @@ D3DCOLORVALUE Colour(float r, float g, float b, float a)
 {
     return D3DCOLORVALUE{r, g, b, a};
 }
-
-// Sets device states, keeping the first failure; never reads any back.
-class States {
-public:
-    explicit States(IDirect3DDevice9* device) : device_(device) {}
-    void Render(D3DRENDERSTATETYPE state, DWORD value) { Keep(device_->SetRenderState(state, value)); }
-    void Stage(DWORD stage, D3DTEXTURESTAGESTATETYPE state, DWORD value)
-    {
-        Keep(device_->SetTextureStageState(stage, state, value));
-    }
-    void Sampler(DWORD sampler, D3DSAMPLERSTATETYPE state, DWORD value)
-    {
-        Keep(device_->SetSamplerState(sampler, state, value));
-    }
-    void Keep(HRESULT hr)
-    {
-        if (SUCCEEDED(result_) && FAILED(hr)) result_ = hr;
-    }
-    HRESULT Result() const { return result_; }
-
-private:
-    IDirect3DDevice9* device_;
-    HRESULT result_ = S_OK;
-};
 
 }  // namespace
 
@@ -153,7 +130,7 @@ void DS_WaterRingLight::ResetDeviceState()
 {
     IDirect3DDevice9* device = CurrentDevice();
     if (!device) return;
-    States states(device);
+    StateWriter states(device);
     states.Render(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     states.Render(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
     states.Keep(device->SetLight(0, &light_));
@@ -264,7 +241,7 @@ HRESULT DS_WaterRingLight::DrawRipples(IDirect3DTexture9* texture)
     IDirect3DDevice9* device = CurrentDevice();
     RenderContext* context = CurrentRenderContext();
     if (!device || !context) return E_FAIL;
-    States states(device);
+    StateWriter states(device);
     states.Stage(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
     states.Stage(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
     states.Stage(0, D3DTSS_COLORARG2, D3DTA_CURRENT);

@@ -130,3 +130,10 @@ ds_string FileNameOf(const ds_string& path)
     if (slash == ds_string::npos) return ds_string();
     return path.substr(slash + 1);
 }
+
+GUID FreshGuid()
+{
+    GUID guid = {};
+    if (FAILED(CoCreateGuid(&guid))) guid = GUID{};
+    return guid;
+}

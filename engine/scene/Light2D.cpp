@@ -1,6 +1,7 @@
 #include "engine/scene/Light2D.h"
 
 #include "engine/render/RenderContext.h"
+#include "engine/render/StateWriter.h"
 #include "engine/resources/CurrentScene.h"
 #include "engine/resources/DocResManager.h"
 
@@ -8,33 +9,6 @@ namespace {
 
 constexpr const wchar_t* kClassName = L"DS_2D_Light";
 constexpr D3DCOLOR kOpaqueBlack = 0xFF000000;
-
-// Sets device states, keeping the first failure. States are only ever set,
-// never read back: pure devices refuse the Get* calls.
-class StateWriter {
-public:
-    explicit StateWriter(IDirect3DDevice9* device) : device_(device) {}
-
-    void Render(D3DRENDERSTATETYPE state, DWORD value) { Keep(device_->SetRenderState(state, value)); }
-    void Stage(DWORD stage, D3DTEXTURESTAGESTATETYPE state, DWORD value)
-    {
-        Keep(device_->SetTextureStageState(stage, state, value));
-    }
-    void Sampler(DWORD sampler, D3DSAMPLERSTATETYPE state, DWORD value)
-    {
-        Keep(device_->SetSamplerState(sampler, state, value));
-    }
-    void Texture(DWORD stage, IDirect3DTexture9* texture) { Keep(device_->SetTexture(stage, texture)); }
-    void Keep(HRESULT hr)
-    {
-        if (SUCCEEDED(result_) && FAILED(hr)) result_ = hr;
-    }
-    HRESULT Result() const { return result_; }
-
-private:
-    IDirect3DDevice9* device_;
-    HRESULT result_ = S_OK;
-};
 
 // Runs draw once inside each pass of the effect's current technique. The
 // results of the effect calls are not errors of the draw: a pass the effect
