@@ -1,5 +1,7 @@
 #include "engine/archive/ArchiveValues.h"
 
+#include <objbase.h>
+
 #include <cwchar>
 
 namespace {
