@@ -283,6 +283,11 @@ TEST_F(RingFrames, DropsFallAtTheDropRate)
     };
     for (const auto& c : cases) {
         DS_WaterRingLight& ring = MakeRing(64, 64, 0, [&](DS_WaterRingLight& r) { r.dropRate.SetValue(c.rate); });
+        // The grid takes the default settings' values on restore.
+        EXPECT_FLOAT_EQ(ring.Grid().dropStrength, 0.45f);
+        EXPECT_FLOAT_EQ(ring.Grid().refractionK, 1.0f);
+        EXPECT_FLOAT_EQ(ring.Grid().damping, 0.99f);
+        EXPECT_FLOAT_EQ(ring.Grid().depth, 0.2f);
         for (int i = 0; i < 4; ++i) {
             ring.FrameMove(c.times[i]);
             EXPECT_FLOAT_EQ(ring.LastDropTime(), c.lastDrops[i]) << c.rate << " at " << c.times[i];
