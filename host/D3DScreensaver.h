@@ -124,6 +124,14 @@ public:
     void ReadScreenSettings(HKEY settingsKey);
     void WriteScreenSettings(HKEY settingsKey);
 
+    // Display-settings dialog (DisplaySettings.cpp): edits the adapter
+    // records and AllScreensSame in place; Cancel puts them back.
+    void ShowDisplaySettings(HWND owner);
+    // The template ShowDisplaySettings opens: one adapter or a tab per monitor.
+    int DisplaySettingsDialogId() const;
+    INT_PTR DisplaySettingsDialog(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+    void UpdateDisplaySettingsControls(HWND dialog);
+
     // Lets tests drive the device choice with a scripted IDirect3D9.
     void SetDirect3D(IDirect3D9* d3d) { d3d_ = d3d; }
 
@@ -167,6 +175,15 @@ public:
 
 private:
     void ReleaseDirect3D();
+    // The monitor the display-settings dialog shows (its tab, or the first
+    // monitor without tabs) and that monitor's adapter record, null when it
+    // has none.
+    int SelectedMonitor(HWND dialog) const;
+    AdapterRecord* MonitorAdapter(int monitor) const;
+    // Copies of the adapter records and AllScreensSame while the
+    // display-settings dialog is open, for its Cancel.
+    std::array<std::unique_ptr<AdapterRecord>, kMaxAdapters> savedAdapters_{};
+    DWORD savedAllScreensSame_ = 0;
     DWORD lastErrorStepMs_ = 0;  // millisecond time of the previous error-mode step
     bool errorStepStarted_ = false;
     double frameRateTime_ = 0;

@@ -40,11 +40,6 @@ CMoireScreensaver::~CMoireScreensaver()
     ReleaseDirectSound();
 }
 
-void CMoireScreensaver::ShowSettings()
-{
-    // The settings dialog comes later; for now the settings mode just ends.
-}
-
 void CMoireScreensaver::ReadConfiguration()
 {
     LoadSettings();

@@ -4,6 +4,7 @@
 #include "effects/lights/LightClasses.h"
 #include "engine/archive/SceneClassRegistry.h"
 #include "engine/scene/SceneEngineClasses.h"
+#include "objects/sprites/SpriteClasses.h"
 
 void RegisterSceneClasses(SceneClassRegistry& classes)
 {
@@ -11,6 +12,7 @@ void RegisterSceneClasses(SceneClassRegistry& classes)
     RegisterSceneEngineClasses(classes);
     RegisterBrushClasses(classes);
     RegisterLightClasses(classes);
+    RegisterSpriteClasses(classes);
 }
 
 void RegisterSceneClasses()

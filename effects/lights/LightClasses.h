@@ -1,5 +1,5 @@
-// Registration of the light kinds in the picture-layer registry, each under
-// its class name.
+// Registration of the light kinds in the picture-layer registry, each
+// under its class name.
 #pragma once
 
 class SceneClassRegistry;

@@ -1,5 +1,5 @@
-// Sets device states for one draw, keeping the first failure. States are
-// only ever set, never read back: pure devices refuse the Get* calls.
+// Sets device states for a draw, keeping the first failure. States are only
+// ever set, never read back: pure devices refuse the Get* calls.
 #pragma once
 
 #include <d3d9.h>

@@ -1,5 +1,7 @@
 #include "engine/scene/Light2D.h"
 
+#include <algorithm>
+
 #include "engine/render/RenderContext.h"
 #include "engine/render/StateWriter.h"
 #include "engine/resources/CurrentScene.h"
@@ -261,7 +263,9 @@ HRESULT DS_2D_Light::DrawSpriteArray(const SpriteArrayDraw& sprites)
     RenderContext* context = CurrentRenderContext();
     if (!Ready(device, context) || !sprites.geometry) return E_FAIL;
     const DS_IndexedMesh<DX_V::PCT>& geometry = *sprites.geometry;
-    const UINT triangles = 2 * sprites.spriteCount;
+    // Never more triangles than the index buffer holds.
+    const UINT triangles = std::min<UINT>(2 * std::min<UINT>(sprites.spriteCount, DS_IndexedMesh<DX_V::PCT>::kMaxQuads),
+                                          geometry.TriangleCount());
     StateWriter states(device);
     states.Keep(context->Apply(device));
     states.Keep(context->SetWorld(device, geometry.combined));

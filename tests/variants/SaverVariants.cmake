@@ -6,6 +6,7 @@
 #   corvalline_music.scr         music.scene here, with music files of known tones
 #   corvalline_still.scr         still.scene here: the landscape, camera still, no brushes
 #   corvalline_two_pictures.scr  two_pictures.scene here: two slides, two pictures
+#   corvalline_glyphs.scr        glyphs.scene here: falling glyphs over the picture, then over black
 #   corvalline_water_lights.scr  water_lights.scene here: the lake and the two ring modes
 # Each has its own copy of res/corvalline.rc with the document line changed,
 # so every other resource stays the program's own.
@@ -59,13 +60,14 @@ add_custom_command(OUTPUT ${musicDocument}
 
 # Scenes here that use only the build's scene pictures.
 set(pictureDocuments "")
-foreach(scene still two_pictures water_lights)
+foreach(scene still two_pictures glyphs water_lights)
     set(document ${variantDir}/${scene}_scene.kvb)
     add_custom_command(OUTPUT ${document}
         COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${SCENE_COMPOSER}
             ${CMAKE_CURRENT_LIST_DIR}/${scene}.scene ${SCENE_PICTURES_DIR} ${CMAKE_BINARY_DIR}/fx
             ${CMAKE_BINARY_DIR}/res/common_res/generated ${document}
         DEPENDS ${SCENE_COMPOSER_DEPENDS} ${CMAKE_CURRENT_LIST_DIR}/${scene}.scene ${SCENE_PICTURES}
+            ${CMAKE_BINARY_DIR}/res/common_res/generated/common_res.rc
         WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
         COMMENT "Composing the ${scene} test scene"
         VERBATIM)
@@ -73,13 +75,14 @@ foreach(scene still two_pictures water_lights)
 endforeach()
 
 add_custom_target(variant_documents DEPENDS ${cutDocument} ${musicDocument} ${pictureDocuments})
-add_dependencies(variant_documents scene_documents scene_pictures)
+add_dependencies(variant_documents scene_documents scene_pictures common_res_files)
 
 corvalline_saver_variant(corvalline_no_document "")
 corvalline_saver_variant(corvalline_cut_document ${cutDocument})
 corvalline_saver_variant(corvalline_music ${musicDocument})
 corvalline_saver_variant(corvalline_still ${variantDir}/still_scene.kvb)
 corvalline_saver_variant(corvalline_two_pictures ${variantDir}/two_pictures_scene.kvb)
+corvalline_saver_variant(corvalline_glyphs ${variantDir}/glyphs_scene.kvb)
 corvalline_saver_variant(corvalline_water_lights ${variantDir}/water_lights_scene.kvb)
 
 # The scene-slot unit tests read the splash and the documents of these builds.

@@ -155,8 +155,8 @@ std::vector<const DS_ImageFileLink*> ImageLinks(const DS_FX_Constructor& brush)
     return {};
 }
 
-// Library pictures are stored as the library's own resources (module and
-// number), so that a document and the library give the same key.
+}  // namespace
+
 bool StoreLibraryPicture(const FileLinkValue& link, const BrushFolders& folders, DS_DocResManager& manager,
                          std::string& error)
 {
@@ -172,8 +172,6 @@ bool StoreLibraryPicture(const FileLinkValue& link, const BrushFolders& folders,
     manager.Store().images[link] = {blob};
     return true;
 }
-
-}  // namespace
 
 std::unique_ptr<DS_FX_Constructor> MakeBrush(const std::string& kind)
 {

@@ -41,3 +41,10 @@ bool ApplyBrushStatement(BrushDescription& brush, const std::string& keyword, co
 // effect.
 bool StoreBrushResources(BrushDescription& brush, const BrushFolders& folders, DS_DocResManager& manager,
                          std::string& error);
+
+// Stores the bytes of a picture of "common_res.dll" that link names, as the
+// library's own resource (module and number), so that the document and the
+// library give the same key. Links to anything else store nothing. False
+// with a message when the library folder has no such picture.
+bool StoreLibraryPicture(const FileLinkValue& link, const BrushFolders& folders, DS_DocResManager& manager,
+                         std::string& error);

@@ -31,12 +31,14 @@
 //     translucency N, layers N, noise-amplitude N, fourth N, threshold N,
 //     noise-image NUMBER (a picture of "common_res.dll"), color BBGGRR (hex),
 //     hidden 0|1                  (stream)
-// Brushes are drawn from the last to the first. Library pictures that a
-// brush's image links name (water bump, stream noise) are stored too.
 //   light KIND                    makes the slide's picture layer a light
-//                                 (FakeLake2D, DS_WaterRingLight) with the
-//                                 kind's defaults; the lines after it, up to
-//                                 the next brush, set the light:
+//                                 (DS_MatrixCodeLight, FakeLake2D,
+//                                 DS_WaterRingLight) with the kind's
+//                                 defaults; picture and camera still apply;
+//                                 the lines after it, up to a brush, set it:
+//     cell-size N, density N, highlights N, glitches N, background N,
+//     stream-mode N, transparency N, glyph-color BBGGRR, bright-color BBGGRR
+//     (hex), glyph-image NUMBER (a picture of "common_res.dll")   (glyphs)
 //     ripple-map FILE             (lake) its du/dv map, a V8U8 DDS in the
 //                                 picture folder, stored under its ripple key
 //     speed N, bump-tiling N, lake-height N, ripple-contrast N, water-tint N,
@@ -44,6 +46,9 @@
 //     lake-color BBGGRR (hex)     (lake)
 //     mode N, wave-speed N, grid-aspect N, grid-density N, drop-size N,
 //     damping N, depth N, drop-rate N, specular-level N, shininess N  (rings)
+// Brushes are drawn from the last to the first. Library pictures that a
+// brush's or a light's image links name (water bump, stream noise, glyph
+// strip) are stored too.
 #include <windows.h>
 
 #include <cstdio>
@@ -72,8 +77,8 @@ struct SlideDescription {
     std::string picture;
     bool cameraDrift = true;
     std::vector<BrushDescription> brushes;
-    LightDescription light;
-    bool lightStatements = false;  // the statements that follow set the light
+    LightDescription light;     // no light: a plain picture layer
+    bool settingLight = false;  // statements go to the light
 };
 
 struct SceneDescription {
@@ -124,20 +129,19 @@ bool ParseScene(std::istream& in, SceneDescription& scene, std::string& error)
         } else if (keyword == "camera") {
             if (rest != "on" && rest != "off") return fail("camera is on or off");
             scene.slides.back().cameraDrift = rest == "on";
-        } else if (keyword == "light") {
-            SlideDescription& slide = scene.slides.back();
-            slide.light.light = MakeLight(rest);
-            if (!slide.light.light) return fail("unknown light kind '" + rest + "'");
-            slide.lightStatements = true;
-        } else if (scene.slides.back().lightStatements && keyword != "brush") {
-            std::string problem;
-            if (!ApplyLightStatement(scene.slides.back().light, keyword, rest, problem)) return fail(problem);
         } else if (keyword == "brush") {
             BrushDescription brush;
             brush.brush = MakeBrush(rest);
             if (!brush.brush) return fail("unknown brush kind '" + rest + "'");
             scene.slides.back().brushes.push_back(std::move(brush));
-            scene.slides.back().lightStatements = false;
+            scene.slides.back().settingLight = false;
+        } else if (keyword == "light") {
+            scene.slides.back().light.light = MakeLight(rest);
+            if (!scene.slides.back().light.light) return fail("unknown light kind '" + rest + "'");
+            scene.slides.back().settingLight = true;
+        } else if (scene.slides.back().settingLight) {
+            std::string problem;
+            if (!ApplyLightStatement(scene.slides.back().light, keyword, rest, problem)) return fail(problem);
         } else if (scene.slides.back().brushes.empty()) {
             return fail("unknown statement '" + keyword + "'");
         } else {
@@ -163,8 +167,9 @@ bool ComposeSlide(SlideDescription& description, const BrushFolders& folders, DS
     slide->show.StoreValue(description.timing.show);
     slide->fadeOut.StoreValue(description.timing.fadeOut);
 
+    if (!description.light.light) description.light.light = std::make_unique<DS_2D_Light>();
+    if (!StoreLightResources(description.light, folders, manager, error)) return false;
     std::unique_ptr<DS_2D_Light> light = std::move(description.light.light);
-    if (!light) light = std::make_unique<DS_2D_Light>();
     light->Camera().enabled = description.cameraDrift ? 1 : 0;
     if (!description.picture.empty()) {
         const std::string file = InFolder(folders.pictures, description.picture);
@@ -179,9 +184,7 @@ bool ComposeSlide(SlideDescription& description, const BrushFolders& folders, DS
         light->PictureLink().StoreValue(link.GetValue());
         manager.MarkForSave(link);
     }
-    description.light.light = std::move(light);
-    if (!StoreLightResources(description.light, folders.pictures, manager, error)) return false;
-    slide->SetLight(CountedPtr<DS_2D_Light>(description.light.light.release()));
+    slide->SetLight(CountedPtr<DS_2D_Light>(light.release()));
     for (BrushDescription& brush : description.brushes) {
         if (!StoreBrushResources(brush, folders, manager, error)) return false;
         slide->DrawnItems().push_back(std::move(brush.brush));

@@ -140,6 +140,7 @@ TEST(ClassRegistration, SceneClassesAreRegisteredUnderTheirStoredNames)
         {"picture layers", L"DS_2D_Light"},
         {"picture layers", L"FakeLake2D"},
         {"picture layers", L"DS_WaterRingLight"},
+        {"picture layers", L"DS_MatrixCodeLight"},
         {"slides", L"DS_SlideContainer"},
         {"scene items", L"DS_WavesFX"},
         {"scene items", L"DS_LightFX"},

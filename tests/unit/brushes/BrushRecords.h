@@ -26,6 +26,16 @@ inline std::unique_ptr<DS_ABObj_Constructor> ReadSceneItem(MemoryArchive& memory
     return reader ? reader->Create(&ar, version) : nullptr;
 }
 
+// The record read back as ReadSceneItem does, as class T; null for a record
+// that cannot be read or is of another class.
+template <class T>
+std::unique_ptr<T> ReadSceneItemAs(MemoryArchive& memory)
+{
+    std::unique_ptr<DS_ABObj_Constructor> item = ReadSceneItem(memory);
+    if (!dynamic_cast<T*>(item.get())) return nullptr;
+    return std::unique_ptr<T>(static_cast<T*>(item.release()));
+}
+
 // Writes item, then calls check with each copy of the record cut short by
 // 1 to size - 1 bytes (every step bytes).
 inline void ForEachTruncation(DS_IOF_Item& item, size_t step, const std::function<void(MemoryArchive&, size_t)>& check)

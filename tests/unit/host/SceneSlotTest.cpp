@@ -22,6 +22,7 @@
 #include "engine/resources/TextureLoader.h"
 #include "host/MoireScreensaver.h"
 #include "host/SceneSlot.h"
+#include "unit/BuildFiles.h"
 #include "unit/D3DTestDevice.h"
 
 namespace {
@@ -32,22 +33,6 @@ constexpr uint32_t kRgb = 0x00FFFFFFu;
 // at the same place: linear filtering while scaling 512 to 171 pixels
 // gives about 6; the square a few pixels larger or moved gives 10 or more.
 constexpr double kSplashMatch = 8.0;
-
-// A build of the program opened for its resources only, freed at the end.
-class ProgramResources {
-public:
-    explicit ProgramResources(const wchar_t* file) : module_(LoadResourceModule(file, ProgramFolder())) {}
-    ~ProgramResources()
-    {
-        if (module_) FreeLibrary(module_);
-    }
-    ProgramResources(const ProgramResources&) = delete;
-    ProgramResources& operator=(const ProgramResources&) = delete;
-    HMODULE get() const { return module_; }
-
-private:
-    HMODULE module_ = nullptr;
-};
 
 // A picture of its own size as 0x00RRGGBB pixels, row by row.
 struct Picture {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "effects/lights/FakeLake2D.h"
 #include "effects/lights/WaterRingLight.h"

@@ -5,7 +5,7 @@
 
 #include "engine/render/Mesh.h"
 #include "engine/render/SegmentedQuadArray.h"
-#include "unit/render/RenderTestDevice.h"
+#include "unit/D3DTestDevice.h"
 
 namespace {
 
@@ -97,7 +97,10 @@ TEST(MeshWithoutDeviceTest, EveryDeviceCallRefusesANullDevice)
 
 // ---- meshes on a device ----
 
-class MeshTest : public RenderTestDevice {};
+class MeshTest : public D3DTestDevice {
+protected:
+    MeshTest() : D3DTestDevice(kWideWidth, kWideHeight) {}
+};
 
 TEST_F(MeshTest, CreateQuadsWritesTwoTrianglesPerQuad)
 {

@@ -102,7 +102,8 @@ TEST_F(Light2DRecord, NewerVersionReadsAsThree)
     MemoryArchive body;
     DS_IOF_Archive handle = body.Handle();
     layer.Write(&handle);
-    // Patch the version (after the class name: count + 11 UTF-16 units).
+    // Patch the version (after the class name: FF FE FF, a length byte and
+    // 11 UTF-16 units).
     const size_t versionAt = 4 + 2 * 11;
     const int32_t four = 4;
     std::memcpy(body.bytes.data() + versionAt, &four, sizeof four);
