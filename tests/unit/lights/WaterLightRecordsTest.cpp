@@ -10,22 +10,12 @@
 #include "engine/archive/SceneClassRegistry.h"
 #include "host/SceneClassList.h"
 #include "unit/MemoryArchive.h"
+#include "unit/scene/PictureLayerRecordFixture.h"
 
 namespace {
 
-class WaterLightRecords : public ::testing::Test {
+class WaterLightRecords : public PictureLayerRecordFixture {
 protected:
-    void SetUp() override { RegisterSceneClasses(classes_); }
-
-    std::unique_ptr<DS_2D_Light> ReadLayer(MemoryArchive& archive)
-    {
-        DS_IOF_Archive handle = archive.Handle();
-        handle.classes = &classes_;
-        std::unique_ptr<DS_2D_Light> layer = ReadRecordByName(&handle, classes_.pictureLayers);
-        failed_ = handle.Failed();
-        return layer;
-    }
-
     static void WriteLayerRecord(MemoryArchive& archive)
     {
         archive.WriteString(L"DS_2D_Light");
@@ -36,9 +26,6 @@ protected:
         DS_IOF_Archive handle = archive.Handle();
         camera.Write(handle);
     }
-
-    SceneClassRegistry classes_;
-    bool failed_ = false;
 };
 
 constexpr GUID kKey = {0x01234567, 0x89AB, 0xCDEF, {1, 2, 3, 4, 5, 6, 7, 8}};
