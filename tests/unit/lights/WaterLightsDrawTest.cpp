@@ -130,7 +130,7 @@ protected:
             manager_->Store().maskTextures[lake->rippleKey] =
                 manager_->Loader().LoadFromMemory(bytes.data(), bytes.size()).texture;
         }
-        const FileLinkValue link = AddPicture(kSize, kSize, [](UINT, UINT y) { return Band(y, kSize); });
+        const FileLinkValue link = NewPicture(kSize, kSize, [](UINT, UINT y) { return Band(y, kSize); });
         return Build(std::move(lake), link, RenderContext::kStretch);
     }
 };
@@ -192,7 +192,7 @@ protected:
         ring->mode.SetValue(mode);
         if (settings) settings(*ring);
         if (!colour) colour = [=](UINT x, UINT y) { return Quadrant(x, y, w, h); };
-        const FileLinkValue link = AddPicture(w, h, colour);
+        const FileLinkValue link = NewPicture(w, h, colour);
         return Build(std::move(ring), link, RenderContext::kFit);
     }
 
@@ -350,7 +350,7 @@ TEST_F(LakeFrames, HostileSettingsPlay)
         setting(*lake);
         const FileLinkValue link = lake->PictureLink().GetPath() == L"missing.png"
                                        ? lake->PictureLink().GetValue()
-                                       : AddPicture(kSize, kSize, [](UINT, UINT y) { return Band(y, kSize); });
+                                       : NewPicture(kSize, kSize, [](UINT, UINT y) { return Band(y, kSize); });
         FakeLake2D& built = Build(std::move(lake), link, RenderContext::kStretch);
         const std::vector<uint32_t> pixels = Frame(0.5f);
         ASSERT_EQ(pixels.size(), static_cast<size_t>(kSize * kSize));
@@ -399,9 +399,9 @@ TEST_F(LakeFrames, SlideAfterAnotherBorderBindsItsOwnBorders)
 {
     // Layers share the unit's render context; the one becoming current
     // binds its own border picture again.
-    const FileLinkValue frameA = AddPicture(8, 8, [](UINT, UINT) { return 0xFFFF0000u; });
-    const FileLinkValue frameB = AddPicture(8, 8, [](UINT, UINT) { return 0xFF0000FFu; });
-    const FileLinkValue picture = AddPicture(64, 64, [](UINT, UINT) { return 0xFF00FF00u; });
+    const FileLinkValue frameA = NewPicture(8, 8, [](UINT, UINT) { return 0xFFFF0000u; });
+    const FileLinkValue frameB = NewPicture(8, 8, [](UINT, UINT) { return 0xFF0000FFu; });
+    const FileLinkValue picture = NewPicture(64, 64, [](UINT, UINT) { return 0xFF00FF00u; });
     const IDirect3DTexture9* textureB = manager_->Store().textureSets[frameB].textures[0].Get();
     std::unique_ptr<DS_2D_Light> lights[] = {std::make_unique<FakeLake2D>(), std::make_unique<DS_WaterRingLight>()};
     for (auto& light : lights) {

@@ -1,64 +1,25 @@
-// A water light on the 256 x 256 test device, with the current device,
-// render context and resource manager set, pictures made from functions,
-// and frames drawn and read back as a slide draws them.
+// A water light on the 256 x 256 test device (the picture-layer fixture
+// with its current device, render context and resource manager), pictures
+// made from functions, and frames drawn and read back as a slide draws
+// them.
 #pragma once
-
-#include <d3dx9.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <memory>
 
-#include "engine/render/RenderContext.h"
-#include "engine/resources/CurrentScene.h"
-#include "engine/resources/DocResManager.h"
-#include "engine/scene/Light2D.h"
-#include "unit/D3DTestDevice.h"
+#include "unit/scene/Light2DTestFixture.h"
 
-class WaterLightsFixture : public D3DTestDevice {
+class WaterLightsFixture : public Light2DFixture {
 protected:
     static constexpr int kSize = static_cast<int>(kBackBufferSize);
 
-    void SetUp() override
-    {
-        D3DTestDevice::SetUp();
-        if (HasFatalFailure()) return;
-        SetCurrentDevice(Device());
-        SetCurrentRenderContext(&context_);
-        manager_ = std::make_unique<DS_DocResManager>(Device());
-        SetCurrentDocResManager(manager_.get());
-    }
-
-    void TearDown() override
-    {
-        layer_.reset();
-        manager_.reset();
-        SetCurrentRenderContext(nullptr);
-        SetCurrentDevice(nullptr);
-        D3DTestDevice::TearDown();
-    }
-
-    // A managed A8R8G8B8 texture whose pixel (x, y) is colour(x, y).
-    ComPtr<IDirect3DTexture9> MakeTexture(UINT w, UINT h, const std::function<uint32_t(UINT, UINT)>& colour)
-    {
-        ComPtr<IDirect3DTexture9> texture;
-        if (FAILED(Device()->CreateTexture(w, h, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
-                                           texture.ReleaseAndGetAddressOf(), nullptr)))
-            return {};
-        D3DLOCKED_RECT rect = {};
-        if (FAILED(texture->LockRect(0, &rect, nullptr, 0))) return {};
-        for (UINT y = 0; y < h; ++y) {
-            auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(rect.pBits) + y * rect.Pitch);
-            for (UINT x = 0; x < w; ++x) row[x] = colour(x, y);
-        }
-        texture->UnlockRect(0);
-        return texture;
-    }
+    WaterLightsFixture() : Light2DFixture(kBackBufferSize, kBackBufferSize) {}
 
     // A picture of w x h under a link of its own; its texture has the
     // picture's size up to 256 texels a side (colour takes texel positions).
-    FileLinkValue AddPicture(UINT w, UINT h, const std::function<uint32_t(UINT, UINT)>& colour)
+    FileLinkValue NewPicture(UINT w, UINT h, const std::function<uint32_t(UINT, UINT)>& colour)
     {
         const FileLinkValue link{L"picture" + std::to_wstring(++pictures_) + L".png", 0};
         TextureFrames& set = manager_->Store().textureSets[link];
@@ -112,8 +73,6 @@ protected:
         return true;
     }
 
-    RenderContext context_;
-    std::unique_ptr<DS_DocResManager> manager_;
-    std::unique_ptr<DS_2D_Light> layer_;
+    using Light2DFixture::Near;
     int pictures_ = 0;
 };
