@@ -18,15 +18,6 @@ namespace {
 constexpr unsigned kDefaultScale = 50;
 constexpr float kScaleFactor = 0.02f;
 
-GUID FreshGuid()
-{
-    GUID guid = {};
-    // A failure leaves the null GUID: the brush then shares the null key's
-    // mask entry, which holds no texture.
-    if (FAILED(CoCreateGuid(&guid))) guid = GUID{};
-    return guid;
-}
-
 }  // namespace
 
 void DS_FX_Constructor::CopyScaled(UINTSclaleTo<float>& target, const UINTSclaleTo<float>& source)

@@ -3,6 +3,8 @@
 #include <climits>
 #include <cstring>
 
+#include "engine/resources/DudvDds.h"
+
 namespace {
 
 constexpr DWORD kMeshFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
@@ -38,6 +40,13 @@ HRESULT TextureFromMemory(IDirect3DDevice9* device, const void* bytes, size_t si
     const HRESULT hr = D3DXCreateTextureFromFileInMemoryEx(
         device, bytes, static_cast<UINT>(size), D3DX_DEFAULT, D3DX_DEFAULT, levels, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED,
         filter, mipFilter, 0, &info, nullptr, texture.ReleaseAndGetAddressOf());
+    if (FAILED(hr) && IsV8U8Dds(bytes, size)) {
+        // A du/dv map this D3DX cannot read: made as it is stored.
+        uint32_t width = 0, height = 0;
+        const HRESULT made = LoadV8U8Dds(device, bytes, size, texture, width, height);
+        if (SUCCEEDED(made)) entry.Set(texture.Get(), width, height);
+        return made;
+    }
     return StoreTexture(hr, texture.Get(), info, entry);
 }
 

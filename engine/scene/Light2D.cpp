@@ -407,9 +407,14 @@ void DS_2D_Light::ResetDeviceState()
     states.Stage(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
     states.Render(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     states.Render(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    FinishDeviceStateReset();
+}
+
+void DS_2D_Light::FinishDeviceStateReset()
+{
     if (DS_DocResManager* manager = CurrentDocResManager()) manager->OnResetDevice();
     BackBufferSize backBuffer;
-    if (QueryBackBufferSize(device, backBuffer)) {
+    if (QueryBackBufferSize(CurrentDevice(), backBuffer)) {
         chain_.Resize(static_cast<uint32_t>(backBuffer.width), static_cast<uint32_t>(backBuffer.height));
     }
     BindBorderTextures();

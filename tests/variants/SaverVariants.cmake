@@ -10,6 +10,7 @@
 #   corvalline_glyphs.scr        glyphs.scene here: falling glyphs over the picture, then over black
 #   corvalline_brushes_underwater.scr  brushes_underwater.scene here: pattern, copy and fire
 #                                brushes in boxes, then an underwater slide
+#   corvalline_water_lights.scr  water_lights.scene here: the lake and the two ring modes
 # Each has its own copy of res/corvalline.rc with the document line changed,
 # so every other resource stays the program's own.
 include(${CMAKE_SOURCE_DIR}/cmake/SceneComposer.cmake)
@@ -67,14 +68,13 @@ endforeach()
 
 # Scenes here that use only the build's scene pictures.
 set(pictureDocuments "")
-foreach(scene still two_pictures glyphs)
+foreach(scene still two_pictures glyphs water_lights)
     set(document ${variantDir}/${scene}_scene.kvb)
     add_custom_command(OUTPUT ${document}
         COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${SCENE_COMPOSER}
             ${CMAKE_CURRENT_LIST_DIR}/${scene}.scene ${SCENE_PICTURES_DIR} ${CMAKE_BINARY_DIR}/fx
             ${CMAKE_BINARY_DIR}/res/common_res/generated ${document}
-        DEPENDS ${SCENE_COMPOSER_DEPENDS} ${CMAKE_CURRENT_LIST_DIR}/${scene}.scene
-            ${SCENE_PICTURES_DIR}/landscape.jpg ${SCENE_PICTURES_DIR}/splash.bmp
+        DEPENDS ${SCENE_COMPOSER_DEPENDS} ${CMAKE_CURRENT_LIST_DIR}/${scene}.scene ${SCENE_PICTURES}
             ${CMAKE_BINARY_DIR}/res/common_res/generated/common_res.rc
         WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
         COMMENT "Composing the ${scene} test scene"
@@ -112,6 +112,7 @@ corvalline_saver_variant(corvalline_still ${variantDir}/still_scene.kvb)
 corvalline_saver_variant(corvalline_two_pictures ${variantDir}/two_pictures_scene.kvb)
 corvalline_saver_variant(corvalline_glyphs ${variantDir}/glyphs_scene.kvb)
 corvalline_saver_variant(corvalline_brushes_underwater ${variantDir}/brushes_underwater_scene.kvb)
+corvalline_saver_variant(corvalline_water_lights ${variantDir}/water_lights_scene.kvb)
 
 # The scene-slot unit tests read the splash and the documents of these
 # builds; the document robustness tests read the test-build documents.

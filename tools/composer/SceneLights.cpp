@@ -4,13 +4,12 @@
 #include <map>
 #include <sstream>
 
-#include <windows.h>
-
-#include <cstdio>
-
-#include "effects/lights/FakeUndervater.h"
+#include "effects/lights/FakeLake2D.h"
 #include "effects/lights/MatrixCodeLight.h"
+#include "effects/lights/WaterRingLight.h"
+#include "engine/resources/DudvDds.h"
 #include "tools/composer/ComposerFiles.h"
+#include "tools/composer/UnderwaterLight.h"
 
 namespace {
 
@@ -87,66 +86,103 @@ const std::map<std::string, GlyphSetting>& GlyphSettings()
     return settings;
 }
 
-using WobbleSetting = std::function<bool(DS_UnderwaterFX&, const std::string&)>;
+// A setting of the water lights: false when the light is not of kind K or
+// the text does not fit.
+using WaterSetting = std::function<bool(DS_2D_Light&, const std::string&)>;
 
-WobbleSetting WobbleUnsigned(MediaSpeedParam DS_FX_Constructor::*member)
+template <typename K, typename P>
+WaterSetting WaterUnsigned(P K::*member)
 {
-    return [member](DS_UnderwaterFX& wobble, const std::string& text) {
+    return [member](DS_2D_Light& light, const std::string& text) {
+        auto* kind = dynamic_cast<K*>(&light);
         long long value = 0;
-        if (!ReadWhole(text, 0, UINT32_MAX, value)) return false;
-        (wobble.*member).SetValue(static_cast<unsigned>(value));
+        if (!kind || !ReadWhole(text, 0, UINT32_MAX, value)) return false;
+        (kind->*member).SetValue(static_cast<unsigned>(value));
         return true;
     };
 }
 
-WobbleSetting WobbleUnsigned(UINTSclaleTo<float> DS_UnderwaterFX::*member)
+template <typename K>
+WaterSetting WaterSigned(MediaParamT<int> K::*member)
 {
-    return [member](DS_UnderwaterFX& wobble, const std::string& text) {
+    return [member](DS_2D_Light& light, const std::string& text) {
+        auto* kind = dynamic_cast<K*>(&light);
         long long value = 0;
-        if (!ReadWhole(text, 0, UINT32_MAX, value)) return false;
-        (wobble.*member).SetValue(static_cast<unsigned>(value));
+        if (!kind || !ReadWhole(text, INT32_MIN, INT32_MAX, value)) return false;
+        (kind->*member).SetValue(static_cast<int>(value));
         return true;
     };
 }
 
-const std::map<std::string, WobbleSetting>& WobbleSettings()
+const std::map<std::string, WaterSetting>& WaterSettings()
 {
-    static const std::map<std::string, WobbleSetting> settings = {
-        {"amplitude", WobbleUnsigned(&DS_UnderwaterFX::amplitude)},
-        {"wavelength", WobbleUnsigned(&DS_UnderwaterFX::wavelength)},
-        {"speed", WobbleUnsigned(&DS_FX_Constructor::speed)},
+    static const std::map<std::string, WaterSetting> settings = {
+        // The lake.
+        {"speed", WaterUnsigned(&FakeLake2D::speed)},
+        {"bump-tiling", WaterUnsigned(&FakeLake2D::bumpTiling)},
+        {"lake-height", WaterUnsigned(&FakeLake2D::lakeHeight)},
+        {"ripple-contrast", WaterUnsigned(&FakeLake2D::rippleContrast)},
+        {"water-tint", WaterUnsigned(&FakeLake2D::waterTint)},
+        {"horizon-fade", WaterUnsigned(&FakeLake2D::horizonFade)},
+        {"ripple-amplitude", WaterUnsigned(&FakeLake2D::rippleAmplitude)},
+        {"strip-height", WaterUnsigned(&FakeLake2D::stripHeight)},
+        {"reflection-size", WaterSigned(&FakeLake2D::reflectionSize)},
+        {"lake-color",
+         [](DS_2D_Light& light, const std::string& text) {
+             auto* lake = dynamic_cast<FakeLake2D*>(&light);
+             unsigned long color = 0;
+             if (!lake || !ReadColor(text, color)) return false;
+             lake->lakeColor.SetValue(color);
+             return true;
+         }},
+        // The rings.
+        {"mode", WaterSigned(&DS_WaterRingLight::mode)},
+        {"wave-speed", WaterUnsigned(&DS_WaterRingLight::waveSpeed)},
+        {"grid-aspect", WaterUnsigned(&DS_WaterRingLight::gridAspect)},
+        {"grid-density", WaterUnsigned(&DS_WaterRingLight::gridDensity)},
+        {"drop-size", WaterUnsigned(&DS_WaterRingLight::dropSize)},
+        {"damping", WaterUnsigned(&DS_WaterRingLight::damping)},
+        {"depth", WaterUnsigned(&DS_WaterRingLight::depth)},
+        {"drop-rate", WaterUnsigned(&DS_WaterRingLight::dropRate)},
+        {"specular-level", WaterUnsigned(&DS_WaterRingLight::specularLevel)},
+        {"shininess", WaterUnsigned(&DS_WaterRingLight::shininess)},
     };
     return settings;
 }
 
-// The compiled effect numbered like the library's resource (NNN_name.fxo)
-// in the effect folder; empty when there is none.
-std::string EffectFileByNumber(const std::string& folder, int64_t number)
+bool ApplyWaterStatement(LightDescription& light, const std::string& keyword, const std::string& rest,
+                         std::string& error)
 {
-    char prefix[16];
-    std::snprintf(prefix, sizeof prefix, "%03lld_", static_cast<long long>(number));
-    WIN32_FIND_DATAA found = {};
-    const std::string pattern = InFolder(folder, std::string(prefix) + "*.fxo");
-    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return std::string();
-    FindClose(search);
-    return InFolder(folder, found.cFileName);
-}
-
-// Stores the bytes of a "common_res.dll" effect under its link, as a brush's
-// effect is stored, so that the document plays without the library.
-bool StoreLibraryEffect(const FileLinkValue& link, const BrushFolders& folders, DS_DocResManager& manager,
-                        std::string& error)
-{
-    const std::string file = EffectFileByNumber(folders.effects, link.stamp);
-    ResourceBlob effect;
-    if (file.empty() || !ReadWholeFile(file, effect.data) || effect.data.empty()) {
-        error = "no compiled effect " + std::to_string(link.stamp) + " in " + folders.effects;
+    if (keyword == "ripple-map") {
+        if (rest.empty() || !dynamic_cast<FakeLake2D*>(light.light.get())) {
+            error = "ripple-map needs a file and a FakeLake2D light";
+            return false;
+        }
+        light.rippleMap = rest;
+        return true;
+    }
+    const auto setting = WaterSettings().find(keyword);
+    if (setting == WaterSettings().end()) {
+        error = "unknown statement '" + keyword + "'";
         return false;
     }
-    effect.module = link.path;
-    effect.id = static_cast<int32_t>(link.stamp);
-    manager.Store().linkedFiles[link] = {effect};
+    if (!setting->second(*light.light, rest)) {
+        error = "'" + keyword + " " + rest + "' does not fit this light";
+        return false;
+    }
+    return true;
+}
+
+bool StoreRippleMap(const FakeLake2D& lake, const std::string& file, DS_DocResManager& manager, std::string& error)
+{
+    GuidImageRecord map;
+    map.key = lake.rippleKey;
+    if (!ReadWholeFile(file, map.picture.data) || !IsV8U8Dds(map.picture.data.data(), map.picture.data.size())) {
+        error = "cannot read the V8U8 ripple map " + file;
+        return false;
+    }
+    map.picture.name = FullPath(file);
+    manager.Store().maskImages[map.key] = map;
     return true;
 }
 
@@ -155,26 +191,24 @@ bool StoreLibraryEffect(const FileLinkValue& link, const BrushFolders& folders, 
 std::unique_ptr<DS_2D_Light> MakeLight(const std::string& kind)
 {
     if (kind == "DS_MatrixCodeLight") return std::make_unique<DS_MatrixCodeLight>();
+    if (kind == "FakeLake2D") return std::make_unique<FakeLake2D>();
+    if (kind == "DS_WaterRingLight") return std::make_unique<DS_WaterRingLight>();
     if (kind == "FakeUndervater") return std::make_unique<FakeUndervater>();
     return nullptr;
 }
 
-bool ApplyLightStatement(DS_2D_Light& light, const std::string& keyword, const std::string& rest,
+bool ApplyLightStatement(LightDescription& description, const std::string& keyword, const std::string& rest,
                          std::string& error)
 {
-    if (auto* underwater = dynamic_cast<FakeUndervater*>(&light)) {
-        const auto setting = WobbleSettings().find(keyword);
-        if (setting == WobbleSettings().end()) {
-            error = "unknown statement '" + keyword + "'";
-            return false;
-        }
-        if (!setting->second(underwater->Underwater(), rest)) {
-            error = "'" + keyword + " " + rest + "' does not fit this light";
-            return false;
-        }
-        return true;
+    if (!description.light) {
+        error = "unknown statement '" + keyword + "'";
+        return false;
     }
-    auto* glyphs = dynamic_cast<DS_MatrixCodeLight*>(&light);
+    if (auto* underwater = dynamic_cast<FakeUndervater*>(description.light.get())) {
+        return ApplyUnderwaterStatement(*underwater, keyword, rest, error);
+    }
+    auto* glyphs = dynamic_cast<DS_MatrixCodeLight*>(description.light.get());
+    if (!glyphs) return ApplyWaterStatement(description, keyword, rest, error);
     const auto setting = GlyphSettings().find(keyword);
     if (!glyphs || setting == GlyphSettings().end()) {
         error = "unknown statement '" + keyword + "'";
@@ -187,14 +221,19 @@ bool ApplyLightStatement(DS_2D_Light& light, const std::string& keyword, const s
     return true;
 }
 
-bool StoreLightResources(const DS_2D_Light& light, const BrushFolders& folders, DS_DocResManager& manager,
+bool StoreLightResources(LightDescription& description, const BrushFolders& folders, DS_DocResManager& manager,
                          std::string& error)
 {
-    if (const auto* glyphs = dynamic_cast<const DS_MatrixCodeLight*>(&light)) {
+    const DS_2D_Light* light = description.light.get();
+    if (const auto* glyphs = dynamic_cast<const DS_MatrixCodeLight*>(light)) {
         return StoreLibraryPicture(glyphs->glyphImage.GetValue(), folders, manager, error);
     }
-    if (const auto* underwater = dynamic_cast<const FakeUndervater*>(&light)) {
-        return StoreLibraryEffect(underwater->Underwater().effectLink.GetValue(), folders, manager, error);
+    if (const auto* underwater = dynamic_cast<const FakeUndervater*>(light)) {
+        return StoreUnderwaterResources(*underwater, folders, manager, error);
+    }
+    const auto* lake = dynamic_cast<const FakeLake2D*>(light);
+    if (lake && !description.rippleMap.empty()) {
+        return StoreRippleMap(*lake, InFolder(folders.pictures, description.rippleMap), manager, error);
     }
     return true;
 }

@@ -40,7 +40,8 @@
 //     colors FIRST SECOND (BBGGRR hex), density N, brightness N,
 //     pattern-width N             (fire; its quad's u runs across, v down)
 //   light KIND                    makes the slide's picture layer a light
-//                                 (DS_MatrixCodeLight, FakeUndervater) with the kind's
+//                                 (DS_MatrixCodeLight, FakeUndervater,
+//                                 FakeLake2D, DS_WaterRingLight) with the kind's
 //                                 defaults; picture and camera still apply;
 //                                 the lines after it, up to a brush, set it:
 //     cell-size N, density N, highlights N, glitches N, background N,
@@ -48,6 +49,13 @@
 //     (hex), glyph-image NUMBER (a picture of "common_res.dll")   (glyphs)
 //     amplitude N, wavelength N, speed N                          (underwater;
 //                                 its effect 88 is stored from the effect folder)
+//     ripple-map FILE             (lake) its du/dv map, a V8U8 DDS in the
+//                                 picture folder, stored under its ripple key
+//     speed N, bump-tiling N, lake-height N, ripple-contrast N, water-tint N,
+//     horizon-fade N, ripple-amplitude N, strip-height N, reflection-size N,
+//     lake-color BBGGRR (hex)     (lake)
+//     mode N, wave-speed N, grid-aspect N, grid-density N, drop-size N,
+//     damping N, depth N, drop-rate N, specular-level N, shininess N  (rings)
 // Brushes are drawn from the last to the first. Library pictures that a
 // brush's or a light's image links name (water bump, stream noise, glyph
 // strip) are stored too.
@@ -85,7 +93,7 @@ struct SlideDescription {
     bool cameraDrift = true;
     std::vector<BrushDescription> brushes;
     std::vector<SoundDescription> sounds;
-    std::unique_ptr<DS_2D_Light> light;  // null: a plain picture layer
+    LightDescription light;  // no light: a plain picture layer
     // What the settings statements that follow apply to.
     enum class Last { kNone, kBrush, kLight, kSound } last = Last::kNone;
 };
@@ -145,8 +153,8 @@ bool ParseScene(std::istream& in, SceneDescription& scene, std::string& error)
             scene.slides.back().brushes.push_back(std::move(brush));
             scene.slides.back().last = SlideDescription::Last::kBrush;
         } else if (keyword == "light") {
-            scene.slides.back().light = MakeLight(rest);
-            if (!scene.slides.back().light) return fail("unknown light kind '" + rest + "'");
+            scene.slides.back().light.light = MakeLight(rest);
+            if (!scene.slides.back().light.light) return fail("unknown light kind '" + rest + "'");
             scene.slides.back().last = SlideDescription::Last::kLight;
         } else if (keyword == "sound") {
             SoundDescription sound;
@@ -156,7 +164,7 @@ bool ParseScene(std::istream& in, SceneDescription& scene, std::string& error)
             scene.slides.back().last = SlideDescription::Last::kSound;
         } else if (scene.slides.back().last == SlideDescription::Last::kLight) {
             std::string problem;
-            if (!ApplyLightStatement(*scene.slides.back().light, keyword, rest, problem)) return fail(problem);
+            if (!ApplyLightStatement(scene.slides.back().light, keyword, rest, problem)) return fail(problem);
         } else if (scene.slides.back().last == SlideDescription::Last::kBrush) {
             std::string problem;
             if (!ApplyBrushStatement(scene.slides.back().brushes.back(), keyword, rest, problem)) return fail(problem);
@@ -185,9 +193,9 @@ bool ComposeSlide(SlideDescription& description, const BrushFolders& folders, DS
     slide->show.StoreValue(description.timing.show);
     slide->fadeOut.StoreValue(description.timing.fadeOut);
 
-    std::unique_ptr<DS_2D_Light> light =
-        description.light ? std::move(description.light) : std::make_unique<DS_2D_Light>();
-    if (!StoreLightResources(*light, folders, manager, error)) return false;
+    if (!description.light.light) description.light.light = std::make_unique<DS_2D_Light>();
+    if (!StoreLightResources(description.light, folders, manager, error)) return false;
+    std::unique_ptr<DS_2D_Light> light = std::move(description.light.light);
     light->Camera().enabled = description.cameraDrift ? 1 : 0;
     if (!description.picture.empty()) {
         const std::string file = InFolder(folders.pictures, description.picture);

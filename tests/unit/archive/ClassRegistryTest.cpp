@@ -139,6 +139,8 @@ TEST(ClassRegistration, SceneClassesAreRegisteredUnderTheirStoredNames)
     const std::vector<ExpectedName> table = {
         {"picture layers", L"DS_2D_Light"},
         {"picture layers", L"FakeUndervater"},
+        {"picture layers", L"FakeLake2D"},
+        {"picture layers", L"DS_WaterRingLight"},
         {"picture layers", L"DS_MatrixCodeLight"},
         {"slides", L"DS_SlideContainer"},
         {"scene items", L"DS_WavesFX"},

@@ -8,22 +8,12 @@
 #include "engine/archive/SceneClassRegistry.h"
 #include "host/SceneClassList.h"
 #include "unit/MemoryArchive.h"
+#include "unit/scene/PictureLayerRecordFixture.h"
 
 namespace {
 
-class MatrixCodeLightRecord : public ::testing::Test {
+class MatrixCodeLightRecord : public PictureLayerRecordFixture {
 protected:
-    void SetUp() override { RegisterSceneClasses(classes_); }
-
-    std::unique_ptr<DS_2D_Light> Read(MemoryArchive& archive)
-    {
-        DS_IOF_Archive handle = archive.Handle();
-        handle.classes = &classes_;
-        std::unique_ptr<DS_2D_Light> layer = ReadRecordByName(&handle, classes_.pictureLayers);
-        failed_ = handle.Failed();
-        return layer;
-    }
-
     static void Store(DS_MatrixCodeLight& light)
     {
         light.cellSize.SetValue(24);
@@ -68,9 +58,6 @@ protected:
         // The derived opacity follows the value read.
         EXPECT_FLOAT_EQ(light.transparency.GetDerived(), 0.7f);
     }
-
-    SceneClassRegistry classes_;
-    bool failed_ = false;
 };
 
 TEST_F(MatrixCodeLightRecord, Defaults)
@@ -104,7 +91,7 @@ TEST_F(MatrixCodeLightRecord, RoundTrip)
     DS_IOF_Archive handle = archive.Handle();
     light.Write(&handle);
 
-    std::unique_ptr<DS_2D_Light> read = Read(archive);
+    std::unique_ptr<DS_2D_Light> read = ReadLayer(archive);
     ASSERT_NE(read, nullptr);
     EXPECT_FALSE(failed_);
     EXPECT_EQ(archive.cursor, archive.bytes.size());
@@ -134,7 +121,7 @@ TEST_F(MatrixCodeLightRecord, EveryVersionReads)
         DS_IOF_Archive handle = archive.Handle();
         base.Write(&handle);
 
-        std::unique_ptr<DS_2D_Light> read = Read(archive);
+        std::unique_ptr<DS_2D_Light> read = ReadLayer(archive);
         ASSERT_NE(read, nullptr) << version;
         EXPECT_EQ(archive.cursor, archive.bytes.size()) << version;
         auto* glyphs = dynamic_cast<DS_MatrixCodeLight*>(read.get());
@@ -156,7 +143,7 @@ TEST_F(MatrixCodeLightRecord, CutAtEveryByteIsRefused)
     for (size_t length = 0; length < whole.bytes.size(); ++length) {
         MemoryArchive cut;
         cut.bytes.assign(whole.bytes.begin(), whole.bytes.begin() + static_cast<ptrdiff_t>(length));
-        EXPECT_EQ(Read(cut), nullptr) << length;
+        EXPECT_EQ(ReadLayer(cut), nullptr) << length;
         EXPECT_TRUE(failed_) << length;
     }
 }

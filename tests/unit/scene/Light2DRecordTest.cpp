@@ -6,30 +6,17 @@
 #include "host/SceneClassList.h"
 #include "engine/scene/Light2D.h"
 #include "unit/MemoryArchive.h"
+#include "unit/scene/PictureLayerRecordFixture.h"
 
 namespace {
 
-class Light2DRecord : public ::testing::Test {
+class Light2DRecord : public PictureLayerRecordFixture {
 protected:
-    void SetUp() override { RegisterSceneClasses(classes_); }
-
-    std::unique_ptr<DS_2D_Light> ReadLayer(MemoryArchive& archive)
-    {
-        DS_IOF_Archive handle = archive.Handle();
-        handle.classes = &classes_;
-        std::unique_ptr<DS_2D_Light> layer = ReadRecordByName(&handle, classes_.pictureLayers);
-        failed_ = handle.Failed();
-        return layer;
-    }
-
     static void WriteHeader(MemoryArchive& archive, int32_t version)
     {
         archive.WriteString(L"DS_2D_Light");
         archive.WriteInt(version);
     }
-
-    SceneClassRegistry classes_;
-    bool failed_ = false;
 };
 
 TEST_F(Light2DRecord, VersionThreeRoundTrip)

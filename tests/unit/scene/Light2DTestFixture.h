@@ -16,6 +16,7 @@
 class Light2DFixture : public D3DTestDevice {
 protected:
     Light2DFixture() : D3DTestDevice(kWideWidth, kWideHeight) {}
+    Light2DFixture(UINT width, UINT height) : D3DTestDevice(width, height) {}
 
     static constexpr uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF;
     static constexpr uint32_t kYellow = 0xFFFF00, kBlack = 0x000000;
