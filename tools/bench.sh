@@ -22,6 +22,8 @@ BENCH_SCENES=(
     corvalline_still.scr          # the landscape alone, camera still
     corvalline_two_pictures.scr   # two slides of different pictures
     corvalline_glyphs.scr         # two slides of falling glyphs
+    corvalline_water_lights.scr   # the lake and the two water-ring modes
+    corvalline_underwater_stress.scr  # under water with three full-screen brushes
 )
 
 frames=1000

@@ -438,6 +438,29 @@ class Session:
         return _run("reg " + " ".join(args[:2]), [self.loader, "reg"] + list(args), 60, env=self.env,
                     stdin=subprocess.DEVNULL, capture_output=True)
 
+    def program_folder(self, program, with_library, contents=None):
+        """A folder of the session's own holding a copy of program (or
+        contents under its name) and, with_library, common_res.dll beside
+        it; returns the copy's path."""
+        folder = os.path.join(self.tmp, "bin")
+        os.makedirs(folder, exist_ok=True)
+        copy = os.path.join(folder, os.path.basename(program))
+        if contents is None:
+            shutil.copy(program, copy)
+        else:
+            with open(copy, "wb") as f:
+                f.write(contents)
+        if with_library:
+            shutil.copy(os.path.join(BIN, "common_res.dll"), folder)
+        return copy
+
+    def set_picture_position(self, mode):
+        """Stores "PicPos" (0 Stretch, 1 Fit, 2 Fill) for the next saver."""
+        r = self.reg("add", r"HKCU\Software\Tessaverd\Glimmerwright\Screensaver", "/v", '"PicPos"',
+                     "/t", "REG_DWORD", "/d", str(mode), "/f")
+        if r.returncode != 0:
+            raise AssertionError("cannot store the picture position: %s" % r.stderr.decode("utf-8", "replace"))
+
     def preview_host(self, width=152, height=112):
         """A visible top-level window of the driver with a width x height
         client for a preview to live in; returns its handle. Closing it

@@ -9,13 +9,11 @@ the camera switched off (the camera record's "enabled" field set to 0 in
 place, so the document keeps its size and everything else)."""
 import json
 import os
-import shutil
 import time
 import unittest
 
 from harness import BIN, BUILD, WM_CLOSE, Session, client_area
 
-KEY = r"HKCU\Software\Tessaverd\Glimmerwright\Screensaver"
 CAMERA = "DSM_Camera".encode("utf-16-le")
 MARGIN = 16.0  # picture pixels kept away from every mask edge
 CHANGED = 6    # sum of channel differences that counts as a change (the
@@ -104,18 +102,11 @@ class TestBrushes(unittest.TestCase):
 
     def play_still(self, s, with_library):
         # The program alone, or with its library, in a folder of its own.
-        folder = os.path.join(s.tmp, "bin")
-        os.mkdir(folder)
-        if with_library:
-            shutil.copy(os.path.join(BIN, "common_res.dll"), folder)
-        program = os.path.join(folder, "corvalline.scr")
         with open(os.path.join(BIN, "corvalline.scr"), "rb") as f:
             patched = still_program(f.read(), self.document)
-        with open(program, "wb") as f:
-            f.write(patched)
+        program = s.program_folder(os.path.join(BIN, "corvalline.scr"), with_library, patched)
         # Stretch: the picture covers the client area exactly.
-        r = s.reg("add", KEY, "/v", '"PicPos"', "/t", "REG_DWORD", "/d", "0", "/f")
-        self.assertEqual(r.returncode, 0)
+        s.set_picture_position(0)
         return s.start("/t", program=program)
 
     def check_animates_inside_masks(self, with_library):

@@ -6,13 +6,11 @@ picture around it; slide 2 is under water). The view is compared with the
 landscape stretched over it, with and without common_res.dll beside the
 program."""
 import os
-import shutil
 import time
 import unittest
 
 from harness import BIN, BUILD, WM_CLOSE, Session, client_area, read_picture
 
-KEY = r"HKCU\Software\Tessaverd\Glimmerwright\Screensaver"
 SCR = os.path.join(BIN, "corvalline_brushes_underwater.scr")
 LANDSCAPE = os.path.join(BUILD, "scenepics", "landscape.jpg")
 PICTURE = (1024, 768)
@@ -87,15 +85,9 @@ class TestBrushesAndUnderwater(unittest.TestCase):
 
     def check_both_slides(self, with_library):
         with Session() as s:
-            folder = os.path.join(s.tmp, "bin")
-            os.mkdir(folder)
-            program = os.path.join(folder, os.path.basename(SCR))
-            shutil.copy(SCR, program)
-            if with_library:
-                shutil.copy(os.path.join(BIN, "common_res.dll"), folder)
+            program = s.program_folder(SCR, with_library)
             # Stretch: the landscape covers the client area exactly.
-            r = s.reg("add", KEY, "/v", '"PicPos"', "/t", "REG_DWORD", "/d", "0", "/f")
-            self.assertEqual(r.returncode, 0)
+            s.set_picture_position(0)
             p = s.start("/t", program=program)
             (w,) = s.wait_windows(timeout=120)
             area = client_area(w)

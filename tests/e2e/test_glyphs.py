@@ -4,13 +4,11 @@ green glyphs over the picture, then one over black): each slide is seen
 and changes between screenshots a second apart, with and without
 common_res.dll beside the program."""
 import os
-import shutil
 import time
 import unittest
 
 from harness import BIN, BUILD, WM_CLOSE, Session, client_area, read_picture
 
-KEY = r"HKCU\Software\Tessaverd\Glimmerwright\Screensaver"
 GLYPHS_SCR = os.path.join(BIN, "corvalline_glyphs.scr")
 LANDSCAPE = os.path.join(BUILD, "scenepics", "landscape.jpg")
 STEP = 6          # view pixels between sample points
@@ -82,15 +80,9 @@ class TestGlyphs(unittest.TestCase):
 
     def check_both_slides(self, with_library):
         with Session() as s:
-            folder = os.path.join(s.tmp, "bin")
-            os.mkdir(folder)
-            program = os.path.join(folder, "corvalline_glyphs.scr")
-            shutil.copy(GLYPHS_SCR, program)
-            if with_library:
-                shutil.copy(os.path.join(BIN, "common_res.dll"), folder)
+            program = s.program_folder(GLYPHS_SCR, with_library)
             # Stretch: the landscape covers the client area exactly.
-            r = s.reg("add", KEY, "/v", '"PicPos"', "/t", "REG_DWORD", "/d", "0", "/f")
-            self.assertEqual(r.returncode, 0)
+            s.set_picture_position(0)
             p = s.start("/t", program=program)
             (w,) = s.wait_windows(timeout=120)
             area = client_area(w)

@@ -10,6 +10,8 @@
 #   corvalline_glyphs.scr        glyphs.scene here: falling glyphs over the picture, then over black
 #   corvalline_brushes_underwater.scr  brushes_underwater.scene here: pattern, copy and fire
 #                                brushes in boxes, then an underwater slide
+#   corvalline_underwater_stress.scr   underwater_stress.scene here: the frame benchmark's
+#                                underwater slide under three full-screen brushes
 #   corvalline_water_lights.scr  water_lights.scene here: the lake and the two ring modes
 # Each has its own copy of res/corvalline.rc with the document line changed,
 # so every other resource stays the program's own.
@@ -84,7 +86,7 @@ endforeach()
 
 # Scenes whose masks and patterns compose_picture_scene.py makes from their names.
 set(madePictureDocuments "")
-foreach(scene brushes_underwater)
+foreach(scene brushes_underwater underwater_stress)
     set(document ${variantDir}/${scene}_scene.kvb)
     add_custom_command(OUTPUT ${document}
         COMMAND Python3::Interpreter ${CMAKE_CURRENT_LIST_DIR}/compose_picture_scene.py
@@ -112,6 +114,7 @@ corvalline_saver_variant(corvalline_still ${variantDir}/still_scene.kvb)
 corvalline_saver_variant(corvalline_two_pictures ${variantDir}/two_pictures_scene.kvb)
 corvalline_saver_variant(corvalline_glyphs ${variantDir}/glyphs_scene.kvb)
 corvalline_saver_variant(corvalline_brushes_underwater ${variantDir}/brushes_underwater_scene.kvb)
+corvalline_saver_variant(corvalline_underwater_stress ${variantDir}/underwater_stress_scene.kvb)
 corvalline_saver_variant(corvalline_water_lights ${variantDir}/water_lights_scene.kvb)
 
 # The scene-slot unit tests read the splash and the documents of these

@@ -135,6 +135,8 @@ const std::map<std::string, Setting>& Settings()
              stream->baseColor.SetValue(color);
              return true;
          }},
+        // Every kind: the brush draws over what was drawn before it.
+        {"full-screen", FlagSetting(&DS_FX_Constructor::fullScreen)},
         // Pattern brush (both class names).
         {"flip-h", FlagSetting(&DS_PatternBrush::horizontalFlip)},
         {"flip-v", FlagSetting(&DS_PatternBrush::verticalFlip)},

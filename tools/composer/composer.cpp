@@ -27,6 +27,7 @@
 //                                 stored under the brush's effect link (a kind
 //                                 without a default link gets one naming FILE)
 //     speed N, angle N            (all kinds; angle: water and stream)
+//     full-screen 0|1             (all kinds) draws over the scene drawn so far
 //     strength N                  (stream)
 //     center X Y                  (radial wave) in picture pixels
 //     quad LEFT TOP RIGHT BOTTOM  the brush's own grid, in picture pixels
