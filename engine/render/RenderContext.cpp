@@ -142,7 +142,13 @@ HRESULT RenderContext::Setup(IDirect3DDevice9* device, uint32_t pw, uint32_t ph,
 void RenderContext::WriteBorderPositions()
 {
     for (int side = 0; side < 4; ++side) {
-        if (borders_[side].VertexBuffer()) borders_[side].SetPositions(borderCorners_[side]);
+        if (!borders_[side].VertexBuffer()) continue;
+        if (cornersWritten_[side] &&
+            std::equal(&borderCorners_[side][0], &borderCorners_[side][0] + 4, &writtenCorners_[side][0])) {
+            continue;
+        }
+        cornersWritten_[side] = borders_[side].SetPositions(borderCorners_[side]);
+        std::copy(&borderCorners_[side][0], &borderCorners_[side][0] + 4, &writtenCorners_[side][0]);
     }
 }
 
@@ -246,6 +252,8 @@ HRESULT RenderContext::SetBorderTextures(IDirect3DDevice9* device, IDirect3DText
         }
         const HRESULT hr = borders_[side].SetVertices(device, values);
         if (FAILED(hr) && SUCCEEDED(result)) result = hr;
+        cornersWritten_[side] = SUCCEEDED(hr);
+        std::copy(&borderCorners_[side][0], &borderCorners_[side][0] + 4, &writtenCorners_[side][0]);
         borders_[side].SetTextureRef(texture);
     }
     return result;

@@ -120,6 +120,13 @@ private:
     D3DXMATRIX camera_;
     DS_TexturedMesh<PT> borders_[4];
     D3DXVECTOR3 borderCorners_[4][4] = {};
+    // The corners last written into each border quad's buffer. Writing
+    // locks a buffer the device may still be drawing from, which under Wine
+    // waits for the frames queued before it; placements repeat every frame
+    // while a scene draws through its render targets, so only a change is
+    // written.
+    D3DXVECTOR3 writtenCorners_[4][4] = {};
+    bool cornersWritten_[4] = {};
     int32_t mode_ = kFit;
     uint32_t pictureWidth_ = 0;
     uint32_t pictureHeight_ = 0;
