@@ -91,7 +91,7 @@ int CD3DScreensaver::Create(HINSTANCE instance)
 {
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_IDLE);
     instance_ = instance;
-    saverMode_ = ParseCommandLine(GetCommandLineW());
+    saverMode_ = ParseCommandLine(commandLine_ != nullptr ? commandLine_ : GetCommandLineW());
     FindMonitors();
 
     const bool needsWindow = saverMode_ == SaverMode::Preview || saverMode_ == SaverMode::Fullscreen ||

@@ -15,6 +15,8 @@
 constexpr int kMaxMonitors = 9;
 constexpr int kMaxUnits = 9;
 constexpr int kMaxAdapters = 9;
+// The frame loop's pause before each frame while no message is waiting.
+constexpr DWORD kFrameSleepMs = 30;
 
 // Host error codes: failures are stored in the framework object and shown by
 // the error display, never returned up to WinMain.
@@ -87,6 +89,8 @@ public:
     virtual int DestroyDeviceObjects() { return 0; }
     virtual int CleanupScene() { return 0; }
     virtual void OnMusicEvent(long) {}
+    // After every frame's presents (the frame benchmark measures here).
+    virtual void OnFramePresented() {}
 
     // Mode and windows.
     SaverMode ParseCommandLine(const wchar_t* commandLine);
@@ -124,8 +128,24 @@ public:
     void ReadScreenSettings(HKEY settingsKey);
     void WriteScreenSettings(HKEY settingsKey);
 
+    // Display-settings dialog (DisplaySettings.cpp): edits the adapter
+    // records and AllScreensSame in place; Cancel puts them back.
+    void ShowDisplaySettings(HWND owner);
+    // The template ShowDisplaySettings opens: one adapter or a tab per monitor.
+    int DisplaySettingsDialogId() const;
+    INT_PTR DisplaySettingsDialog(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+    void UpdateDisplaySettingsControls(HWND dialog);
+
     // Lets tests drive the device choice with a scripted IDirect3D9.
     void SetDirect3D(IDirect3D9* d3d) { d3d_ = d3d; }
+
+    // The command line Create parses; null: the process's own. The frame
+    // benchmark runs the test window without being started with "/t".
+    const wchar_t* commandLine_ = nullptr;
+    // Client size of the test window (/t).
+    SIZE testWindowSize_ = {600, 400};
+    // The frame loop's pause before each frame; the benchmark turns it off.
+    DWORD frameSleepMs_ = kFrameSleepMs;
 
     SaverMode saverMode_ = SaverMode::Settings;
     HINSTANCE instance_ = nullptr;
@@ -167,6 +187,15 @@ public:
 
 private:
     void ReleaseDirect3D();
+    // The monitor the display-settings dialog shows (its tab, or the first
+    // monitor without tabs) and that monitor's adapter record, null when it
+    // has none.
+    int SelectedMonitor(HWND dialog) const;
+    AdapterRecord* MonitorAdapter(int monitor) const;
+    // Copies of the adapter records and AllScreensSame while the
+    // display-settings dialog is open, for its Cancel.
+    std::array<std::unique_ptr<AdapterRecord>, kMaxAdapters> savedAdapters_{};
+    DWORD savedAllScreensSame_ = 0;
     DWORD lastErrorStepMs_ = 0;  // millisecond time of the previous error-mode step
     bool errorStepStarted_ = false;
     double frameRateTime_ = 0;

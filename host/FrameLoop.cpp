@@ -2,12 +2,6 @@
 #include "host/D3DScreensaver.h"
 #include "host/SaverTimer.h"
 
-namespace {
-
-constexpr DWORD kFrameSleepMs = 30;
-
-}  // namespace
-
 int CD3DScreensaver::RunSaverLoop()
 {
     TheSaverTimer().Start();
@@ -24,7 +18,7 @@ int CD3DScreensaver::RunSaverLoop()
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         } else {
-            Sleep(kFrameSleepMs);
+            if (frameSleepMs_ > 0) Sleep(frameSleepMs_);
             if (errorFlag_) {
                 AnimateErrorBox();
             } else {
@@ -176,6 +170,7 @@ int CD3DScreensaver::RenderFrame()
         SelectUnit(i);
         if (units_[i].device != nullptr) units_[i].device->Present(nullptr, nullptr, nullptr, nullptr);
     }
+    OnFramePresented();
     return 0;
 }
 

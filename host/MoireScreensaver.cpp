@@ -36,13 +36,10 @@ CMoireScreensaver::CMoireScreensaver()
 
 CMoireScreensaver::~CMoireScreensaver()
 {
+    // The scenes' sound buffers go before the device that made them.
+    for (SceneSlot& slot : slots_) slot.ReleaseScene();
     ReleaseMusicGraph();
     ReleaseDirectSound();
-}
-
-void CMoireScreensaver::ShowSettings()
-{
-    // The settings dialog comes later; for now the settings mode just ends.
 }
 
 void CMoireScreensaver::ReadConfiguration()
@@ -96,7 +93,8 @@ int CMoireScreensaver::Render()
         slot.FrameMove(appTime_);
         slot.RenderScene(currentDevice_);
     } else if (slot.splashShown) {
-        const HRESULT hr = slot.LoadScene();
+        // Only the first unit's scene plays sound items.
+        const HRESULT hr = slot.LoadScene(&slot == &slots_[0]);
         if (FAILED(hr)) {
             StoreError(hr);
             return 0;

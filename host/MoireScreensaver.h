@@ -19,9 +19,12 @@ public:
     int RestoreDeviceObjects() override;
     int InvalidateDeviceObjects() override;
     void OnMusicEvent(long code) override;
+    INT_PTR SoundDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) override;
 
     void LoadSettings();
     void WriteSettings();
+    // Settings dialog 106 (SettingsDialog.cpp).
+    INT_PTR SettingsDialog(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 
     // The music files in the order they play; the scene supplies them.
     MusicPlaylist music_{GraphMusicPlayer()};
@@ -31,6 +34,10 @@ public:
     SceneSlot* currentSlot_ = nullptr;
 
 private:
+    // The sound dialog's copies of the stored volume (0..100) and mute flag,
+    // read when it opens.
+    DWORD soundVolume_ = 100;
+    DWORD muteSound_ = 0;
     // Set when the invalidate step released a music graph that a later
     // restore (a device reset) makes again.
     bool musicSuspended_ = false;

@@ -69,7 +69,7 @@ int CD3DScreensaver::CreateSaverWindows()
         }
         break;
     case SaverMode::TestWindow: {
-        RECT rc = {50, 50, 650, 450};
+        RECT rc = {50, 50, 50 + testWindowSize_.cx, 50 + testWindowSize_.cy};
         const DWORD style = WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
         AdjustWindowRect(&rc, style, FALSE);
         mainWindow_ = CreateWindowExW(0, kWindowClass, windowTitle_, style, rc.left, rc.top,

@@ -1,8 +1,11 @@
 #include "host/SceneSlot.h"
 
+#include "engine/archive/SceneClassRegistry.h"
+#include "engine/render/RenderStats.h"
 #include "engine/resources/CurrentScene.h"
 #include "engine/resources/TextureLoader.h"
 #include "host/Registry.h"
+#include "sound/SoundCtrl.h"
 
 namespace {
 
@@ -61,23 +64,26 @@ void SceneSlot::RenderSplash(IDirect3DDevice9* device, const D3DSURFACE_DESC& ba
     device->SetFVF(DX_V::TPC::kFVF);
     if (splash_.VertexBuffer() && splashTexture_) {
         device->SetStreamSource(0, splash_.VertexBuffer(), 0, DX_V::TPC::kStride);
-        device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+        if (SUCCEEDED(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2))) ++RenderStats::Instance().drawCalls;
     }
     device->EndScene();
     splashShown = true;
 }
 
-HRESULT SceneSlot::LoadScene()
+HRESULT SceneSlot::LoadScene(bool withSounds)
 {
     sceneLoaded = true;
     SlideShowDocument loaded;
-    const HRESULT hr = LoadSlideShowDocument(loaded, resources_);
+    const HRESULT hr = documentBytes_.empty()
+                           ? LoadSlideShowDocument(loaded, resources_)
+                           : ReadSlideShowDocument(documentBytes_.data(), documentBytes_.size(), SceneClasses(), loaded);
     if (FAILED(hr) || !loaded.root || !loaded.manager) {
         if (CurrentDocResManager() == loaded.manager.get()) SetCurrentDocResManager(nullptr);
         return FAILED(hr) ? hr : static_cast<HRESULT>(0x8200000B);
     }
     document_ = std::move(loaded);
     SetCurrentDocResManager(document_.manager.get());
+    if (!withSounds) RemoveSoundItems(*document_.root);
     document_.root->BuildObjects();
     document_.root->ExtractAudioFiles();
     document_.root->SetPicturePosition(GetPicturePositionSetting());
@@ -106,8 +112,18 @@ void SceneSlot::RenderScene(IDirect3DDevice9* device)
     device->EndScene();
 }
 
+void SceneSlot::ReleaseScene()
+{
+    if (CurrentDocResManager() == document_.manager.get()) SetCurrentDocResManager(nullptr);
+    // The order of the slot's own destruction: the manager, then the root.
+    document_.manager.reset();
+    document_.root.reset();
+}
+
 void SceneSlot::InvalidateDeviceObjects()
 {
+    // Nothing may play on while the device is away or the error box shows.
+    if (document_.root) SilenceSounds(*document_.root);
     if (document_.root) document_.root->InvalidateDeviceObjects();
     if (document_.manager) document_.manager->OnLostDevice();
 }

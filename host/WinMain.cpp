@@ -1,5 +1,6 @@
 // Process entry: one application object for the life of the process.
 #include "engine/archive/SceneClassRegistry.h"
+#include "host/SceneClassList.h"
 #include "host/MoireScreensaver.h"
 
 namespace {

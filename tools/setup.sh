@@ -22,7 +22,7 @@ PKGS=(
   gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
   gstreamer1.0-plugins-base:amd64 gstreamer1.0-plugins-good:amd64
   pulseaudio pulseaudio-utils sox libsox-fmt-mp3 lame
-  fonts-liberation gdb
+  fonts-liberation fonts-wine gdb
 )
 
 missing=()

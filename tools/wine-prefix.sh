@@ -8,6 +8,9 @@ loader=${2:-wine}
 template="${prefix}-template"
 [ -f "$prefix/.corvalline-ready" ] && exit 0
 
+# Plain wine without WINEARCH makes a 64-bit prefix, which the 32-bit
+# programs cannot use.
+if [ "$(basename "$loader")" = wine64 ]; then export WINEARCH=win64; else export WINEARCH=win32; fi
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="winedbg.exe=d;mscoree,mshtml="
 mkdir -p "$(dirname "$prefix")"

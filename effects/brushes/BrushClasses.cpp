@@ -1,11 +1,14 @@
 #include "effects/brushes/BrushClasses.h"
 
+#include "effects/brushes/BackgroundCopy.h"
 #include "effects/brushes/BendFX.h"
 #include "effects/brushes/CloudFX.h"
 #include "effects/brushes/ExpandFX.h"
+#include "effects/brushes/FireFX.h"
 #include "effects/brushes/LightFX.h"
 #include "effects/brushes/LightFX_II.h"
 #include "effects/brushes/MoveFX.h"
+#include "effects/brushes/PatternBrush.h"
 #include "effects/brushes/RadialWaveFX.h"
 #include "effects/brushes/RotationFX.h"
 #include "effects/brushes/WaterFX.h"
@@ -27,4 +30,8 @@ void RegisterBrushClasses(SceneClassRegistry& classes)
     classes.sceneItems.Register<DS_RadialWaveFX>(DS_RadialWaveFX::kClassName);
     classes.sceneItems.Register<DS_RotationFX>(DS_RotationFX::kClassName);
     classes.sceneItems.Register<DS_BendFX>(DS_BendFX::kClassName);
+    classes.sceneItems.Register<DS_PatternBrush>(DS_PatternBrush::kClassName);
+    classes.sceneItems.Register<DS_PatternBrushC>(DS_PatternBrushC::kClassName);
+    classes.sceneItems.Register<DS_BackgroundCopy>(DS_BackgroundCopy::kClassName);
+    classes.sceneItems.Register<DS_FireFX>(DS_FireFX::kClassName);
 }

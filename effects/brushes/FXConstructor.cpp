@@ -18,18 +18,16 @@ namespace {
 constexpr unsigned kDefaultScale = 50;
 constexpr float kScaleFactor = 0.02f;
 
-GUID FreshGuid()
+}  // namespace
+
+void DS_FX_Constructor::CopyScaled(UINTSclaleTo<float>& target, const UINTSclaleTo<float>& source)
 {
-    GUID guid = {};
-    // A failure leaves the null GUID: the brush then shares the null key's
-    // mask entry, which holds no texture.
-    if (FAILED(CoCreateGuid(&guid))) guid = GUID{};
-    return guid;
+    target.SetScale(source.GetScale());
+    target.SetOffset(source.GetOffset());
+    target.SetValue(source.GetValue());
 }
 
-// Picture width and height of the render service: the picture layer's own
-// size, or the view metrics for a service that is not a picture layer.
-void PictureSize(const DS_ABRender* service, float& width, float& height)
+void DS_FX_Constructor::PictureSize(const DS_ABRender* service, float& width, float& height)
 {
     if (const auto* layer = dynamic_cast<const DS_2D_Light*>(service)) {
         width = static_cast<float>(layer->PictureWidth());
@@ -40,8 +38,6 @@ void PictureSize(const DS_ABRender* service, float& width, float& height)
     width = static_cast<float>(metrics.pictureWidth);
     height = static_cast<float>(metrics.pictureHeight);
 }
-
-}  // namespace
 
 // ---- BrushGridMesh ----
 
@@ -98,9 +94,7 @@ DS_FX_Constructor& DS_FX_Constructor::operator=(const DS_FX_Constructor& other)
     speed.CopyClockFrom(other.speed);
     fullScreen.SetValue(other.fullScreen.GetValue());
     effectLink.StoreValue(other.effectLink.GetValue());
-    scale.SetScale(other.scale.GetScale());
-    scale.SetOffset(other.scale.GetOffset());
-    scale.SetValue(other.scale.GetValue());
+    CopyScaled(scale, other.scale);
     for (int k = 0; k < MediaQuad::kCornerCount; ++k) quad.Corner(k).StoreValue(other.quad.Corner(k).GetValue());
     extraInt.StoreValue(other.extraInt.GetValue());
     maskKey = other.maskKey;
@@ -224,6 +218,35 @@ void DS_FX_Constructor::SetMaskAndBackground(DS_ABRender* service) const
 {
     SetTexture("Mask", mask_.Get());
     SetTexture("Background", service ? service->GetSceneTexture().Get() : nullptr);
+}
+
+HRESULT DS_FX_Constructor::CopySceneToTarget(DS_ABRender* service) const
+{
+    IDirect3DDevice9* device = CurrentDevice();
+    RenderContext* context = CurrentRenderContext();
+    if (!device || !context || !service) return E_FAIL;
+    IDirect3DTexture9* scene = service->GetSceneTexture().Get();
+    if (!scene) return E_FAIL;
+    const DS_TexturedMesh<PT>& quad = service->GetScreenQuad();
+    // Every state the copy relies on is set here: the previous draw may have
+    // been an effect pass that left shaders and blending behind.
+    HRESULT hr = device->SetVertexShader(nullptr);
+    if (SUCCEEDED(hr)) hr = device->SetPixelShader(nullptr);
+    if (SUCCEEDED(hr)) hr = context->SetWorld(device, quad.combined);
+    if (SUCCEEDED(hr)) hr = device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    if (SUCCEEDED(hr)) hr = device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    if (SUCCEEDED(hr)) hr = device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    if (SUCCEEDED(hr)) hr = device->SetTexture(0, scene);
+    if (SUCCEEDED(hr)) hr = device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    if (SUCCEEDED(hr)) hr = device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    if (SUCCEEDED(hr)) hr = device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    if (SUCCEEDED(hr)) hr = device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    if (SUCCEEDED(hr)) hr = device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    if (SUCCEEDED(hr)) hr = quad.BindStream(device);
+    if (SUCCEEDED(hr) && quad.PrimitiveCount() > 0) {
+        hr = device->DrawPrimitive(quad.PrimitiveType(), 0, quad.PrimitiveCount());
+    }
+    return hr;
 }
 
 void DS_FX_Constructor::RenderCommon(DS_ABRender* service)

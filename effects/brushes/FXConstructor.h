@@ -158,8 +158,18 @@ protected:
     void FillGridFromQuad(const float (&uv)[MediaQuad::kCornerCount][2]);
     // "Mask" and "Background" (the service's scene texture).
     void SetMaskAndBackground(DS_ABRender* service) const;
+    // Draws the service's scene texture over the whole picture, unblended,
+    // with the fixed-function pipeline: for a brush that has a render
+    // target of its own but draws only part of it.
+    HRESULT CopySceneToTarget(DS_ABRender* service) const;
     // Picture width / height of the render service (1 when either is 0).
     static float PictureAspect(const DS_ABRender* service);
+    // Copies value, scale and offset of a scaled parameter, the listeners
+    // notified (the lights' brush members are assigned this way).
+    static void CopyScaled(UINTSclaleTo<float>& target, const UINTSclaleTo<float>& source);
+    // PicW and PicH: the picture layer's own size, or the view metrics for a
+    // service that is not a picture layer.
+    static void PictureSize(const DS_ABRender* service, float& width, float& height);
 
     MaskEntry mask_;
     ComPtr<ID3DXEffect> effect_;

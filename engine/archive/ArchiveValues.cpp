@@ -1,5 +1,7 @@
 #include "engine/archive/ArchiveValues.h"
 
+#include <objbase.h>
+
 #include <cwchar>
 
 namespace {
@@ -129,4 +131,11 @@ ds_string FileNameOf(const ds_string& path)
     const size_t slash = path.rfind(L'\\');
     if (slash == ds_string::npos) return ds_string();
     return path.substr(slash + 1);
+}
+
+GUID FreshGuid()
+{
+    GUID guid = {};
+    if (FAILED(CoCreateGuid(&guid))) guid = GUID{};
+    return guid;
 }

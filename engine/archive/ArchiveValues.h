@@ -17,6 +17,10 @@ ds_string FormatGuidString(const GUID& guid);
 // else, including the empty string, gives false and the null GUID.
 bool ParseGuidString(const ds_string& text, GUID& guid);
 
+// A new GUID for an object's own resource key; the null GUID when none can
+// be made (the key then names no stored resource).
+GUID FreshGuid();
+
 // A GUID as a string in the registry form. Reading a malformed string gives
 // the null GUID; a short read leaves guid unchanged and fails the archive.
 void WriteGuid(const GUID& guid, DS_IOF_Archive* ar);

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "engine/archive/ResourceBuffer.h"
-#include "engine/resources/TextureLoader.h"
+#include "engine/archive/ResourceModule.h"
 
 namespace {
 

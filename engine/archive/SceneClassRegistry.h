@@ -1,5 +1,7 @@
 // The three class registries of the scene document (picture layers, slides,
-// scene items) and the one function that registers every stored class.
+// scene items) and the process-wide set of them. The archive knows only the
+// registry type; which classes are in it is decided above the scene
+// families (host/SceneClassList.h), each family registering its own.
 #pragma once
 
 #include "engine/archive/ClassRegistry.h"
@@ -15,15 +17,10 @@ public:
     ClassRegistry<DS_ABObj_Constructor> sceneItems;
 };
 
-// Registers every class that a document names by its class name into
-// classes. Each new stored class adds its line here.
-void RegisterSceneClasses(SceneClassRegistry& classes);
+// The process-wide registries, filled once at start-up before any document
+// is read. One table serves every render unit's load and it never changes
+// after start-up, so it lives here rather than in each scene slot.
+SceneClassRegistry& ProcessSceneClasses();
 
-// Fills the process-wide registries; called once at start-up, before any
-// document is read.
-void RegisterSceneClasses();
-
-// The process-wide registries. One table serves every render unit's load
-// and it never changes after start-up, so it lives here rather than in
-// each scene slot.
+// Read-only view of the process-wide registries, for document readers.
 const SceneClassRegistry& SceneClasses();

@@ -2,7 +2,6 @@
 
 #include <array>
 
-#include "engine/render/ViewMetrics.h"
 
 namespace {
 
@@ -51,11 +50,12 @@ bool MediaRectangle::ContainsViewPoint(float x, float y) const
            static_cast<float>(top.GetValue()) <= y && y <= static_cast<float>(bottom.GetValue());
 }
 
-bool MediaRectangle::Contains(float x, float y) const
+bool MediaRectangle::Contains(float x, float y, ViewConversion toPicture) const
 {
-    const ViewMetrics& metrics = ViewMetrics::Instance();
-    const D3DXVECTOR3 point = ScreenToView(x * metrics.backBufferRatioX, y * metrics.backBufferRatioY, 0.0f);
-    return ContainsViewPoint(point.x, point.y);
+    float pictureX = 0.0f;
+    float pictureY = 0.0f;
+    toPicture(x, y, pictureX, pictureY);
+    return ContainsViewPoint(pictureX, pictureY);
 }
 
 void MediaRectangle::Read(const DS_IOF_Archive& ar)

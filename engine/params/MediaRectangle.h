@@ -24,10 +24,13 @@ public:
     // left <= x <= right and top <= y <= bottom, both bounds inclusive,
     // compared as floats.
     bool ContainsViewPoint(float x, float y) const;
-    // Whether a point of the view (x, y) lies in the rectangle: scaled to
-    // back-buffer pixels by the ViewMetrics ratios, taken to picture pixels
-    // with ScreenToView, then ContainsViewPoint.
-    bool Contains(float x, float y) const;
+    // Takes a point of the view (window pixels) to picture pixels. The
+    // renderer supplies it (ViewPointToPicture in engine/render/ViewMetrics.h),
+    // so that parameters need not know how the picture is placed.
+    using ViewConversion = void (*)(float x, float y, float& pictureX, float& pictureY);
+    // Whether a point of the view (x, y) lies in the rectangle: converted to
+    // picture pixels by toPicture, then ContainsViewPoint.
+    bool Contains(float x, float y, ViewConversion toPicture) const;
 
     // Six int32: left, right, top, bottom, extraX, extraY. Reading stores the
     // values directly, without notification; a failed read keeps the values

@@ -73,6 +73,7 @@ template <class V>
 DS_SimpleMesh<V>::DS_SimpleMesh(const DS_SimpleMesh& other)
     : DS_Frame(other),
       vertexBuffer_(other.vertexBuffer_),
+      shadow_(other.shadow_),
       vertexCount_(other.vertexCount_),
       primitiveType_(other.primitiveType_),
       primitiveCount_(other.primitiveCount_)
@@ -86,6 +87,7 @@ DS_SimpleMesh<V>& DS_SimpleMesh<V>::operator=(const DS_SimpleMesh& other)
     DS_Frame::operator=(other);
     Unlock();
     vertexBuffer_ = other.vertexBuffer_;
+    shadow_ = other.shadow_;
     vertexCount_ = other.vertexCount_;
     primitiveType_ = other.primitiveType_;
     primitiveCount_ = other.primitiveCount_;
@@ -103,6 +105,7 @@ void DS_SimpleMesh<V>::ReleaseVertices()
 {
     Unlock();
     vertexBuffer_.Reset();
+    shadow_.clear();
     vertexCount_ = 0;
 }
 
@@ -132,6 +135,30 @@ HRESULT DS_SimpleMesh<V>::CreateBuffer(IDirect3DDevice9* device)
 }
 
 template <class V>
+HRESULT DS_SimpleMesh<V>::CreateDynamicBuffer(IDirect3DDevice9* device)
+{
+    ComPtr<IDirect3DVertexBuffer9> buffer;
+    ReleaseVertices();
+    if (!device) return E_POINTER;
+    const HRESULT hr = device->CreateVertexBuffer(kQuadVertices * V::kStride, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY,
+                                                  V::kFVF, D3DPOOL_DEFAULT, buffer.ReleaseAndGetAddressOf(), nullptr);
+    if (FAILED(hr)) return hr;
+    AttachVertexBuffer(buffer.Get());
+    shadow_.assign(kQuadVertices, V{});
+    return WriteShadow() ? S_OK : E_FAIL;
+}
+
+template <class V>
+bool DS_SimpleMesh<V>::WriteShadow()
+{
+    void* data = nullptr;
+    if (!vertexBuffer_ || FAILED(vertexBuffer_->Lock(0, 0, &data, D3DLOCK_DISCARD)) || !data) return false;
+    std::copy(shadow_.begin(), shadow_.end(), static_cast<V*>(data));
+    vertexBuffer_->Unlock();
+    return true;
+}
+
+template <class V>
 void DS_SimpleMesh<V>::AttachVertexBuffer(IDirect3DVertexBuffer9* buffer)
 {
     ReleaseVertices();
@@ -154,13 +181,23 @@ HRESULT DS_SimpleMesh<V>::BindStream(IDirect3DDevice9* device) const
 template <class V>
 V* DS_SimpleMesh<V>::Lock()
 {
-    return LockWhole(vertexBuffer_.Get(), lock_);
+    if (shadow_.empty()) return LockWhole(vertexBuffer_.Get(), lock_);
+    // A dynamic buffer is edited in its copy and written whole on Unlock.
+    if (!vertexBuffer_) return nullptr;
+    lock_ = shadow_.data();
+    return lock_;
 }
 
 template <class V>
 void DS_SimpleMesh<V>::Unlock()
 {
-    UnlockWhole(vertexBuffer_.Get(), lock_);
+    if (shadow_.empty()) {
+        UnlockWhole(vertexBuffer_.Get(), lock_);
+        return;
+    }
+    if (!lock_) return;
+    lock_ = nullptr;
+    WriteShadow();
 }
 
 template <class V>

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "engine/resources/ComPtr.h"
 #include "engine/render/Frame.h"
@@ -24,6 +25,14 @@ public:
     HRESULT CreateVertexBuffer(IDirect3DDevice9* device, UINT count);
     // A four-vertex buffer drawn as a strip of two triangles.
     HRESULT CreateBuffer(IDirect3DDevice9* device);
+    // A four-vertex buffer for vertices rewritten while frames are in
+    // flight (dynamic usage, default pool): edits go to a copy kept here and
+    // Unlock rewrites the whole buffer with D3DLOCK_DISCARD, which never
+    // waits for draws in flight. (Wine 8, 2026-12: the lock of a static
+    // buffer waits until every queued frame is drawn, 15 to 50 ms on
+    // llvmpipe.) All vertices start zeroed. The owner releases the mesh
+    // before a device reset.
+    HRESULT CreateDynamicBuffer(IDirect3DDevice9* device);
     // Takes a reference on buffer; strip of two triangles over 4 vertices.
     void AttachVertexBuffer(IDirect3DVertexBuffer9* buffer);
     // Vertex shader off, the layout's FVF, stream 0 = the buffer. The
@@ -68,8 +77,11 @@ protected:
     template <class Edit>
     bool EditVertices(Edit edit);
     void ReleaseVertices();
+    // The dynamic buffer's copy into the buffer, discarding its contents.
+    bool WriteShadow();
 
     ComPtr<IDirect3DVertexBuffer9> vertexBuffer_;
+    std::vector<V> shadow_;  // a dynamic buffer's vertices; empty for a static one
     V* lock_ = nullptr;
     UINT vertexCount_ = 0;
     D3DPRIMITIVETYPE primitiveType_ = D3DPT_TRIANGLESTRIP;

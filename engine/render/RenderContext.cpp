@@ -1,5 +1,7 @@
 #include "engine/render/RenderContext.h"
 
+#include "engine/render/RenderStats.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -259,6 +261,7 @@ HRESULT RenderContext::DrawBorders(IDirect3DDevice9* device) const
         hr = device->SetTexture(0, quad.Texture());
         if (SUCCEEDED(hr)) hr = quad.BindStream(device);
         if (SUCCEEDED(hr)) hr = device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+        if (SUCCEEDED(hr)) ++RenderStats::Instance().drawCalls;
     }
     return hr;
 }

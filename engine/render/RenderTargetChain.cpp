@@ -2,6 +2,7 @@
 
 #include <d3dx9.h>
 
+#include "engine/render/RenderStats.h"
 #include "engine/render/TextureUtil.h"
 
 RenderTargetChain::RenderTargetChain(IDirect3DDevice9* device) : device_(device) {}
@@ -61,6 +62,7 @@ IDirect3DTexture9* RenderTargetChain::Flip()
     current_ = textures_[index_];
     ComPtr<IDirect3DSurface9> target = TopLevelSurface(current_.Get());
     if (target && SUCCEEDED(device_->SetRenderTarget(0, target.Get()))) {
+        ++RenderStats::Instance().targetSwitches;
         device_->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_ARGB(255, 0, 0, 0), 1.0f, 0);
     }
     return textures_[1 - index_].Get();
@@ -88,6 +90,7 @@ bool RenderTargetChain::Begin(RenderTargetChain& source)
         savedDepth_.Reset();
         return false;
     }
+    ++RenderStats::Instance().targetSwitches;
     device_->SetDepthStencilSurface(nullptr);
     return true;
 }
@@ -95,7 +98,7 @@ bool RenderTargetChain::Begin(RenderTargetChain& source)
 void RenderTargetChain::End()
 {
     if (savedTarget_) {
-        device_->SetRenderTarget(0, savedTarget_.Get());
+        if (SUCCEEDED(device_->SetRenderTarget(0, savedTarget_.Get()))) ++RenderStats::Instance().targetSwitches;
         device_->SetDepthStencilSurface(savedDepth_.Get());
     }
     savedTarget_.Reset();

@@ -1,5 +1,7 @@
 #include "engine/render/SegmentedQuadArray.h"
 
+#include "engine/render/RenderStats.h"
+
 #include <algorithm>
 
 HRESULT QuadSegment::InitQuads(IDirect3DDevice9* device, UINT n)
@@ -123,6 +125,7 @@ HRESULT SegmentedQuadArray::Draw(IDirect3DDevice9* device) const
         if (SUCCEEDED(hr))
             hr = device->DrawIndexedPrimitive(s.PrimitiveType(), 0, 0, s.VertexCount(), 0, s.TriangleCount());
         if (FAILED(hr)) return hr;
+        ++RenderStats::Instance().drawCalls;
     }
     return S_OK;
 }

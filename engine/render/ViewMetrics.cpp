@@ -33,3 +33,11 @@ D3DXVECTOR3 ScreenToView(float x, float y, float z)
     }
     return point;
 }
+
+void ViewPointToPicture(float x, float y, float& pictureX, float& pictureY)
+{
+    const ViewMetrics& metrics = ViewMetrics::Instance();
+    const D3DXVECTOR3 point = ScreenToView(x * metrics.backBufferRatioX, y * metrics.backBufferRatioY, 0.0f);
+    pictureX = point.x;
+    pictureY = point.y;
+}

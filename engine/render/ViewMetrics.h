@@ -28,3 +28,8 @@ struct ViewMetrics {
 // one). The camera drift is not taken into account. A quad with no width or
 // height gives 0 on that axis. z passes through.
 D3DXVECTOR3 ScreenToView(float x, float y, float z);
+
+// A point of the view (window pixels) in picture pixels: scaled to
+// back-buffer pixels by the ViewMetrics ratios, then ScreenToView. The
+// conversion that rectangle hit tests take (MediaRectangle::Contains).
+void ViewPointToPicture(float x, float y, float& pictureX, float& pictureY);

@@ -3,13 +3,14 @@
 #include <climits>
 #include <cstring>
 
+#include "engine/resources/DudvDds.h"
+
 namespace {
 
 constexpr DWORD kMeshFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
 constexpr uint32_t kMissingModuleWidth = 800;  // preset size of a stand-in texture
 constexpr uint32_t kMissingModuleHeight = 600;
 constexpr int32_t kDefaultTextureNumber = 2;
-constexpr DWORD kResourceOnly = LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE;
 const wchar_t kPictureType[] = L"DDS";
 
 // Stores what a D3DX creation call made into entry; E_FAIL when it reported
@@ -39,6 +40,13 @@ HRESULT TextureFromMemory(IDirect3DDevice9* device, const void* bytes, size_t si
     const HRESULT hr = D3DXCreateTextureFromFileInMemoryEx(
         device, bytes, static_cast<UINT>(size), D3DX_DEFAULT, D3DX_DEFAULT, levels, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED,
         filter, mipFilter, 0, &info, nullptr, texture.ReleaseAndGetAddressOf());
+    if (FAILED(hr) && IsV8U8Dds(bytes, size)) {
+        // A du/dv map this D3DX cannot read: made as it is stored.
+        uint32_t width = 0, height = 0;
+        const HRESULT made = LoadV8U8Dds(device, bytes, size, texture, width, height);
+        if (SUCCEEDED(made)) entry.Set(texture.Get(), width, height);
+        return made;
+    }
     return StoreTexture(hr, texture.Get(), info, entry);
 }
 
@@ -177,42 +185,7 @@ HRESULT BuildMeshEntry(HRESULT loadResult, IDirect3DDevice9* device, ID3DXMesh* 
     return S_OK;
 }
 
-bool HasFolder(const ds_string& name)
-{
-    return name.find_first_of(L"\\/:") != ds_string::npos;
-}
-
 }  // namespace
-
-ds_string ProgramFolder()
-{
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
-        return {};
-    }
-    ds_string folder(path, length);
-    const size_t slash = folder.find_last_of(L"\\/");
-    return slash == ds_string::npos ? ds_string{} : folder.substr(0, slash + 1);
-}
-
-HMODULE LoadResourceModule(const ds_string& name, const ds_string& folder)
-{
-    if (name.empty()) {
-        return nullptr;
-    }
-    if (!HasFolder(name) && !folder.empty()) {
-        ds_string local = folder;
-        if (local.back() != L'\\' && local.back() != L'/') {
-            local += L'\\';
-        }
-        local += name;
-        if (HMODULE module = LoadLibraryExW(local.c_str(), nullptr, kResourceOnly)) {
-            return module;
-        }
-    }
-    return LoadLibraryExW(name.c_str(), nullptr, kResourceOnly);
-}
 
 bool LockModuleResource(HMODULE module, int32_t number, const void*& bytes, size_t& size)
 {

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "engine/archive/IOF_Virtual.h"
+#include "engine/archive/ResourceModule.h"
 #include "engine/render/TextureEntry.h"
 #include "engine/resources/ComPtr.h"
 
@@ -114,8 +115,3 @@ HRESULT LoadMeshFromFile(IDirect3DDevice9* device, const ds_string& path, uint32
 // false when missing or empty.
 bool LockModuleResource(HMODULE module, int32_t number, const void*& bytes, size_t& size);
 
-// Maps a module for its resources only (no code runs): a bare file name is
-// looked for in folder first, then on the usual search path. Null on failure.
-HMODULE LoadResourceModule(const ds_string& name, const ds_string& folder);
-// The folder of the running program, with a trailing backslash.
-ds_string ProgramFolder();

@@ -77,6 +77,16 @@ private:
     std::unique_ptr<DS_TimeLineControl> timeLine_;
 };
 
+// Runtime objects that keep default-pool resources of their own derive from
+// this as well (DS_ABObj's operations stay as they are): the slide's
+// invalidate step releases those resources before a device Reset, and the
+// object makes them again the next time it is updated.
+class DeviceObjectHolder {
+public:
+    virtual ~DeviceObjectHolder() = default;
+    virtual void ReleaseDeviceObjects() = 0;
+};
+
 class DS_ABObj {
 public:
     // Takes ownership of owner, the object's private item clone.

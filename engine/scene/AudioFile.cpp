@@ -3,51 +3,9 @@
 #include <windows.h>
 #include <shlwapi.h>
 
-#include <algorithm>
+#include "engine/scene/TempFileNames.h"
 
 namespace {
-
-// Closes a file handle when it goes out of scope.
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    ~FileHandle()
-    {
-        if (Valid()) CloseHandle(handle_);
-    }
-    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
-
-// Writes bytes to path, replacing a file of that name. A failed write
-// removes the partial file.
-bool WriteWholeFile(const ds_string& path, const std::vector<uint8_t>& bytes)
-{
-    bool written = false;
-    {
-        FileHandle file(
-            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.Valid()) return false;
-        written = true;
-        size_t offset = 0;
-        while (offset < bytes.size()) {
-            const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - offset, 1u << 20));
-            DWORD done = 0;
-            if (!WriteFile(file.Get(), bytes.data() + offset, chunk, &done, nullptr) || done != chunk) {
-                written = false;
-                break;
-            }
-            offset += chunk;
-        }
-    }
-    if (!written) DeleteFileW(path.c_str());
-    return written;
-}
 
 // A folder is no music file: a name such as "C:\\music\\.." must not
 // count as present.
@@ -95,10 +53,9 @@ ds_string SafeFileNamePart(const ds_string& name)
 bool DS_AudioFile::ExtractToTemp()
 {
     if (file.data.empty()) return true;
-    wchar_t folder[MAX_PATH + 1] = {};
-    const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
-    if (length == 0 || length > MAX_PATH) return false;
-    return ExtractTo(ds_string(folder, length));
+    const ds_string folder = TempFolder();
+    if (folder.empty()) return false;
+    return ExtractTo(folder);
 }
 
 bool DS_AudioFile::ExtractTo(const ds_string& folder)
@@ -111,8 +68,10 @@ bool DS_AudioFile::ExtractTo(const ds_string& folder)
     }
     const ds_string part = SafeFileNamePart(file.name);
     if (part.empty()) return false;
-    const ds_string copy = folder + part;
-    if (!WriteWholeFile(copy, file.data)) return false;
+    // A name that a sound item's file holds gets a number added instead of
+    // overwriting that file.
+    const ds_string copy = ProcessTempFiles().Write(folder, part, ds_string(), file.data, TempFileNames::Holder::kMusic);
+    if (copy.empty()) return false;
     // The bytes stay in memory; the copy stays on disk after the process ends.
     file.name = copy;
     return true;

@@ -1,6 +1,10 @@
 #include "engine/scene/Light2D.h"
 
+#include <algorithm>
+
 #include "engine/render/RenderContext.h"
+#include "engine/render/RenderStats.h"
+#include "engine/render/StateWriter.h"
 #include "engine/resources/CurrentScene.h"
 #include "engine/resources/DocResManager.h"
 
@@ -8,33 +12,6 @@ namespace {
 
 constexpr const wchar_t* kClassName = L"DS_2D_Light";
 constexpr D3DCOLOR kOpaqueBlack = 0xFF000000;
-
-// Sets device states, keeping the first failure. States are only ever set,
-// never read back: pure devices refuse the Get* calls.
-class StateWriter {
-public:
-    explicit StateWriter(IDirect3DDevice9* device) : device_(device) {}
-
-    void Render(D3DRENDERSTATETYPE state, DWORD value) { Keep(device_->SetRenderState(state, value)); }
-    void Stage(DWORD stage, D3DTEXTURESTAGESTATETYPE state, DWORD value)
-    {
-        Keep(device_->SetTextureStageState(stage, state, value));
-    }
-    void Sampler(DWORD sampler, D3DSAMPLERSTATETYPE state, DWORD value)
-    {
-        Keep(device_->SetSamplerState(sampler, state, value));
-    }
-    void Texture(DWORD stage, IDirect3DTexture9* texture) { Keep(device_->SetTexture(stage, texture)); }
-    void Keep(HRESULT hr)
-    {
-        if (SUCCEEDED(result_) && FAILED(hr)) result_ = hr;
-    }
-    HRESULT Result() const { return result_; }
-
-private:
-    IDirect3DDevice9* device_;
-    HRESULT result_ = S_OK;
-};
 
 // Runs draw once inside each pass of the effect's current technique. The
 // results of the effect calls are not errors of the draw: a pass the effect
@@ -66,18 +43,32 @@ HRESULT Bind(IDirect3DDevice9* device, const DS_IndexedMesh<V>& mesh)
     return mesh.BindStream(device);
 }
 
+// The draws the device accepted, counted for the frame benchmark.
+HRESULT CountDraw(HRESULT hr)
+{
+    if (SUCCEEDED(hr)) ++RenderStats::Instance().drawCalls;
+    return hr;
+}
+
+// A draw that covers the whole picture (see RenderStats).
+HRESULT CountFullScreen(HRESULT hr)
+{
+    if (hr == S_OK) ++RenderStats::Instance().fullScreenPasses;
+    return hr;
+}
+
 template <class V>
 HRESULT DrawIndexed(IDirect3DDevice9* device, const DS_IndexedMesh<V>& mesh, UINT triangleCount)
 {
     if (triangleCount == 0) return S_FALSE;
-    return device->DrawIndexedPrimitive(mesh.PrimitiveType(), 0, 0, mesh.VertexCount(), 0, triangleCount);
+    return CountDraw(device->DrawIndexedPrimitive(mesh.PrimitiveType(), 0, 0, mesh.VertexCount(), 0, triangleCount));
 }
 
 template <class V>
 HRESULT DrawStrip(IDirect3DDevice9* device, const DS_SimpleMesh<V>& mesh)
 {
     if (mesh.PrimitiveCount() == 0) return S_FALSE;
-    return device->DrawPrimitive(mesh.PrimitiveType(), 0, mesh.PrimitiveCount());
+    return CountDraw(device->DrawPrimitive(mesh.PrimitiveType(), 0, mesh.PrimitiveCount()));
 }
 
 bool Ready(IDirect3DDevice9* device, const RenderContext* context)
@@ -207,7 +198,7 @@ HRESULT DS_2D_Light::DrawIndexedWithEffect(const DS_IndexedMesh<PT>& mesh, ID3DX
     if (!device) return E_FAIL;
     HRESULT hr = Bind(device, mesh);
     if (FAILED(hr)) return hr;
-    return ForEachPass(effect, [&] { return DrawIndexed(device, mesh, mesh.TriangleCount()); });
+    return ForEachPass(effect, [&] { return CountFullScreen(DrawIndexed(device, mesh, mesh.TriangleCount())); });
 }
 
 HRESULT DS_2D_Light::DrawTex2WithEffect(const DS_SimpleMesh<PT2>& mesh, ID3DXEffect* effect)
@@ -217,7 +208,8 @@ HRESULT DS_2D_Light::DrawTex2WithEffect(const DS_SimpleMesh<PT2>& mesh, ID3DXEff
 
 HRESULT DS_2D_Light::DrawWithEffect(const DS_SimpleMesh<PT>& mesh, ID3DXEffect* effect)
 {
-    return DrawPlaced(mesh, effect, [&](IDirect3DDevice9* device) { return DrawStrip(device, mesh); });
+    return DrawPlaced(mesh, effect,
+                      [&](IDirect3DDevice9* device) { return CountFullScreen(DrawStrip(device, mesh)); });
 }
 
 HRESULT DS_2D_Light::DrawMesh(const DS_IndexedMesh<DX_V::PCT>& mesh, ID3DXEffect* effect, UINT triangleCount)
@@ -287,7 +279,9 @@ HRESULT DS_2D_Light::DrawSpriteArray(const SpriteArrayDraw& sprites)
     RenderContext* context = CurrentRenderContext();
     if (!Ready(device, context) || !sprites.geometry) return E_FAIL;
     const DS_IndexedMesh<DX_V::PCT>& geometry = *sprites.geometry;
-    const UINT triangles = 2 * sprites.spriteCount;
+    // Never more triangles than the index buffer holds.
+    const UINT triangles = std::min<UINT>(2 * std::min<UINT>(sprites.spriteCount, DS_IndexedMesh<DX_V::PCT>::kMaxQuads),
+                                          geometry.TriangleCount());
     StateWriter states(device);
     states.Keep(context->Apply(device));
     states.Keep(context->SetWorld(device, geometry.combined));
@@ -413,9 +407,14 @@ void DS_2D_Light::ResetDeviceState()
     states.Stage(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
     states.Render(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
     states.Render(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    FinishDeviceStateReset();
+}
+
+void DS_2D_Light::FinishDeviceStateReset()
+{
     if (DS_DocResManager* manager = CurrentDocResManager()) manager->OnResetDevice();
     BackBufferSize backBuffer;
-    if (QueryBackBufferSize(device, backBuffer)) {
+    if (QueryBackBufferSize(CurrentDevice(), backBuffer)) {
         chain_.Resize(static_cast<uint32_t>(backBuffer.width), static_cast<uint32_t>(backBuffer.height));
     }
     BindBorderTextures();
@@ -451,7 +450,7 @@ void DS_2D_Light::RenderBackground(bool noClear)
     if (!picture_.HasPicture() || !picture_.VertexBuffer()) return;
     states.Texture(0, picture_.Texture());
     states.Keep(picture_.BindStream(device));
-    if (SUCCEEDED(states.Result())) device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+    if (SUCCEEDED(states.Result())) CountFullScreen(CountDraw(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2)));
 }
 
 void DS_2D_Light::FrameMove(float t)
@@ -536,7 +535,7 @@ HRESULT DS_2D_Light::DrawScreenVertices(const DS_SimpleMesh<TP>* quad)
     states.Stage(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
     states.Stage(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
     states.Keep(quad->BindStream(device));
-    if (SUCCEEDED(states.Result())) states.Keep(DrawStrip(device, *quad));
+    if (SUCCEEDED(states.Result())) states.Keep(CountFullScreen(DrawStrip(device, *quad)));
     states.Stage(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
     states.Stage(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
     return states.Result();

@@ -130,6 +130,12 @@ public:
     bool InChain() const { return inChain_; }
 
 protected:
+    // The closing steps of ResetDeviceState that are not device states: the
+    // resource manager's reset, the chain sized to the back buffer and this
+    // layer's border textures bound. Layers that set their own states call
+    // it too, so they survive a device reset and show their own borders.
+    void FinishDeviceStateReset();
+
     DS_ImageFileLink pictureLink_;
     DSM_Camera camera_;
     PictureQuad picture_;

@@ -169,6 +169,11 @@ void DS_SlideContainer::SetSoundsActive(bool active)
 void DS_SlideContainer::InvalidateDeviceObjects()
 {
     if (light_) light_->InvalidateDeviceObjects();
+    for (const ObjectList* list : {&drawnObjects_, &updatedObjects_}) {
+        for (const auto& object : *list) {
+            if (auto* holder = dynamic_cast<DeviceObjectHolder*>(object.Get())) holder->ReleaseDeviceObjects();
+        }
+    }
 }
 
 SlideTiming DS_SlideContainer::Timing() const

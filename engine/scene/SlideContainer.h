@@ -64,6 +64,8 @@ public:
     void ResizeLight(int32_t width, int32_t height);
     void SetPicturePosition(int32_t mode);
     void SetSoundsActive(bool active);
+    // Before a device Reset: the picture layer's and the objects' own
+    // default-pool resources are released.
     virtual void InvalidateDeviceObjects();
 
     CountedPtr<DS_2D_Light> GetLight() const { return light_; }

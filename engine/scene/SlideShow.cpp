@@ -109,11 +109,11 @@ void DS_SlideShow_Light::ExtractAudioFiles()
 int32_t DS_SlideShow_Light::FrameMove(float t)
 {
     if (slides_.empty()) return 0;
-    std::vector<SlideTiming> timings;
-    timings.reserve(slides_.size());
-    for (const auto& slide : slides_) timings.push_back(slide->Timing());
+    // The list keeps its storage from frame to frame: no allocation per frame.
+    timings_.clear();
+    for (const auto& slide : slides_) timings_.push_back(slide->Timing());
 
-    const SlideSchedule::Step step = schedule_.Advance(t, timings);
+    const SlideSchedule::Step step = schedule_.Advance(t, timings_);
     if (step.started || !current_) {
         current_ = slides_[schedule_.Current()];
         ActivateSlide();
@@ -127,13 +127,20 @@ int32_t DS_SlideShow_Light::FrameMove(float t)
         GetScreenRect(quad);
         auto overlay = std::make_unique<DS_SimpleMesh<TP>>();
         IDirect3DDevice9* device = CurrentDevice();
-        // Black and fully transparent; without a device there is no overlay to draw.
-        if (device != nullptr && SUCCEEDED(overlay->SetColor(device, quad, 0x00000000u))) {
+        // Black and fully transparent (a dynamic buffer starts zeroed);
+        // without a device there is no overlay to draw.
+        if (device != nullptr && SUCCEEDED(overlay->CreateDynamicBuffer(device)) && overlay->WritePositions(quad)) {
             overlay_ = std::move(overlay);
+            overlayWrittenAlpha_ = 0.0f;
         }
     }
     overlayAlpha_ = step.alpha;
-    if (overlay_ && !step.started) overlay_->SetAlpha(overlayAlpha_);
+    // The buffer is written only when the opacity changes (while a slide
+    // fades); it is dynamic, so that a fading frame does not wait for the
+    // frames in flight (see DS_SimpleMesh::CreateDynamicBuffer).
+    if (overlay_ && !step.started && overlayAlpha_ != overlayWrittenAlpha_ && overlay_->SetAlpha(overlayAlpha_)) {
+        overlayWrittenAlpha_ = overlayAlpha_;
+    }
     current_->FrameMove(t);
     return 0;
 }
@@ -167,6 +174,9 @@ void DS_SlideShow_Light::Render(bool noClear)
 
 int32_t DS_SlideShow_Light::InvalidateDeviceObjects()
 {
+    // The overlay's dynamic buffer lives in the default pool; the next
+    // frame move makes it again.
+    overlay_.reset();
     for (const auto& slide : slides_) slide->InvalidateDeviceObjects();
     return 0;
 }

@@ -78,6 +78,8 @@ private:
     std::vector<CountedPtr<DS_AudioFile>> audioFiles_;
     SlideSchedule schedule_;
     float overlayAlpha_ = 0.0f;
+    float overlayWrittenAlpha_ = 0.0f;  // the opacity in the overlay's buffer
+    std::vector<SlideTiming> timings_;  // FrameMove's list, kept for its storage
     std::unique_ptr<DS_SimpleMesh<TP>> overlay_;
 };
 

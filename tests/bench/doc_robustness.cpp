@@ -16,6 +16,7 @@
 #include <iterator>
 
 #include "engine/archive/SceneClassRegistry.h"
+#include "host/SceneClassList.h"
 #include "engine/scene/SlideShow.h"
 #include "unit/archive/DocumentRobustness.h"
 #include "unit/archive/TestSceneClasses.h"

@@ -15,14 +15,31 @@
 //                                      painted the way the saver paints it: one
 //                                      line per row inside the frame, '#' where a
 //                                      pixel is not the window colour, '.' elsewhere
+//   saverdrv controls HWND            one line per direct child of a dialog, fields
+//                                      separated by tabs: hwnd id class enabled
+//                                      visible checked selection left top right
+//                                      bottom text, then a combo box's entries;
+//                                      selection is a combo box's or tab control's
+//                                      selection, a trackbar's position, else -1
+//   saverdrv click HWND ID            posts BM_CLICK to a dialog's button: the
+//                                      button checks itself and notifies the
+//                                      dialog as a user's click does
+//   saverdrv select HWND ID INDEX     selects a combo box entry and posts the
+//                                      CBN_SELCHANGE a user's choice sends
+//   saverdrv trackbar HWND ID POS     moves a trackbar
+//   saverdrv move HWND X Y            moves a top-level window to (X, Y)
+//   saverdrv record FILE ...          stands in for a program started by another:
+//                                      writes its own command line to FILE (UTF-8)
 //
 // Exit code 0 on success, 2 on bad arguments.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <string>
 
 namespace {
 
@@ -147,6 +164,65 @@ int PrintErrorBox(const wchar_t* text)
     return 0;
 }
 
+std::string Utf8(const wchar_t* text)
+{
+    char utf8[2048] = {};
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof(utf8) - 1, nullptr, nullptr);
+    return utf8;
+}
+
+// The text of an entry of a combo box in another process (Wine copies the
+// text across for CB_GETLBTEXT).
+std::string ComboEntry(HWND combo, int index)
+{
+    const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, index, 0);
+    if (length < 0 || length > 1000) return std::string();
+    wchar_t text[1024] = {};
+    SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
+    return Utf8(text);
+}
+
+BOOL CALLBACK PrintControl(HWND control, LPARAM param)
+{
+    if (GetParent(control) != reinterpret_cast<HWND>(param)) return TRUE;
+    wchar_t name[256] = {};
+    GetClassNameW(control, name, 255);
+    wchar_t text[1024] = {};
+    GetWindowTextW(control, text, 1023);
+    RECT rc = {};
+    GetWindowRect(control, &rc);
+    long selection = -1;
+    const bool combo = _wcsicmp(name, L"ComboBox") == 0;
+    if (combo) {
+        selection = static_cast<long>(SendMessageW(control, CB_GETCURSEL, 0, 0));
+    } else if (_wcsicmp(name, L"SysTabControl32") == 0) {
+        selection = static_cast<long>(SendMessageW(control, TCM_GETCURSEL, 0, 0));
+    } else if (_wcsicmp(name, L"msctls_trackbar32") == 0) {
+        selection = static_cast<long>(SendMessageW(control, TBM_GETPOS, 0, 0));
+    }
+    const bool button = _wcsicmp(name, L"Button") == 0;
+    const long checked = button ? static_cast<long>(SendMessageW(control, BM_GETCHECK, 0, 0)) : 0;
+    std::printf("%lu\t%d\t%s\t%d\t%d\t%ld\t%ld\t%ld\t%ld\t%ld\t%ld\t%s",
+                static_cast<unsigned long>(reinterpret_cast<uintptr_t>(control)), GetDlgCtrlID(control),
+                Utf8(name).c_str(), IsWindowEnabled(control) ? 1 : 0, IsWindowVisible(control) ? 1 : 0, checked,
+                selection, rc.left, rc.top, rc.right, rc.bottom, Utf8(text).c_str());
+    if (combo) {
+        const LRESULT count = SendMessageW(control, CB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) std::printf("\t%s", ComboEntry(control, static_cast<int>(i)).c_str());
+    }
+    std::printf("\n");
+    return TRUE;
+}
+
+int RecordCommandLine(const char* path)
+{
+    FILE* file = std::fopen(path, "wb");
+    if (file == nullptr) return 1;
+    std::fputs(Utf8(GetCommandLineW()).c_str(), file);
+    std::fclose(file);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -181,6 +257,42 @@ int main(int argc, char** argv)
     }
     if (std::strcmp(command, "host") == 0 && argc >= 4) {
         return RunHost(std::atoi(argv[2]), std::atoi(argv[3]));
+    }
+    if (std::strcmp(command, "controls") == 0 && argc >= 3) {
+        HWND dialog = reinterpret_cast<HWND>(static_cast<uintptr_t>(ParseNumber(argv[2])));
+        EnumChildWindows(dialog, PrintControl, reinterpret_cast<LPARAM>(dialog));
+        return 0;
+    }
+    if (std::strcmp(command, "click") == 0 && argc >= 4) {
+        HWND dialog = reinterpret_cast<HWND>(static_cast<uintptr_t>(ParseNumber(argv[2])));
+        HWND button = GetDlgItem(dialog, static_cast<int>(ParseNumber(argv[3])));
+        return button != nullptr && PostMessageW(button, BM_CLICK, 0, 0) ? 0 : 1;
+    }
+    if (std::strcmp(command, "select") == 0 && argc >= 5) {
+        HWND dialog = reinterpret_cast<HWND>(static_cast<uintptr_t>(ParseNumber(argv[2])));
+        const int id = static_cast<int>(ParseNumber(argv[3]));
+        HWND combo = GetDlgItem(dialog, id);
+        if (combo == nullptr) return 1;
+        if (SendMessageW(combo, CB_SETCURSEL, ParseNumber(argv[4]), 0) == CB_ERR) return 1;
+        return PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo)) ? 0
+                                                                                                                 : 1;
+    }
+    if (std::strcmp(command, "trackbar") == 0 && argc >= 5) {
+        HWND dialog = reinterpret_cast<HWND>(static_cast<uintptr_t>(ParseNumber(argv[2])));
+        HWND trackbar = GetDlgItem(dialog, static_cast<int>(ParseNumber(argv[3])));
+        if (trackbar == nullptr) return 1;
+        SendMessageW(trackbar, TBM_SETPOS, TRUE, static_cast<LPARAM>(ParseNumber(argv[4])));
+        return 0;
+    }
+    if (std::strcmp(command, "move") == 0 && argc >= 5) {
+        HWND window = reinterpret_cast<HWND>(static_cast<uintptr_t>(ParseNumber(argv[2])));
+        return SetWindowPos(window, nullptr, std::atoi(argv[3]), std::atoi(argv[4]), 0, 0,
+                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)
+                   ? 0
+                   : 1;
+    }
+    if (std::strcmp(command, "record") == 0 && argc >= 3) {
+        return RecordCommandLine(argv[2]);
     }
     if (std::strcmp(command, "errorbox") == 0 && argc >= 3) {
         wchar_t text[512] = {};

@@ -1,6 +1,7 @@
-"""The scene composer's brush statements: a scene it cannot compose ends
-with a message naming the fault and writes no document; a good one writes
-a document that holds the brush's mask and effect bytes."""
+"""The scene composer's brush, light and sound statements: a scene it
+cannot compose ends with a message naming the fault and writes no document;
+a good one writes a document that holds the brush's mask and effect bytes,
+or the lake's ripple map."""
 import os
 import shutil
 import subprocess
@@ -44,6 +45,26 @@ class TestComposer(unittest.TestCase):
             ("brush DS_WaterFX\nmask mask_water.png\n", "needs a mask and an effect"),
             ("brush DS_WaterFX\nmask missing.png\neffect 090_water.fxo\n", "cannot read mask"),
             ("brush DS_WaterFX\nmask mask_water.png\neffect missing.fxo\n", "cannot read effect"),
+            ("light DS_NoSuchLight\n", "unknown light kind"),
+            ("light DS_MatrixCodeLight\nglyph-color 1000000\n", "does not fit this light"),
+            ("light DS_MatrixCodeLight\ndensity -1\n", "does not fit this light"),
+            ("light DS_MatrixCodeLight\nlayers 3\n", "unknown statement 'layers'"),
+            ("light DS_MatrixCodeLight\nglyph-image 999\n", "no library picture 999"),
+            ("sound ogg a.ogg\n", "unknown sound kind 'ogg'"),
+            ("sound mp3\n", "sound wants a kind"),
+            ("sound wav a.wav\nvolume 101\n", "volume is 0 to 100"),
+            ("sound wav a.wav\nmode 3\n", "mode is 0, 1 or 2"),
+            ("sound wav a.wav\ninvisible 2 1\n", "invisible wants two seconds"),
+            ("sound wav a.wav\nname \"a.wav\"\n", "only an mp3 sound has a stored name"),
+            ("sound mp3 a.mp3\nname a.mp3\n", "name wants a quoted text"),
+            ("sound wav a.wav\nmask mask_water.png\n", "unknown sound setting 'mask'"),
+            ("sound wav missing.wav\n", "cannot read sound"),
+            ("light FakeLake2D\nmode 1\n", "does not fit this light"),
+            ("light FakeLake2D\nlake-color 1000000\n", "does not fit this light"),
+            ("light DS_WaterRingLight\nripple-map ripple_dudv.dds\n", "needs a file and a FakeLake2D light"),
+            ("light DS_WaterRingLight\ndrop-rate -1\n", "does not fit this light"),
+            ("light FakeLake2D\nripple-map missing.dds\n", "cannot read the V8U8 ripple map"),
+            ("light FakeLake2D\nripple-map mask_water.png\n", "cannot read the V8U8 ripple map"),
         ]
         for body, message in cases:
             with self.subTest(body=body):
@@ -68,6 +89,16 @@ class TestComposer(unittest.TestCase):
                        os.path.join(LIBRARY, "water_bump.png")):
             with open(stored, "rb") as f:
                 self.assertIn(f.read(), document, stored)
+
+    def test_lake_document_holds_its_ripple_map(self):
+        code, err, output = self.compose(SLIDE + "light FakeLake2D\nripple-map ripple_dudv.dds\nlake-height 40\n"
+                                         "brush DS_RadialWaveFX\nmask mask_ripple.png\neffect 103_radialwave.fxo\n")
+        self.assertEqual(code, 0, err)
+        with open(output, "rb") as f:
+            document = f.read()
+        self.assertIn("FakeLake2D".encode("utf-16-le"), document)
+        with open(os.path.join(PICTURES, "ripple_dudv.dds"), "rb") as f:
+            self.assertIn(f.read(), document)
 
 
 if __name__ == "__main__":

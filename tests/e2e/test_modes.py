@@ -124,9 +124,13 @@ class TestQuietModes(unittest.TestCase):
                 self.assertEqual(s.wait_exit(p, timeout=15), 0)
                 self.assertEqual(s.windows(), [])
 
-    def test_settings_mode_returns(self):
+    def test_settings_mode_shows_the_settings_dialog(self):
         with Session() as s:
             p = s.start("/c")
+            (dialog,) = s.wait_windows("#32770")
+            self.assertEqual(dialog.title, "Corvalline")
+            self.assertIn("Picture position:", [c.title for c in s.children(dialog.hwnd)])
+            s.post(dialog.hwnd, WM_CLOSE)
             self.assertEqual(s.wait_exit(p, timeout=30), 0)
 
     def test_password_change_reaches_mpr(self):

@@ -3,7 +3,7 @@ monitor."""
 import time
 import unittest
 
-from harness import VK_SPACE, WM_CLOSE, WM_KEYDOWN, ServerStartError, Session
+from harness import VK_SPACE, WM_CLOSE, WM_KEYDOWN, Session, two_monitor_session
 
 KEY = r"HKCU\Software\Tessaverd\Glimmerwright\Screensaver"
 SCREEN1 = KEY + r"\Screen 1"
@@ -96,15 +96,7 @@ class TestSettings(unittest.TestCase):
 
 class TestTwoMonitors(unittest.TestCase):
     def test_one_window_and_device_per_monitor(self):
-        # Only a server that cannot start skips: any other failure while the
-        # session starts fails the test. A session that fails to start has
-        # ended its server already.
-        session = Session(two_monitors=True)
-        try:
-            s = session.__enter__()
-        except ServerStartError as e:
-            self.skipTest("Xorg with the dummy driver cannot start here: %s" % e)
-        try:
+        with two_monitor_session(self) as s:
             p = s.start("/s")
             windows = s.wait_windows(count=2)
             rects = sorted(w.rect for w in windows)
@@ -118,8 +110,6 @@ class TestTwoMonitors(unittest.TestCase):
             self.assertFalse(is_black(img.pixel(1120, 240)), "second monitor renders")
             s.post(first.hwnd, WM_KEYDOWN, VK_SPACE)
             self.assertEqual(s.wait_exit(p), 0, s.output(p))
-        finally:
-            session.__exit__(None, None, None)
 
 
 if __name__ == "__main__":

@@ -1,11 +1,18 @@
-// An in-memory archive for record tests: values are appended as raw
-// little-endian bytes (strings as a count and UTF-16 units) and read back in
-// order. A read past the end fails the archive, as the real reader does.
-// Blobs and embedded files are not needed by these tests and fail.
+// An in-memory archive for record tests: writes append to `bytes`, reads
+// consume them from `cursor`, both in exactly the stored form of a document
+// (the program's own writer and reader do the work), so a test can compare
+// the bytes with a document's, patch or cut them, and read them back. A read
+// that runs short or meets an impossible size fails the archive, as reading
+// a document does; from then on every read does nothing.
 #pragma once
 
-#include <cstring>
+#include <cstddef>
+#include <cstdint>
+#include <utility>
+#include <vector>
 
+#include "engine/archive/IOF_R.h"
+#include "engine/archive/IOF_W.h"
 #include "engine/archive/IOF_Virtual.h"
 
 class MemoryArchive : public DS_IOF_Virtual {
@@ -14,82 +21,68 @@ public:
     size_t cursor = 0;
     bool failed = false;
 
+    MemoryArchive() = default;
+    // An archive to read the given bytes from the start.
+    explicit MemoryArchive(std::vector<uint8_t> stored) : bytes(std::move(stored)) {}
+
     DS_IOF_Archive Handle() { return DS_IOF_Archive{this}; }
     // Drops the last n bytes, as a truncated document would.
     void Truncate(size_t n) { bytes.resize(bytes.size() > n ? bytes.size() - n : 0); }
+    // Bytes not read yet (0 once the archive failed).
+    size_t Remaining() const { return failed || cursor > bytes.size() ? 0 : bytes.size() - cursor; }
 
-    void WriteResourceBlob(const ResourceBlob&) override { failed = true; }
-    void WriteEmbeddedFile(const EmbeddedFile&) override { failed = true; }
-    void WriteString(const ds_string& v) override
-    {
-        WriteInt(static_cast<int32_t>(v.size()));
-        for (wchar_t c : v) Put(static_cast<uint16_t>(c));
-    }
-    void WriteInt64(const int64_t& v) override { Put(v); }
-    void WriteFloat(const float& v) override { Put(v); }
-    void WriteIntPair(const IntPair& v) override
-    {
-        Put(v.first);
-        Put(v.second);
-    }
-    void WriteInt(const int32_t& v) override { Put(v); }
-    void WriteUInt(const uint32_t& v) override { Put(v); }
-    void WriteChar(const char& v) override { Put(v); }
-    void WriteBool(const bool& v) override { Put(static_cast<uint8_t>(v ? 1 : 0)); }
-    void WriteInt32(const int32_t& v) override { Put(v); }
+    void WriteResourceBlob(const ResourceBlob& v) override { Write(&DS_IOF_W::WriteResourceBlob, v); }
+    void WriteEmbeddedFile(const EmbeddedFile& v) override { Write(&DS_IOF_W::WriteEmbeddedFile, v); }
+    void WriteString(const ds_string& v) override { Write(&DS_IOF_W::WriteString, v); }
+    void WriteInt64(const int64_t& v) override { Write(&DS_IOF_W::WriteInt64, v); }
+    void WriteFloat(const float& v) override { Write(&DS_IOF_W::WriteFloat, v); }
+    void WriteIntPair(const IntPair& v) override { Write(&DS_IOF_W::WriteIntPair, v); }
+    void WriteInt(const int32_t& v) override { Write(&DS_IOF_W::WriteInt, v); }
+    void WriteUInt(const uint32_t& v) override { Write(&DS_IOF_W::WriteUInt, v); }
+    void WriteChar(const char& v) override { Write(&DS_IOF_W::WriteChar, v); }
+    void WriteBool(const bool& v) override { Write(&DS_IOF_W::WriteBool, v); }
+    void WriteInt32(const int32_t& v) override { Write(&DS_IOF_W::WriteInt32, v); }
 
-    void ReadResourceBlob(ResourceBlob&) override { failed = true; }
-    void ReadEmbeddedFile(EmbeddedFile&) override { failed = true; }
-    void ReadString(ds_string& v) override
-    {
-        int32_t n = 0;
-        ReadInt(n);
-        if (failed || n < 0 || static_cast<size_t>(n) * 2 > bytes.size() - cursor) {
-            failed = true;
-            return;
-        }
-        ds_string s;
-        for (int32_t i = 0; i < n; ++i) {
-            uint16_t c = 0;
-            Get(c);
-            s.push_back(static_cast<wchar_t>(c));
-        }
-        v = s;
-    }
-    void ReadInt64(int64_t& v) override { Get(v); }
-    void ReadFloat(float& v) override { Get(v); }
-    void ReadIntPair(IntPair& v) override
-    {
-        Get(v.first);
-        Get(v.second);
-    }
-    void ReadInt(int32_t& v) override { Get(v); }
-    void ReadUInt(uint32_t& v) override { Get(v); }
-    void ReadChar(char& v) override { Get(v); }
-    void ReadBool(bool& v) override
-    {
-        uint8_t b = 0;
-        Get(b);
-        if (!failed) v = b != 0;
-    }
-    void ReadInt32(int32_t& v) override { Get(v); }
+    void ReadResourceBlob(ResourceBlob& v) override { Read(&Reader::ReadResourceBlob, v); }
+    void ReadEmbeddedFile(EmbeddedFile& v) override { Read(&Reader::ReadEmbeddedFile, v); }
+    void ReadString(ds_string& v) override { Read(&Reader::ReadString, v); }
+    void ReadInt64(int64_t& v) override { Read(&Reader::ReadInt64, v); }
+    void ReadFloat(float& v) override { Read(&Reader::ReadFloat, v); }
+    void ReadIntPair(IntPair& v) override { Read(&Reader::ReadIntPair, v); }
+    void ReadInt(int32_t& v) override { Read(&Reader::ReadInt, v); }
+    void ReadUInt(uint32_t& v) override { Read(&Reader::ReadUInt, v); }
+    void ReadChar(char& v) override { Read(&Reader::ReadChar, v); }
+    void ReadBool(bool& v) override { Read(&Reader::ReadBool, v); }
+    void ReadInt32(int32_t& v) override { Read(&Reader::ReadInt32, v); }
     bool Failed() const override { return failed; }
 
 private:
+    using Reader = DS_IOF_R<ResourceBuffer>;
+
     template <class T>
-    void Put(const T& v)
+    void Write(void (DS_IOF_W::*write)(const T&), const T& v)
     {
-        const auto* p = reinterpret_cast<const uint8_t*>(&v);
-        bytes.insert(bytes.end(), p, p + sizeof(T));
+        DS_IOF_W writer;
+        (writer.*write)(v);
+        bytes.insert(bytes.end(), writer.Bytes().begin(), writer.Bytes().end());
     }
+
+    // A fresh reader over the bytes from the cursor on: tests may append,
+    // patch or cut `bytes` between reads.
     template <class T>
-    void Get(T& v)
+    void Read(void (Reader::*read)(T&), T& v)
     {
-        if (failed || bytes.size() - cursor < sizeof(T)) {
+        if (failed || cursor > bytes.size()) {
             failed = true;
             return;
         }
-        std::memcpy(&v, bytes.data() + cursor, sizeof(T));
-        cursor += sizeof(T);
+        ResourceBuffer buffer(bytes.data() + cursor, bytes.size() - cursor);
+        Reader reader(&buffer);
+        (reader.*read)(v);
+        if (buffer.Failed()) {
+            failed = true;
+            return;
+        }
+        cursor = bytes.size() - buffer.Remaining();
     }
 };

@@ -4,8 +4,13 @@
 #   corvalline_no_document.scr   no scene document at all
 #   corvalline_cut_document.scr  the program's document cut off halfway
 #   corvalline_music.scr         music.scene here, with music files of known tones
+#   corvalline_sounds.scr        sounds.scene here: MP3 and WAV sound items of known tones
 #   corvalline_still.scr         still.scene here: the landscape, camera still, no brushes
 #   corvalline_two_pictures.scr  two_pictures.scene here: two slides, two pictures
+#   corvalline_glyphs.scr        glyphs.scene here: falling glyphs over the picture, then over black
+#   corvalline_brushes_underwater.scr  brushes_underwater.scene here: pattern, copy and fire
+#                                brushes in boxes, then an underwater slide
+#   corvalline_water_lights.scr  water_lights.scene here: the lake and the two ring modes
 # Each has its own copy of res/corvalline.rc with the document line changed,
 # so every other resource stays the program's own.
 include(${CMAKE_SOURCE_DIR}/cmake/SceneComposer.cmake)
@@ -44,42 +49,72 @@ add_custom_command(OUTPUT ${cutDocument}
     COMMENT "Cutting the scene document in half"
     VERBATIM)
 
-set(musicDocument ${variantDir}/music_scene.kvb)
-add_custom_command(OUTPUT ${musicDocument}
-    COMMAND Python3::Interpreter ${CMAKE_CURRENT_LIST_DIR}/compose_tone_scene.py
-        ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${SCENE_COMPOSER}
-        ${CMAKE_CURRENT_LIST_DIR}/music.scene ${SCENE_PICTURES_DIR} ${CMAKE_BINARY_DIR}/fx
-        ${CMAKE_BINARY_DIR}/res/common_res/generated ${musicDocument}
-    DEPENDS ${SCENE_COMPOSER_DEPENDS} ${CMAKE_CURRENT_LIST_DIR}/compose_tone_scene.py
-        ${CMAKE_CURRENT_LIST_DIR}/music.scene ${SCENE_PICTURES_DIR}/landscape.jpg
-    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-    COMMENT "Composing the music test scene"
-    VERBATIM)
+# Scenes here whose music and sound items are tones made while composing.
+set(toneDocuments "")
+foreach(scene music sounds)
+    set(document ${variantDir}/${scene}_scene.kvb)
+    add_custom_command(OUTPUT ${document}
+        COMMAND Python3::Interpreter ${CMAKE_CURRENT_LIST_DIR}/compose_tone_scene.py
+            ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${SCENE_COMPOSER}
+            ${CMAKE_CURRENT_LIST_DIR}/${scene}.scene ${SCENE_PICTURES_DIR} ${CMAKE_BINARY_DIR}/fx
+            ${CMAKE_BINARY_DIR}/res/common_res/generated ${document}
+        DEPENDS ${SCENE_COMPOSER_DEPENDS} ${CMAKE_CURRENT_LIST_DIR}/compose_tone_scene.py
+            ${CMAKE_CURRENT_LIST_DIR}/${scene}.scene ${SCENE_PICTURES_DIR}/landscape.jpg
+        WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+        COMMENT "Composing the ${scene} test scene"
+        VERBATIM)
+    list(APPEND toneDocuments ${document})
+endforeach()
 
 # Scenes here that use only the build's scene pictures.
 set(pictureDocuments "")
-foreach(scene still two_pictures)
+foreach(scene still two_pictures glyphs water_lights)
     set(document ${variantDir}/${scene}_scene.kvb)
     add_custom_command(OUTPUT ${document}
         COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${SCENE_COMPOSER}
             ${CMAKE_CURRENT_LIST_DIR}/${scene}.scene ${SCENE_PICTURES_DIR} ${CMAKE_BINARY_DIR}/fx
             ${CMAKE_BINARY_DIR}/res/common_res/generated ${document}
-        DEPENDS ${SCENE_COMPOSER_DEPENDS} ${CMAKE_CURRENT_LIST_DIR}/${scene}.scene
-            ${SCENE_PICTURES_DIR}/landscape.jpg ${SCENE_PICTURES_DIR}/splash.bmp
+        DEPENDS ${SCENE_COMPOSER_DEPENDS} ${CMAKE_CURRENT_LIST_DIR}/${scene}.scene ${SCENE_PICTURES}
+            ${CMAKE_BINARY_DIR}/res/common_res/generated/common_res.rc
         WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
         COMMENT "Composing the ${scene} test scene"
         VERBATIM)
     list(APPEND pictureDocuments ${document})
 endforeach()
 
-add_custom_target(variant_documents DEPENDS ${cutDocument} ${musicDocument} ${pictureDocuments})
-add_dependencies(variant_documents scene_documents scene_pictures)
+# Scenes whose masks and patterns compose_picture_scene.py makes from their names.
+set(madePictureDocuments "")
+foreach(scene brushes_underwater)
+    set(document ${variantDir}/${scene}_scene.kvb)
+    add_custom_command(OUTPUT ${document}
+        COMMAND Python3::Interpreter ${CMAKE_CURRENT_LIST_DIR}/compose_picture_scene.py
+            ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${SCENE_COMPOSER}
+            ${CMAKE_CURRENT_LIST_DIR}/${scene}.scene ${SCENE_PICTURES_DIR} ${CMAKE_BINARY_DIR}/fx
+            ${CMAKE_BINARY_DIR}/res/common_res/generated ${document}
+        DEPENDS ${SCENE_COMPOSER_DEPENDS} ${CMAKE_CURRENT_LIST_DIR}/compose_picture_scene.py
+            ${CMAKE_CURRENT_LIST_DIR}/${scene}.scene ${SCENE_PICTURES_DIR}/landscape.jpg
+            ${CMAKE_BINARY_DIR}/res/common_res/generated/common_res.rc ${CORVALLINE_EFFECTS}
+        WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+        COMMENT "Composing the ${scene} test scene"
+        VERBATIM)
+    list(APPEND madePictureDocuments ${document})
+endforeach()
+
+add_custom_target(variant_documents DEPENDS ${cutDocument} ${toneDocuments} ${pictureDocuments}
+    ${madePictureDocuments})
+add_dependencies(variant_documents scene_documents scene_pictures common_res_files)
 
 corvalline_saver_variant(corvalline_no_document "")
 corvalline_saver_variant(corvalline_cut_document ${cutDocument})
-corvalline_saver_variant(corvalline_music ${musicDocument})
+corvalline_saver_variant(corvalline_music ${variantDir}/music_scene.kvb)
+corvalline_saver_variant(corvalline_sounds ${variantDir}/sounds_scene.kvb)
 corvalline_saver_variant(corvalline_still ${variantDir}/still_scene.kvb)
 corvalline_saver_variant(corvalline_two_pictures ${variantDir}/two_pictures_scene.kvb)
+corvalline_saver_variant(corvalline_glyphs ${variantDir}/glyphs_scene.kvb)
+corvalline_saver_variant(corvalline_brushes_underwater ${variantDir}/brushes_underwater_scene.kvb)
+corvalline_saver_variant(corvalline_water_lights ${variantDir}/water_lights_scene.kvb)
 
-# The scene-slot unit tests read the splash and the documents of these builds.
-add_dependencies(unit_tests corvalline_no_document corvalline_cut_document)
+# The scene-slot unit tests read the splash and the documents of these
+# builds; the document robustness tests read the test-build documents.
+add_dependencies(unit_tests variant_documents)
+add_dependencies(unit_tests corvalline_no_document corvalline_cut_document corvalline_sounds)

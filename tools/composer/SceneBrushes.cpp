@@ -6,8 +6,11 @@
 #include <sstream>
 #include <vector>
 
+#include "effects/brushes/BackgroundCopy.h"
 #include "effects/brushes/CentralBased.h"
 #include "effects/brushes/DirectionBased.h"
+#include "effects/brushes/FireFX.h"
+#include "effects/brushes/PatternBrush.h"
 #include "effects/brushes/RadialWaveFX.h"
 #include "effects/brushes/WaterFX.h"
 #include "effects/brushes/WaterfallFX.h"
@@ -57,6 +60,18 @@ Setting UnsignedSetting(P K::*member)
     };
 }
 
+// A 0 or 1 flag of kind K.
+template <typename K>
+Setting FlagSetting(MediaParamT<int> K::*member)
+{
+    return [member](DS_FX_Constructor& brush, const std::string& text) {
+        auto* kind = dynamic_cast<K*>(&brush);
+        if (!kind || (text != "0" && text != "1")) return false;
+        (kind->*member).SetValue(text == "1" ? 1 : 0);
+        return true;
+    };
+}
+
 const std::map<std::string, Setting>& Settings()
 {
     static const std::map<std::string, Setting> settings = {
@@ -87,10 +102,13 @@ const std::map<std::string, Setting>& Settings()
          [](DS_FX_Constructor& brush, const std::string& text) {
              std::vector<float> box;
              if (!ReadNumbers(text, box, 4)) return false;
-             // Corner 0 top left, 1 top right, 2 bottom left, 3 bottom right.
+             // Corner 0 top left, 1 top right, 2 bottom left, 3 bottom
+             // right; the fire's grid runs its u along corners 0 to 2, so
+             // its corners 1 and 2 swap: u across, v down.
+             const bool fire = dynamic_cast<DS_FireFX*>(&brush) != nullptr;
              brush.quad.Corner(0).StoreValue(D3DXVECTOR3(box[0], box[1], 0.0f));
-             brush.quad.Corner(1).StoreValue(D3DXVECTOR3(box[2], box[1], 0.0f));
-             brush.quad.Corner(2).StoreValue(D3DXVECTOR3(box[0], box[3], 0.0f));
+             brush.quad.Corner(fire ? 2 : 1).StoreValue(D3DXVECTOR3(box[2], box[1], 0.0f));
+             brush.quad.Corner(fire ? 1 : 2).StoreValue(D3DXVECTOR3(box[0], box[3], 0.0f));
              brush.quad.Corner(3).StoreValue(D3DXVECTOR3(box[2], box[3], 0.0f));
              return true;
          }},
@@ -117,6 +135,49 @@ const std::map<std::string, Setting>& Settings()
              stream->baseColor.SetValue(color);
              return true;
          }},
+        // Pattern brush (both class names).
+        {"flip-h", FlagSetting(&DS_PatternBrush::horizontalFlip)},
+        {"flip-v", FlagSetting(&DS_PatternBrush::verticalFlip)},
+        {"rotation", UnsignedSetting(&DS_PatternBrush::rotation)},
+        {"zoom", UnsignedSetting(&DS_PatternBrush::zoom)},
+        // Pattern: the two stored offset values; copy: the source offset in
+        // picture pixels (signed).
+        {"offset",
+         [](DS_FX_Constructor& brush, const std::string& text) {
+             if (auto* pattern = dynamic_cast<DS_PatternBrush*>(&brush)) {
+                 std::vector<long long> xy;
+                 if (!ReadNumbers(text, xy, 2) || xy[0] < 0 || xy[1] < 0 || xy[0] > UINT32_MAX || xy[1] > UINT32_MAX)
+                     return false;
+                 pattern->offsetX.SetValue(static_cast<unsigned>(xy[0]));
+                 pattern->offsetY.SetValue(static_cast<unsigned>(xy[1]));
+                 return true;
+             }
+             auto* copy = dynamic_cast<DS_BackgroundCopy*>(&brush);
+             std::vector<int> xy;
+             if (!copy || !ReadNumbers(text, xy, 2)) return false;
+             copy->sourceOffset.extraX.SetValue(xy[0]);
+             copy->sourceOffset.extraY.SetValue(xy[1]);
+             return true;
+         }},
+        {"shift-h", FlagSetting(&DS_BackgroundCopy::horizontalShift)},
+        {"shift-v", FlagSetting(&DS_BackgroundCopy::verticalShift)},
+        // Fire.
+        {"colors",
+         [](DS_FX_Constructor& brush, const std::string& text) {
+             auto* fire = dynamic_cast<DS_FireFX*>(&brush);
+             std::istringstream in(text);
+             unsigned long first = 0, second = 0;
+             std::string extra;
+             if (!fire || !(in >> std::hex >> first >> second) || (in >> extra) || first > 0xFFFFFFul ||
+                 second > 0xFFFFFFul)
+                 return false;
+             fire->firstColor.SetValue(first);
+             fire->secondColor.SetValue(second);
+             return true;
+         }},
+        {"density", UnsignedSetting(&DS_FireFX::density)},
+        {"brightness", UnsignedSetting(&DS_FireFX::brightness)},
+        {"pattern-width", UnsignedSetting(&DS_FireFX::patternWidth)},
         {"hidden",
          [](DS_FX_Constructor& brush, const std::string& text) {
              auto* stream = dynamic_cast<DS_WaterfallFX*>(&brush);
@@ -152,11 +213,12 @@ std::vector<const DS_ImageFileLink*> ImageLinks(const DS_FX_Constructor& brush)
 {
     if (const auto* water = dynamic_cast<const DS_WaterFX*>(&brush)) return {&water->bumpImage};
     if (const auto* stream = dynamic_cast<const DS_WaterfallFX*>(&brush)) return {&stream->noiseImage};
+    if (const auto* fire = dynamic_cast<const DS_FireFX*>(&brush)) return {&fire->patternImage, &fire->noiseImage};
     return {};
 }
 
-// Library pictures are stored as the library's own resources (module and
-// number), so that a document and the library give the same key.
+}  // namespace
+
 bool StoreLibraryPicture(const FileLinkValue& link, const BrushFolders& folders, DS_DocResManager& manager,
                          std::string& error)
 {
@@ -173,19 +235,46 @@ bool StoreLibraryPicture(const FileLinkValue& link, const BrushFolders& folders,
     return true;
 }
 
-}  // namespace
-
 std::unique_ptr<DS_FX_Constructor> MakeBrush(const std::string& kind)
 {
     if (kind == "DS_WaterFX") return std::make_unique<DS_WaterFX>();
     if (kind == "DS_WaterfallFX") return std::make_unique<DS_WaterfallFX>();
     if (kind == "DS_RadialWaveFX") return std::make_unique<DS_RadialWaveFX>();
+    if (kind == "DS_PatternBrush") return std::make_unique<DS_PatternBrush>();
+    if (kind == "DS_PatternBrushC") return std::make_unique<DS_PatternBrushC>();
+    if (kind == "DS_BackgroundCopy") return std::make_unique<DS_BackgroundCopy>();
+    if (kind == "DS_FireFX") return std::make_unique<DS_FireFX>();
     return nullptr;
 }
 
 bool ApplyBrushStatement(BrushDescription& brush, const std::string& keyword, const std::string& rest,
                          std::string& error)
 {
+    if (keyword == "pattern") {
+        // pattern FILE, or pattern SECONDS FILE FILE... for a sequence.
+        if (!dynamic_cast<DS_PatternBrush*>(brush.brush.get())) {
+            error = "'pattern' does not fit this brush";
+            return false;
+        }
+        std::istringstream in(rest);
+        std::vector<std::string> words;
+        for (std::string word; in >> word;) words.push_back(word);
+        brush.frameSeconds = 0.0f;
+        if (words.size() > 1) {
+            std::istringstream seconds(words.front());
+            if (!(seconds >> brush.frameSeconds) || !(brush.frameSeconds > 0.0f)) {
+                error = "pattern needs SECONDS FILE... for a sequence";
+                return false;
+            }
+            words.erase(words.begin());
+        }
+        if (words.empty()) {
+            error = "pattern needs a file";
+            return false;
+        }
+        brush.patternFiles = words;
+        return true;
+    }
     if (keyword == "mask" || keyword == "effect") {
         if (rest.empty()) {
             error = keyword + " needs a file";
@@ -245,6 +334,25 @@ bool StoreBrushResources(BrushDescription& brush, const BrushFolders& folders, D
     }
     store.linkedFiles[link] = {effect};
 
+    if (auto* pattern = dynamic_cast<DS_PatternBrush*>(brush.brush.get()); pattern && !brush.patternFiles.empty()) {
+        std::vector<ResourceBlob> frames;
+        for (const std::string& name : brush.patternFiles) {
+            const std::string file = InFolder(folders.pictures, name);
+            ResourceBlob frame;
+            if (!ReadWholeFile(file, frame.data) || frame.data.empty()) {
+                error = "cannot read pattern picture " + file;
+                return false;
+            }
+            frame.name = FullPath(file);
+            frames.push_back(frame);
+        }
+        // A still picture has no durations; a sequence one per frame.
+        const std::vector<float> durations =
+            brush.frameSeconds > 0.0f ? std::vector<float>(frames.size(), brush.frameSeconds) : std::vector<float>();
+        std::unique_ptr<DS_ImageFileLink> link;
+        manager.MakeSequenceLink(link, frames, durations);
+        pattern->patternImage.SetValue(link->GetValue());
+    }
     for (const DS_ImageFileLink* image : ImageLinks(*brush.brush)) {
         if (!StoreLibraryPicture(image->GetValue(), folders, manager, error)) return false;
     }

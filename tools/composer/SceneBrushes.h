@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "effects/brushes/FXConstructor.h"
 
@@ -15,6 +16,10 @@ struct BrushDescription {
     std::unique_ptr<DS_FX_Constructor> brush;
     std::string mask;    // PNG file, relative to the picture folder
     std::string effect;  // compiled effect, relative to the effect folder
+    // The pattern brush's pictures (picture folder), one a frame, and the
+    // seconds each frame is shown (0: a still picture).
+    std::vector<std::string> patternFiles;
+    float frameSeconds = 0.0f;
 };
 
 // Where the composer finds the files that brushes use.
@@ -40,4 +45,11 @@ bool ApplyBrushStatement(BrushDescription& brush, const std::string& keyword, co
 // with a message when a file cannot be read, or the brush has no mask or no
 // effect.
 bool StoreBrushResources(BrushDescription& brush, const BrushFolders& folders, DS_DocResManager& manager,
+                         std::string& error);
+
+// Stores the bytes of a picture of "common_res.dll" that link names, as the
+// library's own resource (module and number), so that the document and the
+// library give the same key. Links to anything else store nothing. False
+// with a message when the library folder has no such picture.
+bool StoreLibraryPicture(const FileLinkValue& link, const BrushFolders& folders, DS_DocResManager& manager,
                          std::string& error);

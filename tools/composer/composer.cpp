@@ -17,7 +17,9 @@
 //   camera on|off                 camera drift
 //   audio FILE                    a music file of the playlist, embedded
 //   brush KIND                    adds an image-filter brush (DS_WaterFX,
-//                                 DS_WaterfallFX, DS_RadialWaveFX) to the
+//                                 DS_WaterfallFX, DS_RadialWaveFX,
+//                                 DS_PatternBrush, DS_PatternBrushC,
+//                                 DS_BackgroundCopy, DS_FireFX) to the
 //                                 slide's drawn items, with the kind's
 //                                 defaults; the lines after it set the brush:
 //     mask FILE                   its mask (PNG, picture folder), required
@@ -31,8 +33,36 @@
 //     translucency N, layers N, noise-amplitude N, fourth N, threshold N,
 //     noise-image NUMBER (a picture of "common_res.dll"), color BBGGRR (hex),
 //     hidden 0|1                  (stream)
+//     pattern FILE | pattern SECONDS FILE...   the pattern picture, or a
+//                                 sequence shown SECONDS a frame
+//     flip-h 0|1, flip-v 0|1, rotation N, zoom N, offset X Y   (pattern)
+//     offset X Y (picture pixels), shift-h 0|1, shift-v 0|1    (copy)
+//     colors FIRST SECOND (BBGGRR hex), density N, brightness N,
+//     pattern-width N             (fire; its quad's u runs across, v down)
+//   light KIND                    makes the slide's picture layer a light
+//                                 (DS_MatrixCodeLight, FakeUndervater,
+//                                 FakeLake2D, DS_WaterRingLight) with the kind's
+//                                 defaults; picture and camera still apply;
+//                                 the lines after it, up to a brush, set it:
+//     cell-size N, density N, highlights N, glitches N, background N,
+//     stream-mode N, transparency N, glyph-color BBGGRR, bright-color BBGGRR
+//     (hex), glyph-image NUMBER (a picture of "common_res.dll")   (glyphs)
+//     amplitude N, wavelength N, speed N                          (underwater;
+//                                 its effect 88 is stored from the effect folder)
+//     ripple-map FILE             (lake) its du/dv map, a V8U8 DDS in the
+//                                 picture folder, stored under its ripple key
+//     speed N, bump-tiling N, lake-height N, ripple-contrast N, water-tint N,
+//     horizon-fade N, ripple-amplitude N, strip-height N, reflection-size N,
+//     lake-color BBGGRR (hex)     (lake)
+//     mode N, wave-speed N, grid-aspect N, grid-density N, drop-size N,
+//     damping N, depth N, drop-rate N, specular-level N, shininess N  (rings)
 // Brushes are drawn from the last to the first. Library pictures that a
-// brush's image links name (water bump, stream noise) are stored too.
+// brush's or a light's image links name (water bump, stream noise, glyph
+// strip) are stored too.
+//   sound mp3|wav FILE            adds a sound item to the slide's second list
+//                                 (FILE relative to PICTURE_FOLDER); the lines
+//                                 after it set the sound (see SceneSounds.h):
+//     volume N, balance N, mode N, invisible MIN MAX, name "TEXT" (mp3)
 #include <windows.h>
 
 #include <cstdio>
@@ -43,11 +73,14 @@
 
 #include "engine/archive/IOF_W.h"
 #include "engine/archive/SceneClassRegistry.h"
+#include "host/SceneClassList.h"
 #include "engine/resources/CurrentScene.h"
 #include "engine/resources/DocResManager.h"
 #include "engine/scene/SlideShow.h"
 #include "tools/composer/ComposerFiles.h"
 #include "tools/composer/SceneBrushes.h"
+#include "tools/composer/SceneLights.h"
+#include "tools/composer/SceneSounds.h"
 
 namespace {
 
@@ -59,6 +92,10 @@ struct SlideDescription {
     std::string picture;
     bool cameraDrift = true;
     std::vector<BrushDescription> brushes;
+    std::vector<SoundDescription> sounds;
+    LightDescription light;  // no light: a plain picture layer
+    // What the settings statements that follow apply to.
+    enum class Last { kNone, kBrush, kLight, kSound } last = Last::kNone;
 };
 
 struct SceneDescription {
@@ -114,11 +151,28 @@ bool ParseScene(std::istream& in, SceneDescription& scene, std::string& error)
             brush.brush = MakeBrush(rest);
             if (!brush.brush) return fail("unknown brush kind '" + rest + "'");
             scene.slides.back().brushes.push_back(std::move(brush));
-        } else if (scene.slides.back().brushes.empty()) {
-            return fail("unknown statement '" + keyword + "'");
-        } else {
+            scene.slides.back().last = SlideDescription::Last::kBrush;
+        } else if (keyword == "light") {
+            scene.slides.back().light.light = MakeLight(rest);
+            if (!scene.slides.back().light.light) return fail("unknown light kind '" + rest + "'");
+            scene.slides.back().last = SlideDescription::Last::kLight;
+        } else if (keyword == "sound") {
+            SoundDescription sound;
+            std::string problem;
+            if (!MakeSound(rest, sound, problem)) return fail(problem);
+            scene.slides.back().sounds.push_back(std::move(sound));
+            scene.slides.back().last = SlideDescription::Last::kSound;
+        } else if (scene.slides.back().last == SlideDescription::Last::kLight) {
+            std::string problem;
+            if (!ApplyLightStatement(scene.slides.back().light, keyword, rest, problem)) return fail(problem);
+        } else if (scene.slides.back().last == SlideDescription::Last::kBrush) {
             std::string problem;
             if (!ApplyBrushStatement(scene.slides.back().brushes.back(), keyword, rest, problem)) return fail(problem);
+        } else if (scene.slides.back().last == SlideDescription::Last::kSound) {
+            std::string problem;
+            if (!ApplySoundStatement(scene.slides.back().sounds.back(), keyword, rest, problem)) return fail(problem);
+        } else {
+            return fail("unknown statement '" + keyword + "'");
         }
     }
     if (scene.slides.empty()) {
@@ -139,7 +193,9 @@ bool ComposeSlide(SlideDescription& description, const BrushFolders& folders, DS
     slide->show.StoreValue(description.timing.show);
     slide->fadeOut.StoreValue(description.timing.fadeOut);
 
-    auto light = std::make_unique<DS_2D_Light>();
+    if (!description.light.light) description.light.light = std::make_unique<DS_2D_Light>();
+    if (!StoreLightResources(description.light, folders, manager, error)) return false;
+    std::unique_ptr<DS_2D_Light> light = std::move(description.light.light);
     light->Camera().enabled = description.cameraDrift ? 1 : 0;
     if (!description.picture.empty()) {
         const std::string file = InFolder(folders.pictures, description.picture);
@@ -158,6 +214,10 @@ bool ComposeSlide(SlideDescription& description, const BrushFolders& folders, DS
     for (BrushDescription& brush : description.brushes) {
         if (!StoreBrushResources(brush, folders, manager, error)) return false;
         slide->DrawnItems().push_back(std::move(brush.brush));
+    }
+    for (SoundDescription& sound : description.sounds) {
+        if (!StoreSoundResources(sound, folders.pictures, manager, error)) return false;
+        slide->UpdatedItems().push_back(std::move(sound.sound));
     }
     root.Slides().push_back(CountedPtr<DS_SlideContainer>(slide.release()));
     return true;

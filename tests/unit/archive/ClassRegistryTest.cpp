@@ -8,6 +8,7 @@
 #include "engine/archive/IOF_R.h"
 #include "engine/archive/IOF_W.h"
 #include "engine/archive/SceneClassRegistry.h"
+#include "host/SceneClassList.h"
 
 namespace {
 
@@ -137,6 +138,10 @@ TEST(ClassRegistration, SceneClassesAreRegisteredUnderTheirStoredNames)
     // Each stored class adds its row as it is built.
     const std::vector<ExpectedName> table = {
         {"picture layers", L"DS_2D_Light"},
+        {"picture layers", L"FakeUndervater"},
+        {"picture layers", L"FakeLake2D"},
+        {"picture layers", L"DS_WaterRingLight"},
+        {"picture layers", L"DS_MatrixCodeLight"},
         {"slides", L"DS_SlideContainer"},
         {"scene items", L"DS_WavesFX"},
         {"scene items", L"DS_LightFX"},
@@ -149,6 +154,12 @@ TEST(ClassRegistration, SceneClassesAreRegisteredUnderTheirStoredNames)
         {"scene items", L"DS_RadialWaveFX"},
         {"scene items", L"DS_RotationFX"},
         {"scene items", L"DS_BendFX"},
+        {"scene items", L"DS_PatternBrush"},
+        {"scene items", L"DS_PatternBrushC"},
+        {"scene items", L"DS_BackgroundCopy"},
+        {"scene items", L"DS_FireFX"},
+        {"scene items", L"DS_MP3_Constructor"},
+        {"scene items", L"DS_WAV_Constructor"},
     };
     SceneClassRegistry classes;
     RegisterSceneClasses(classes);

@@ -84,11 +84,9 @@ TEST(MoveRecord, VersionOneCopiesTheFirstAmplitudeIntoTheSecond)
     WriteRecordHeader(&out, L"DS_MoveFX", 1);
     out.archive->WriteInt32(0);
     source.DS_DirectionBased::WriteBody(&out);
-    auto item = ReadSceneItem(memory);
-    ASSERT_NE(item, nullptr);
-    EXPECT_EQ(memory.cursor, memory.bytes.size());
-    auto* read = dynamic_cast<DS_MoveFX*>(item.get());
+    const auto read = ReadSceneItemAs<DS_MoveFX>(memory);
     ASSERT_NE(read, nullptr);
+    EXPECT_EQ(memory.cursor, memory.bytes.size());
     EXPECT_EQ(read->secondAmplitude.GetValue(), 50u);
     EXPECT_FLOAT_EQ(read->secondAmplitude.GetScale(), 0.0002f);
     EXPECT_FLOAT_EQ(read->secondAmplitude.GetOffset(), 0.0f);
@@ -111,8 +109,7 @@ TEST(MoveRecord, VersionTwoReadsItsOwnSecondAmplitude)
     MemoryArchive memory;
     DS_IOF_Archive out = memory.Handle();
     source.Write(&out);
-    auto item = ReadSceneItem(memory);
-    auto* read = dynamic_cast<DS_MoveFX*>(item.get());
+    const auto read = ReadSceneItemAs<DS_MoveFX>(memory);
     ASSERT_NE(read, nullptr);
     EXPECT_EQ(read->secondAmplitude.GetValue(), 3u);
     EXPECT_EQ(read->strength.GetValue(), 50u);

@@ -3,11 +3,9 @@
 // effects of the build stored as a document stores effect bytes.
 #pragma once
 
-#include <fstream>
-#include <iterator>
-#include <string>
 #include <vector>
 
+#include "unit/BuildFiles.h"
 #include "unit/brushes/BrushFixture.h"
 
 class BrushPixelFixture : public BrushFixture {
@@ -30,13 +28,9 @@ protected:
     // manager's byte cache, as a document would hold them.
     void StoreEffect(const FileLinkValue& link, const char* stem)
     {
-        std::string path = std::string(CORVALLINE_BINARY_DIR) + "/fx/" + stem + ".fxo";
-        // Wine 8, 2026-12: the build's Unix path is reached through drive Z:.
-        if (!path.empty() && path[0] == '/') path = "Z:" + path;
-        std::ifstream in(path, std::ios::binary);
         ResourceBlob blob;
-        blob.data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        ASSERT_FALSE(blob.data.empty()) << path;
+        blob.data = ReadBuiltEffect(stem);
+        ASSERT_FALSE(blob.data.empty()) << stem << ".fxo is missing from the build";
         manager_->Store().byteCache[link] = {blob};
     }
 

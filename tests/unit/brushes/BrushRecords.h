@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "engine/archive/SceneClassRegistry.h"
+#include "host/SceneClassList.h"
 #include "engine/scene/ABObj.h"
 #include "unit/MemoryArchive.h"
 
@@ -23,6 +24,16 @@ inline std::unique_ptr<DS_ABObj_Constructor> ReadSceneItem(MemoryArchive& memory
     memory.ReadInt(version);
     const auto* reader = classes.sceneItems.Find(name);
     return reader ? reader->Create(&ar, version) : nullptr;
+}
+
+// The record read back as ReadSceneItem does, as class T; null for a record
+// that cannot be read or is of another class.
+template <class T>
+std::unique_ptr<T> ReadSceneItemAs(MemoryArchive& memory)
+{
+    std::unique_ptr<DS_ABObj_Constructor> item = ReadSceneItem(memory);
+    if (!dynamic_cast<T*>(item.get())) return nullptr;
+    return std::unique_ptr<T>(static_cast<T*>(item.release()));
 }
 
 // Writes item, then calls check with each copy of the record cut short by

@@ -79,11 +79,9 @@ TEST(RadialWaveRecord, WriteThenReadKeepsEveryField)
     MemoryArchive memory;
     DS_IOF_Archive out = memory.Handle();
     wave.Write(&out);
-    auto item = ReadSceneItem(memory);
-    ASSERT_NE(item, nullptr);
-    EXPECT_EQ(memory.cursor, memory.bytes.size());
-    auto* read = dynamic_cast<DS_RadialWaveFX*>(item.get());
+    const auto read = ReadSceneItemAs<DS_RadialWaveFX>(memory);
     ASSERT_NE(read, nullptr);
+    EXPECT_EQ(memory.cursor, memory.bytes.size());
     EXPECT_EQ(read->amplitude.GetValue(), 11u);
     EXPECT_EQ(read->wavelength.GetValue(), 12u);
     EXPECT_EQ(read->backgroundScale.GetValue(), 13u);
@@ -101,11 +99,9 @@ TEST(RadialWaveRecord, VersionOneKeepsTheFourDefaults)
     DS_IOF_Archive out = memory.Handle();
     WriteRecordHeader(&out, L"DS_RadialWaveFX", 1);
     source.DS_CentralBased::WriteBody(&out);
-    auto item = ReadSceneItem(memory);
-    ASSERT_NE(item, nullptr);
-    EXPECT_EQ(memory.cursor, memory.bytes.size());
-    auto* read = dynamic_cast<DS_RadialWaveFX*>(item.get());
+    const auto read = ReadSceneItemAs<DS_RadialWaveFX>(memory);
     ASSERT_NE(read, nullptr);
+    EXPECT_EQ(memory.cursor, memory.bytes.size());
     EXPECT_EQ(read->amplitude.GetValue(), 50u);
     EXPECT_EQ(read->wavelength.GetValue(), 50u);
     EXPECT_EQ(read->backgroundScale.GetValue(), 50u);

@@ -120,11 +120,9 @@ TEST(WaterFXRecord, WriteThenReadThroughTheRegistry)
     DS_IOF_Archive out = memory.Handle();
     water.Write(&out);
 
-    auto item = ReadSceneItem(memory);
-    ASSERT_NE(item, nullptr);
-    EXPECT_EQ(memory.cursor, memory.bytes.size());
-    auto* read = dynamic_cast<DS_WaterFX*>(item.get());
+    const auto read = ReadSceneItemAs<DS_WaterFX>(memory);
     ASSERT_NE(read, nullptr);
+    EXPECT_EQ(memory.cursor, memory.bytes.size());
     EXPECT_EQ(read->waveShape.GetValue(), 21u);
     EXPECT_EQ(read->bumpStrength.GetValue(), 22u);
     EXPECT_EQ(read->secondWaveStep.GetValue(), 23u);

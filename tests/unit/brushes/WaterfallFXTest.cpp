@@ -187,11 +187,9 @@ TEST(StreamRecord, WriteThenReadKeepsEveryField)
     MemoryArchive memory;
     DS_IOF_Archive out = memory.Handle();
     stream.Write(&out);
-    auto item = ReadSceneItem(memory);
-    ASSERT_NE(item, nullptr);
-    EXPECT_EQ(memory.cursor, memory.bytes.size());
-    auto* read = dynamic_cast<DS_WaterfallFX*>(item.get());
+    const auto read = ReadSceneItemAs<DS_WaterfallFX>(memory);
     ASSERT_NE(read, nullptr);
+    EXPECT_EQ(memory.cursor, memory.bytes.size());
     EXPECT_EQ(read->layerTranslucency.GetValue(), 30u);
     EXPECT_EQ(read->layerCount.GetValue(), 3u);
     EXPECT_EQ(read->noiseAmplitude.GetValue(), 50u);
@@ -213,9 +211,7 @@ TEST(StreamRecord, LayerCountReadFromADocumentIsCapped)
     MemoryArchive memory;
     DS_IOF_Archive out = memory.Handle();
     stream.Write(&out);
-    auto item = ReadSceneItem(memory);
-    ASSERT_NE(item, nullptr);
-    auto* read = dynamic_cast<DS_WaterfallFX*>(item.get());
+    const auto read = ReadSceneItemAs<DS_WaterfallFX>(memory);
     ASSERT_NE(read, nullptr);
     EXPECT_EQ(read->layerCount.GetValue(), DS_WaterfallFX::kMaxLayers);
     SetCurrentDocResManager(nullptr);

@@ -5,7 +5,7 @@
 // matches a CPU computation at sample pixels, "Main" leaves the target
 // untouched outside the mask, "MainFX" replaces it, and the parameters
 // visibly change the picture inside the mask.
-#include "unit/effects/EffectTestDevice.h"
+#include "unit/effects/EffectDeviceTest.h"
 
 namespace {
 

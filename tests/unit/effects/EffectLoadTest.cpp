@@ -3,7 +3,7 @@
 // and a full-screen draw matches a CPU computation of the same formulas at
 // sample pixels. Also feeds damaged effect bytes through the byte check and,
 // when the check passes them, through D3DXCreateEffect.
-#include "unit/effects/EffectTestDevice.h"
+#include "unit/effects/EffectDeviceTest.h"
 
 namespace {
 
@@ -176,10 +176,10 @@ TEST_F(EffectDeviceTest, StreamEffectMatchesItsComputation)
 
     // "DrawBackground" draws without a pixel shader and without blending:
     // texture stage 0 shows the texture set on the device, texel for pixel.
-    ASSERT_EQ(device_->SetTexture(0, bg.Get()), D3D_OK);
+    ASSERT_EQ(Device()->SetTexture(0, bg.Get()), D3D_OK);
     auto plain = [&](double u, double v) { return background.Sample(u, v, Address::Mirror); };
     ExpectPixels(Draw(effect.Get(), "DrawBackground", D3DCOLOR_ARGB(0, 51, 204, 102)), plain, nullptr, true);
-    EXPECT_EQ(device_->SetTexture(0, nullptr), D3D_OK);
+    EXPECT_EQ(Device()->SetTexture(0, nullptr), D3D_OK);
 }
 
 // Every prefix of a real effect is rejected by the byte check; damaged
@@ -187,7 +187,7 @@ TEST_F(EffectDeviceTest, StreamEffectMatchesItsComputation)
 TEST_F(EffectDeviceTest, DamagedEffectsAreRejectedOrLoadSafely)
 {
     for (const char* stem : {"090_water", "103_radialwave", "105_stream"}) {
-        const std::vector<uint8_t> good = ReadEffect(stem);
+        const std::vector<uint8_t> good = ReadBuiltEffect(stem);
         ASSERT_FALSE(good.empty()) << stem;
         for (size_t length = 0; length < good.size(); ++length)
             ASSERT_FALSE(IsWellFormedEffect(good.data(), length)) << stem << " cut at " << length;
@@ -198,8 +198,8 @@ TEST_F(EffectDeviceTest, DamagedEffectsAreRejectedOrLoadSafely)
                 std::memcpy(&bad[at], &value, 4);
                 if (!IsWellFormedEffect(bad.data(), bad.size())) continue;
                 ComPtr<ID3DXEffect> effect;
-                if (SUCCEEDED(D3DXCreateEffect(device_, bad.data(), UINT(bad.size()), nullptr, nullptr, 0, nullptr,
-                                               &effect, nullptr)))
+                if (SUCCEEDED(D3DXCreateEffect(Device(), bad.data(), UINT(bad.size()), nullptr, nullptr, 0, nullptr,
+                                               effect.ReleaseAndGetAddressOf(), nullptr)))
                     ++loaded;
             }
         EXPECT_GT(loaded, 0u) << stem;

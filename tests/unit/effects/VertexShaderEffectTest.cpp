@@ -2,7 +2,7 @@
 // matrix parameter set with SetMatrix, so the drawn square shows where the
 // matrix put it and its interpolated texture coordinates show that the
 // vertex shader's outputs reach the pixel shader. Both shader models.
-#include "unit/effects/EffectTestDevice.h"
+#include "unit/effects/EffectDeviceTest.h"
 
 namespace {
 

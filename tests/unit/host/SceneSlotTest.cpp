@@ -13,15 +13,23 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/archive/SceneClassRegistry.h"
+#include "host/SceneClassList.h"
 #include "engine/archive/SceneDocument.h"
 #include "engine/resources/CurrentScene.h"
 #include "engine/resources/TextureLoader.h"
+#include "engine/scene/TimeLineControl.h"
 #include "host/MoireScreensaver.h"
 #include "host/SceneSlot.h"
+#include "sound/MP3Constructor.h"
+#include "sound/SoundDevice.h"
+#include "sound/WAVConstructor.h"
+#include "unit/BuildFiles.h"
 #include "unit/D3DTestDevice.h"
+#include "unit/sound/SoundFixtures.h"
 
 namespace {
 
@@ -31,22 +39,6 @@ constexpr uint32_t kRgb = 0x00FFFFFFu;
 // at the same place: linear filtering while scaling 512 to 171 pixels
 // gives about 6; the square a few pixels larger or moved gives 10 or more.
 constexpr double kSplashMatch = 8.0;
-
-// A build of the program opened for its resources only, freed at the end.
-class ProgramResources {
-public:
-    explicit ProgramResources(const wchar_t* file) : module_(LoadResourceModule(file, ProgramFolder())) {}
-    ~ProgramResources()
-    {
-        if (module_) FreeLibrary(module_);
-    }
-    ProgramResources(const ProgramResources&) = delete;
-    ProgramResources& operator=(const ProgramResources&) = delete;
-    HMODULE get() const { return module_; }
-
-private:
-    HMODULE module_ = nullptr;
-};
 
 // A picture of its own size as 0x00RRGGBB pixels, row by row.
 struct Picture {
@@ -188,6 +180,10 @@ TEST_F(SceneSlotTest, FirstFrameShowsTheSplash)
 struct DocumentCase {
     const wchar_t* program;
     HRESULT load;  // what LoadScene returns
+    // A document file of the build given as bytes (SetSources), whole or its
+    // first half, in place of the program's "DDS" 107; null: none.
+    const char* documentFile = nullptr;
+    bool firstHalf = false;
 };
 
 class SceneSlotDocument : public SceneSlotTest, public ::testing::WithParamInterface<DocumentCase> {};
@@ -198,6 +194,12 @@ TEST_P(SceneSlotDocument, LoadsOrStaysWithoutRootAndReportsTheFailure)
     ProgramResources program(c.program);
     ASSERT_NE(program.get(), nullptr);
     SceneSlot slot(program.get());
+    if (c.documentFile != nullptr) {
+        std::vector<uint8_t> document = ReadBuildFile(c.documentFile);
+        ASSERT_FALSE(document.empty()) << c.documentFile;
+        if (c.firstHalf) document.resize(document.size() / 2);
+        slot.SetSources(program.get(), std::move(document));
+    }
     SetCurrentRenderContext(&slot.Context());
 
     // The host's frames: splash, load, then play.
@@ -231,10 +233,92 @@ TEST_P(SceneSlotDocument, LoadsOrStaysWithoutRootAndReportsTheFailure)
     slot.RenderScene(Device());
 }
 
+// The sound objects of every slide of a slot's scene, both lists.
+std::vector<DS_Sound*> SoundObjects(const SceneSlot& slot)
+{
+    std::vector<DS_Sound*> sounds;
+    if (!slot.Root()) return sounds;
+    for (const auto& slide : slot.Root()->Slides()) {
+        for (const auto* list : {&slide->DrawnObjects(), &slide->UpdatedObjects()}) {
+            for (const auto& object : *list) {
+                if (auto* sound = dynamic_cast<DS_Sound*>(object.Get())) sounds.push_back(sound);
+            }
+        }
+    }
+    return sounds;
+}
+
+TEST_F(SceneSlotTest, SoundItemsPlayInTheSoundSlotStopWithTheDeviceAndLeaveNoFiles)
+{
+    const bool audio = testsound::HasAudioDevice();
+    if (audio) ASSERT_TRUE(CreateDirectSound(GetDesktopWindow()));
+    ProgramResources program(L"corvalline_sounds.scr");
+    ASSERT_NE(program.get(), nullptr);
+    {
+        // A slot of another monitor builds no sound item at all.
+        SceneSlot silent(program.get());
+        SetCurrentRenderContext(&silent.Context());
+        silent.RenderSplash(Device(), backBufferDesc_);
+        ASSERT_EQ(silent.LoadScene(false), S_OK);
+        EXPECT_TRUE(SoundObjects(silent).empty());
+        SetCurrentRenderContext(nullptr);
+    }
+    SceneSlot slot(program.get());
+    SetCurrentRenderContext(&slot.Context());
+    slot.RenderSplash(Device(), backBufferDesc_);
+    ASSERT_EQ(slot.LoadScene(true), S_OK);
+    const std::vector<DS_Sound*> sounds = SoundObjects(slot);
+    ASSERT_EQ(sounds.size(), 12u);
+    std::vector<std::wstring> files;
+    std::vector<DS_WAV_Constructor*> loops;  // slide 1's WAV items in mode 0
+    for (DS_Sound* sound : sounds) {
+        if (auto* mp3 = dynamic_cast<DS_MP3_Constructor*>(sound->Sound())) {
+            if (!mp3->TemporaryPath().empty()) files.push_back(mp3->TemporaryPath());
+        }
+    }
+    for (const auto& object : slot.Root()->Slides()[0]->UpdatedObjects()) {
+        auto* wav = dynamic_cast<DS_WAV_Constructor*>(static_cast<DS_Sound*>(object.Get())->Sound());
+        if (wav && wav->TimeLine().mode == 0) loops.push_back(wav);
+    }
+    ASSERT_EQ(loops.size(), 2u);
+    if (audio) {
+        EXPECT_EQ(files.size(), 8u) << "every MP3 item writes its own file";
+        const auto playing = [&loops] {
+            int count = 0;
+            for (DS_WAV_Constructor* wav : loops) {
+                DWORD status = 0;
+                if (wav->Buffer() && SUCCEEDED(wav->Buffer()->GetStatus(&status)) && (status & DSBSTATUS_PLAYING)) {
+                    ++count;
+                }
+            }
+            return count;
+        };
+        EXPECT_EQ(playing(), 0) << "nothing plays before the first frame";
+        slot.FrameMove(1.0f);
+        EXPECT_EQ(playing(), 2);
+        // A device reset stops every sound; the next frame plays them again.
+        slot.InvalidateDeviceObjects();
+        EXPECT_EQ(playing(), 0);
+        slot.RestoreDeviceObjects();
+        slot.FrameMove(1.1f);
+        EXPECT_EQ(playing(), 2);
+    }
+    slot.ReleaseScene();
+    EXPECT_EQ(slot.Root(), nullptr);
+    for (const std::wstring& file : files) {
+        EXPECT_EQ(GetFileAttributesW(file.c_str()), INVALID_FILE_ATTRIBUTES) << "left behind: " << file.c_str();
+    }
+    SetCurrentRenderContext(nullptr);
+}
+
 const DocumentCase kDocuments[] = {
     {L"corvalline.scr", S_OK},
     {L"corvalline_no_document.scr", kErrSceneDocument},
     {L"corvalline_cut_document.scr", kErrSceneDocument},
+    // Documents given as bytes (the frame benchmark's document files) take
+    // the place of the build's own.
+    {L"corvalline_no_document.scr", S_OK, "res/scene.kvb"},
+    {L"corvalline.scr", kErrSceneDocument, "res/scene.kvb", true},
 };
 
 INSTANTIATE_TEST_SUITE_P(Builds, SceneSlotDocument, ::testing::ValuesIn(kDocuments));

@@ -10,7 +10,7 @@
 #include "engine/render/RenderContext.h"
 #include "engine/render/ViewMetrics.h"
 #include "engine/resources/CurrentScene.h"
-#include "unit/params/TestArchive.h"
+#include "unit/MemoryArchive.h"
 
 namespace {
 
@@ -21,9 +21,9 @@ struct Counter {
 
 std::vector<uint8_t> Int32Bytes(std::initializer_list<int32_t> values)
 {
-    TestArchive archive;
+    MemoryArchive archive;
     for (int32_t v : values) archive.WriteInt32(v);
-    return archive.Bytes();
+    return archive.bytes;
 }
 
 TEST(MediaRectangleTest, StoredFormIsSixInt32InFieldOrder)
@@ -35,9 +35,9 @@ TEST(MediaRectangleTest, StoredFormIsSixInt32InFieldOrder)
     rect.bottom.SetValue(40);
     rect.extraX.SetValue(5);
     rect.extraY.SetValue(6);
-    TestArchive out;
+    MemoryArchive out;
     rect.Write(out.Handle());
-    EXPECT_EQ(out.Bytes(), Int32Bytes({10, -20, 30, 40, 5, 6}));
+    EXPECT_EQ(out.bytes, Int32Bytes({10, -20, 30, 40, 5, 6}));
 }
 
 TEST(MediaRectangleTest, ReadStoresDirectlyWithoutNotification)
@@ -46,7 +46,7 @@ TEST(MediaRectangleTest, ReadStoresDirectlyWithoutNotification)
     Counter counter;
     DS_FunLightCtrl2<Counter> listener(&Counter::OnAny, &counter);
     listener.Attach(&rect.left);
-    TestArchive in(Int32Bytes({1, 2, 3, 4, 5, 6}));
+    MemoryArchive in(Int32Bytes({1, 2, 3, 4, 5, 6}));
     rect.Read(in.Handle());
     EXPECT_FALSE(in.Failed());
     EXPECT_EQ(rect.left.GetValue(), 1);
@@ -62,7 +62,7 @@ TEST(MediaRectangleTest, TruncatedReadKeepsTheFieldsNotRead)
 {
     MediaRectangle rect;
     rect.bottom.SetValue(99);
-    TestArchive in(Int32Bytes({1, 2, 3}));
+    MemoryArchive in(Int32Bytes({1, 2, 3}));
     rect.Read(in.Handle());
     EXPECT_TRUE(in.Failed());
     EXPECT_EQ(rect.top.GetValue(), 3);
@@ -150,7 +150,7 @@ TEST(RectangleContainsViewPointTest, GoesThroughBackBufferAndPicturePixels)
         EXPECT_FLOAT_EQ(picture.x, c.picture.x) << c.x << ", " << c.y;
         EXPECT_FLOAT_EQ(picture.y, c.picture.y) << c.x << ", " << c.y;
         EXPECT_EQ(picture.z, 3.0f);
-        EXPECT_EQ(rect.Contains(c.x, c.y), c.inside) << c.x << ", " << c.y;
+        EXPECT_EQ(rect.Contains(c.x, c.y, ViewPointToPicture), c.inside) << c.x << ", " << c.y;
     }
     SetCurrentRenderContext(nullptr);
     metrics.fittedQuad = ScreenQuad();
@@ -162,18 +162,18 @@ TEST(MediaQuadTest, StoredFormIsTwelveFloatsCornerByCorner)
 {
     MediaQuad quad;
     quad.SetRect(D3DXVECTOR3(10.0f, 20.0f, 3.0f), 4.0f, 6.0f);
-    TestArchive out;
+    MemoryArchive out;
     quad.Write(out.Handle());
-    TestArchive expected;
+    MemoryArchive expected;
     for (float f : {8.0f, 17.0f, 3.0f, 8.0f, 23.0f, 3.0f, 12.0f, 17.0f, 3.0f, 12.0f, 23.0f, 3.0f})
         expected.WriteFloat(f);
-    EXPECT_EQ(out.Bytes(), expected.Bytes());
+    EXPECT_EQ(out.bytes, expected.bytes);
 
     MediaQuad read;
     Counter counter;
     DS_FunLightCtrl2<Counter> listener(&Counter::OnAny, &counter);
     listener.Attach(&read.Corner(2));
-    TestArchive in(out.Bytes());
+    MemoryArchive in(out.bytes);
     read.Read(in.Handle());
     EXPECT_EQ(counter.calls, 0);
     EXPECT_EQ(read.Corner(2).GetValue(), D3DXVECTOR3(12.0f, 17.0f, 3.0f));

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/params/FunLightCtrl.h"
-#include "unit/params/TestArchive.h"
+#include "unit/MemoryArchive.h"
 
 namespace {
 
@@ -62,9 +62,9 @@ TEST_F(ListenerFixture, SenderIsSkippedAndEqualValueNotifiesNobody)
 
 TEST_F(ListenerFixture, ReaderNotifiesEveryListener)
 {
-    TestArchive out;
+    MemoryArchive out;
     out.WriteUInt(42u);
-    TestArchive in(out.Bytes());
+    MemoryArchive in(out.bytes);
     ReadParam(in.Handle(), param);
     EXPECT_EQ(param.GetValue(), 42u);
     EXPECT_EQ(log, (std::vector<std::string>{"A", "B"}));
@@ -75,7 +75,7 @@ TEST_F(ListenerFixture, TruncatedReadKeepsValueAndNotifiesNobody)
 {
     param.SetValue(3);
     log.clear();
-    TestArchive in(std::vector<uint8_t>{1, 2});
+    MemoryArchive in(std::vector<uint8_t>{1, 2});
     ReadParam(in.Handle(), param);
     EXPECT_TRUE(in.Failed());
     EXPECT_EQ(param.GetValue(), 3u);

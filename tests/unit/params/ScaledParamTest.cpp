@@ -6,7 +6,7 @@
 
 #include "engine/params/FunLightCtrl.h"
 #include "engine/params/MediaColor.h"
-#include "unit/params/TestArchive.h"
+#include "unit/MemoryArchive.h"
 
 namespace {
 
@@ -92,15 +92,15 @@ TEST(ScaledParamTest, ScaleAndOffsetChangesRecompute)
 TEST(ScaledParamTest, ReadNotifiesAndWriteStoresTheValueAlone)
 {
     MediaSpeedParam speed(50, 0.02f, 0.0f);
-    TestArchive out;
+    MemoryArchive out;
     speed.Write(out.Handle());
-    EXPECT_EQ(out.Bytes(), (std::vector<uint8_t>{50, 0, 0, 0}));
+    EXPECT_EQ(out.bytes, (std::vector<uint8_t>{50, 0, 0, 0}));
 
     DerivedProbe probe;
     probe.param = &speed;
     DS_FunLightCtrl2<DerivedProbe> listener(&DerivedProbe::OnChange, &probe);
     listener.Attach(&speed);
-    TestArchive in(std::vector<uint8_t>{150, 0, 0, 0});
+    MemoryArchive in(std::vector<uint8_t>{150, 0, 0, 0});
     speed.Read(in.Handle());
     EXPECT_EQ(speed.GetValue(), 150u);
     EXPECT_FLOAT_EQ(speed.GetDerived(), 3.0f);
@@ -205,11 +205,11 @@ TEST(MediaColorTest, DefaultsAndStoredForm)
     EXPECT_EQ(color.GetAlpha(), 255);
 
     MediaColor red(0x0000FFul, 50);
-    TestArchive out;
+    MemoryArchive out;
     red.Write(out.Handle());
-    EXPECT_EQ(out.Bytes(), (std::vector<uint8_t>{0xFF, 0, 0, 0, 50, 0, 0, 0}));
+    EXPECT_EQ(out.bytes, (std::vector<uint8_t>{0xFF, 0, 0, 0, 50, 0, 0, 0}));
 
-    TestArchive in(out.Bytes());
+    MemoryArchive in(out.bytes);
     color.Read(in.Handle());
     EXPECT_EQ(color.GetValue(), 0x0000FFul);
     EXPECT_EQ(color.GetAlpha(), 127);

@@ -5,7 +5,7 @@
 
 #include "engine/render/Mesh.h"
 #include "engine/render/SegmentedQuadArray.h"
-#include "unit/render/RenderTestDevice.h"
+#include "unit/D3DTestDevice.h"
 
 namespace {
 
@@ -97,7 +97,10 @@ TEST(MeshWithoutDeviceTest, EveryDeviceCallRefusesANullDevice)
 
 // ---- meshes on a device ----
 
-class MeshTest : public RenderTestDevice {};
+class MeshTest : public D3DTestDevice {
+protected:
+    MeshTest() : D3DTestDevice(kWideWidth, kWideHeight) {}
+};
 
 TEST_F(MeshTest, CreateQuadsWritesTwoTrianglesPerQuad)
 {
@@ -172,6 +175,41 @@ TEST_F(MeshTest, WritePositionsFollowsTheLayout)
     EXPECT_FLOAT_EQ(p[2].z, 0.0f);
     EXPECT_FLOAT_EQ(p[2].u, 0.5f);  // PT keeps its texture coordinates
     pt.Unlock();
+}
+
+// A dynamic quad is edited in its own copy and rewritten whole: each edit
+// keeps what the others wrote, and what is drawn is the last edit.
+TEST_F(MeshTest, DynamicQuadEditsReachTheBufferWhole)
+{
+    ScreenQuad quad;
+    quad.FullBackBuffer(Device());
+    DS_SimpleMesh<TP> mesh;
+    ASSERT_EQ(mesh.CreateDynamicBuffer(Device()), S_OK);
+    ASSERT_TRUE(mesh.WritePositions(quad));
+    IDirect3DDevice9* d = Device();
+    d->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    d->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    d->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+    const struct {
+        uint32_t rgb;
+        float alpha;
+        uint32_t color;  // every corner's colour after the edits
+    } edits[] = {{0xFF0000u, 1.0f, 0xFFFF0000u}, {0x0000FFu, 0.5f, 0x7F0000FFu}};
+    for (const auto& edit : edits) {
+        ASSERT_TRUE(mesh.SetRGB(edit.rgb));
+        ASSERT_TRUE(mesh.SetAlpha(edit.alpha));
+        const TP* v = mesh.Lock();
+        ASSERT_NE(v, nullptr);
+        EXPECT_FLOAT_EQ(v[3].x, 600.0f) << "positions kept";
+        EXPECT_EQ(v[2].color, edit.color);
+        mesh.Unlock();
+        ASSERT_EQ(d->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000u, 1.0f, 0), S_OK);
+        ASSERT_EQ(d->BeginScene(), S_OK);
+        ASSERT_EQ(mesh.BindStream(d), S_OK);
+        EXPECT_EQ(d->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), S_OK);
+        d->EndScene();
+        EXPECT_EQ(ReadPixel(300, 200), edit.rgb);
+    }
 }
 
 TEST_F(MeshTest, CopiesShareBuffersAndTextures)

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "engine/render/RenderContext.h"
-#include "unit/render/RenderTestDevice.h"
+#include "unit/D3DTestDevice.h"
 
 namespace {
 
@@ -263,8 +263,10 @@ TEST(ScreenQuadTest, FitPictureCentresTheLongerAxis)
 
 // ---- on a device: the 600 x 400 test window ----
 
-class RenderContextDeviceTest : public RenderTestDevice {
+class RenderContextDeviceTest : public D3DTestDevice {
 protected:
+    RenderContextDeviceTest() : D3DTestDevice(kWideWidth, kWideHeight) {}
+
     // Draws a red quad over the whole 600 x 600 picture through the context.
     void DrawPicture(const RenderContext& context)
     {

@@ -9,45 +9,20 @@
 #include <cstdint>
 #include <string>
 
+#include "unit/BuildFiles.h"
+
 namespace {
-
-// The build puts the tests and the program into the same bin folder, and
-// the pictures into scenepics next to it.
-std::wstring BinFolder()
-{
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, length);
-    return folder.substr(0, folder.find_last_of(L"\\/") + 1);
-}
-
-class ModuleHolder {
-public:
-    explicit ModuleHolder(HMODULE module) : module_(module) {}
-    ~ModuleHolder()
-    {
-        if (module_) {
-            FreeLibrary(module_);
-        }
-    }
-    ModuleHolder(const ModuleHolder&) = delete;
-    ModuleHolder& operator=(const ModuleHolder&) = delete;
-    HMODULE get() const { return module_; }
-
-private:
-    HMODULE module_;
-};
 
 bool IsPowerOfTwo(UINT v)
 {
     return v != 0 && (v & (v - 1)) == 0;
 }
 
+// The build puts the tests and the program into the same bin folder, and
+// the pictures into scenepics next to it.
 TEST(SplashResourceTest, ProgramCarriesSquarePowerOfTwoSplashThatD3DXReads)
 {
-    const std::wstring program = BinFolder() + L"corvalline.scr";
-    ModuleHolder module(LoadLibraryExW(program.c_str(), nullptr,
-                                       LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+    const ProgramResources module(L"corvalline.scr");
     ASSERT_NE(module.get(), nullptr) << "cannot open the program's resources, error " << GetLastError();
 
     HRSRC found = FindResourceW(module.get(), MAKEINTRESOURCEW(5), L"DDS");
@@ -82,7 +57,7 @@ class ScenePictureTest : public ::testing::TestWithParam<PictureCase> {};
 TEST_P(ScenePictureTest, D3DXReadsSizeAndFormat)
 {
     const PictureCase& c = GetParam();
-    const std::wstring path = BinFolder() + L"..\\scenepics\\" + c.file;
+    const std::wstring path = ProgramFolder() + L"..\\scenepics\\" + c.file;
     D3DXIMAGE_INFO info = {};
     ASSERT_EQ(D3DXGetImageInfoFromFileW(path.c_str(), &info), D3D_OK);
     EXPECT_EQ(info.Width, c.width);

@@ -4,35 +4,18 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
-#include <fstream>
-#include <iterator>
-#include <string>
 #include <vector>
+
+#include "unit/BuildFiles.h"
 
 namespace {
 
-// Wine 8, 2026-12: the build's Unix paths are reached through drive Z:.
-std::string BuildPath(const std::string& relative)
-{
-    std::string path = std::string(CORVALLINE_BINARY_DIR) + "/" + relative;
-    return (!path.empty() && path[0] == '/') ? "Z:" + path : path;
-}
-
-struct ModuleHolder {
-    HMODULE module = nullptr;
-    ~ModuleHolder()
-    {
-        if (module) FreeLibrary(module);
-    }
-};
-
 TEST(CommonResEffectsTest, EffectsAreRcdataUnderTheirNumbers)
 {
-    ModuleHolder library;
-    library.module = LoadLibraryExA(BuildPath("bin/common_res.dll").c_str(), nullptr,
-                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    ASSERT_NE(library.module, nullptr) << "common_res.dll is missing from the build";
+    const ProgramResources library(L"common_res.dll");
+    ASSERT_NE(library.get(), nullptr) << "common_res.dll is missing from the build";
     const struct {
         int number;
         const char* file;
@@ -40,16 +23,15 @@ TEST(CommonResEffectsTest, EffectsAreRcdataUnderTheirNumbers)
                    {91, "fx/091_move.fxo"},   {102, "fx/102_expand.fxo"}, {103, "fx/103_radialwave.fxo"},
                    {105, "fx/105_stream.fxo"}};
     for (const auto& effect : effects) {
-        std::ifstream in(BuildPath(effect.file), std::ios::binary);
-        const std::vector<char> expected((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::vector<uint8_t> expected = ReadBuildFile(effect.file);
         ASSERT_FALSE(expected.empty()) << effect.file;
-        HRSRC found = FindResourceW(library.module, MAKEINTRESOURCEW(effect.number), MAKEINTRESOURCEW(10));
+        HRSRC found = FindResourceW(library.get(), MAKEINTRESOURCEW(effect.number), MAKEINTRESOURCEW(10));
         ASSERT_NE(found, nullptr) << effect.number;
-        HGLOBAL loaded = LoadResource(library.module, found);
+        HGLOBAL loaded = LoadResource(library.get(), found);
         ASSERT_NE(loaded, nullptr);
         const void* bytes = LockResource(loaded);
         ASSERT_NE(bytes, nullptr);
-        ASSERT_EQ(SizeofResource(library.module, found), DWORD(expected.size())) << effect.number;
+        ASSERT_EQ(SizeofResource(library.get(), found), DWORD(expected.size())) << effect.number;
         EXPECT_EQ(std::memcmp(bytes, expected.data(), expected.size()), 0) << effect.number;
     }
 }

@@ -129,7 +129,7 @@ TEST_F(DocResServicesTest, LinksMadeFromBytesAndFiles)
     ASSERT_TRUE(link);
     EXPECT_TRUE(link->GetPath().empty());
 
-    const std::wstring file = D3DTestDevice::ProgramDirectory() + L"..\\tests\\fixtures\\fixture.png";
+    const std::wstring file = FixturePath(L"fixture.png");
     manager.MakeImageLinkFromFile(2.0f, file, link);
     ASSERT_TRUE(link);
     EXPECT_EQ(link->GetPath(), file);

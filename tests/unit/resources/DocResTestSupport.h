@@ -11,24 +11,8 @@
 #include <vector>
 
 #include "engine/archive/IOF_Virtual.h"
+#include "unit/BuildFiles.h"
 #include "unit/D3DTestDevice.h"
-
-inline std::vector<uint8_t> ReadFixtureBytes(const wchar_t* name)
-{
-    const std::wstring path = D3DTestDevice::ProgramDirectory() + L"..\\tests\\fixtures\\" + name;
-    std::ifstream in(path.c_str(), std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-// A compiled effect of the build's fx folder, e.g. "090_water".
-inline std::vector<uint8_t> ReadBuiltEffect(const char* stem)
-{
-    std::string path = std::string(CORVALLINE_BINARY_DIR) + "/fx/" + stem + ".fxo";
-    // Wine 8, 2026-12: the build's Unix path is reached through drive Z:.
-    if (!path.empty() && path[0] == '/') path = "Z:" + path;
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
 
 inline ResourceBlob NamedBlob(const ds_string& name, std::vector<uint8_t> data)
 {

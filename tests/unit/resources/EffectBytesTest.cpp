@@ -5,27 +5,17 @@
 
 #include <cstdint>
 #include <cstring>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "engine/resources/EffectBytes.h"
+#include "unit/BuildFiles.h"
 
 namespace {
 
 const char* const kEffects[] = {"076_light",      "077_waves",  "090_water",         "091_move",      "102_expand",
                                 "103_radialwave", "105_stream", "document/rotation", "document/bend", "document/cloud"};
-
-std::vector<uint8_t> ReadBuiltEffect(const char* stem)
-{
-    std::string path = std::string(CORVALLINE_BINARY_DIR) + "/fx/" + stem + ".fxo";
-    // Wine 8, 2026-12: the build's Unix path is reached through drive Z:.
-    if (!path.empty() && path[0] == '/') path = "Z:" + path;
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 uint32_t Word(const std::vector<uint8_t>& bytes, size_t index)
 {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/params/FunLightCtrl.h"
-#include "unit/params/TestArchive.h"
+#include "unit/MemoryArchive.h"
 
 namespace {
 
@@ -115,12 +115,12 @@ class FileLinkStoredFormTest : public ::testing::TestWithParam<StoredCase> {};
 TEST_P(FileLinkStoredFormTest, StringThenInt64WithoutHeader)
 {
     const StoredCase& c = GetParam();
-    TestArchive out;
+    MemoryArchive out;
     DS_FileLink3(c.value).Write(out.Handle());
-    EXPECT_EQ(out.Bytes(), c.bytes);
+    EXPECT_EQ(out.bytes, c.bytes);
 
     DS_FileLink3 read;
-    TestArchive in(c.bytes);
+    MemoryArchive in(c.bytes);
     read.Read(in.Handle());
     EXPECT_FALSE(in.Failed());
     EXPECT_EQ(in.Remaining(), 0u);
@@ -149,9 +149,9 @@ TEST(FileLinkReadTest, ReadStoresWithoutNotifying)
     Counter counter;
     DS_FunLightCtrl2<Counter> listener(&Counter::OnAny, &counter);
     listener.Attach(&link);
-    TestArchive out;
+    MemoryArchive out;
     DS_FileLink3(89, L"common_res.dll").Write(out.Handle());
-    TestArchive in(out.Bytes());
+    MemoryArchive in(out.bytes);
     link.Read(in.Handle());
     EXPECT_EQ(link.GetValue(), (FileLinkValue{L"common_res.dll", 89}));
     EXPECT_EQ(counter.calls, 0);
@@ -160,12 +160,12 @@ TEST(FileLinkReadTest, ReadStoresWithoutNotifying)
 
 TEST(FileLinkReadTest, TruncatedRecordFailsWithoutCrashing)
 {
-    TestArchive out;
+    MemoryArchive out;
     DS_FileLink3(89, L"common_res.dll").Write(out.Handle());
-    std::vector<uint8_t> bytes = out.Bytes();
+    std::vector<uint8_t> bytes = out.bytes;
     bytes.resize(bytes.size() - 3);  // the stamp is cut short
     DS_FileLink3 link(5, L"old.dll");
-    TestArchive in(bytes);
+    MemoryArchive in(bytes);
     link.Read(in.Handle());
     EXPECT_TRUE(in.Failed());
     EXPECT_EQ(link.GetPath(), L"common_res.dll");

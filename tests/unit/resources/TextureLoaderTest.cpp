@@ -3,26 +3,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "engine/resources/TextureLoader.h"
+#include "unit/BuildFiles.h"
 #include "unit/D3DTestDevice.h"
 
 namespace {
-
-std::wstring FixturePath(const wchar_t* name)
-{
-    return D3DTestDevice::ProgramDirectory() + L"..\\tests\\fixtures\\" + name;
-}
-
-std::vector<uint8_t> ReadFixture(const wchar_t* name)
-{
-    std::ifstream in(FixturePath(name).c_str(), std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
 
 // The colour of texel (x, y) of level 0 as 0xRRGGBB.
 uint32_t Texel(IDirect3DTexture9* texture, int x, int y)
@@ -129,7 +117,7 @@ TEST_F(TextureLoaderTest, LoadsEveryFormatFromResourcesFilesAndBytes)
         ExpectFixturePicture(loader.GetTexture(file), name + " file");
 
         ResourceBlob bytes = file;
-        bytes.data = ReadFixture(picture.file);
+        bytes.data = ReadFixtureBytes(picture.file);
         ASSERT_FALSE(bytes.data.empty()) << name;
         ExpectFixturePicture(loader.GetTexture(bytes), name + " bytes");
     }
@@ -147,7 +135,7 @@ TEST_F(TextureLoaderTest, CachesModuleAndFileTexturesButNotBytes)
     EXPECT_EQ(loader.GetTexture(file).texture.Get(), loader.GetTexture(file).texture.Get());
 
     ResourceBlob bytes = file;
-    bytes.data = ReadFixture(L"fixture.png");
+    bytes.data = ReadFixtureBytes(L"fixture.png");
     EXPECT_NE(loader.GetTexture(bytes).texture.Get(), loader.GetTexture(bytes).texture.Get());
 
     ComPtr<IDirect3DTexture9> first = loader.GetDefaultTexture();
@@ -183,7 +171,7 @@ TEST_F(TextureLoaderTest, MissingModuleUsesBlobBytesAndIsRetriedLater)
 
     // Missing module: the blob's bytes stand in, cached under name and number.
     ResourceBlob blob = ModuleBlob(name, 62);
-    blob.data = ReadFixture(L"fixture.dds");
+    blob.data = ReadFixtureBytes(L"fixture.dds");
     const TextureEntry standIn = loader.GetTexture(blob);
     ExpectFixturePicture(standIn, "stand-in");
     EXPECT_EQ(standIn.texture.Get(), loader.GetTexture(blob).texture.Get());
@@ -235,7 +223,7 @@ TEST_F(TextureLoaderTest, BadInputGivesEmptyResults)
 TEST_F(TextureLoaderTest, MeshesKeepPositionsAtAnyVertexSize)
 {
     TextureLoader loader(Device());
-    const std::vector<uint8_t> bytes = ReadFixture(L"tetra.x");
+    const std::vector<uint8_t> bytes = ReadFixtureBytes(L"tetra.x");
     for (uint32_t vertexSize : {12u, 32u, 48u}) {
         MeshEntry meshes[3];
         ASSERT_EQ(LoadMeshResource(Device(), nullptr, 310, vertexSize, meshes[0]), S_OK);

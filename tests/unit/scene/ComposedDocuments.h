@@ -4,24 +4,16 @@
 #pragma once
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
-#include <string>
 #include <vector>
 
 #include "engine/archive/IOF_R.h"
 #include "engine/archive/SceneClassRegistry.h"
+#include "host/SceneClassList.h"
 #include "engine/render/RenderContext.h"
 #include "engine/resources/CurrentScene.h"
 #include "engine/scene/SlideShow.h"
+#include "unit/BuildFiles.h"
 #include "unit/D3DTestDevice.h"
-
-// A file of the build folder; empty when it cannot be read.
-inline std::vector<uint8_t> ReadBuildFile(const std::string& relative)
-{
-    std::ifstream in(std::string(CORVALLINE_BINARY_DIR) + "/" + relative, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // The program's registries, made once for the tests.
 inline const SceneClassRegistry& ComposedDocumentClasses()

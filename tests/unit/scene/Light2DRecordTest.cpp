@@ -3,32 +3,20 @@
 #include <cstring>
 
 #include "engine/archive/SceneClassRegistry.h"
+#include "host/SceneClassList.h"
 #include "engine/scene/Light2D.h"
 #include "unit/MemoryArchive.h"
+#include "unit/scene/PictureLayerRecordFixture.h"
 
 namespace {
 
-class Light2DRecord : public ::testing::Test {
+class Light2DRecord : public PictureLayerRecordFixture {
 protected:
-    void SetUp() override { RegisterSceneClasses(classes_); }
-
-    std::unique_ptr<DS_2D_Light> ReadLayer(MemoryArchive& archive)
-    {
-        DS_IOF_Archive handle = archive.Handle();
-        handle.classes = &classes_;
-        std::unique_ptr<DS_2D_Light> layer = ReadRecordByName(&handle, classes_.pictureLayers);
-        failed_ = handle.Failed();
-        return layer;
-    }
-
     static void WriteHeader(MemoryArchive& archive, int32_t version)
     {
         archive.WriteString(L"DS_2D_Light");
         archive.WriteInt(version);
     }
-
-    SceneClassRegistry classes_;
-    bool failed_ = false;
 };
 
 TEST_F(Light2DRecord, VersionThreeRoundTrip)
@@ -101,7 +89,8 @@ TEST_F(Light2DRecord, NewerVersionReadsAsThree)
     MemoryArchive body;
     DS_IOF_Archive handle = body.Handle();
     layer.Write(&handle);
-    // Patch the version (after the class name: count + 11 UTF-16 units).
+    // Patch the version (after the class name: FF FE FF, a length byte and
+    // 11 UTF-16 units).
     const size_t versionAt = 4 + 2 * 11;
     const int32_t four = 4;
     std::memcpy(body.bytes.data() + versionAt, &four, sizeof four);

@@ -11,17 +11,20 @@
 #include "engine/resources/CurrentScene.h"
 #include "engine/resources/DocResManager.h"
 #include "engine/scene/Light2D.h"
-#include "unit/render/RenderTestDevice.h"
+#include "unit/D3DTestDevice.h"
 
-class Light2DFixture : public RenderTestDevice {
+class Light2DFixture : public D3DTestDevice {
 protected:
+    Light2DFixture() : D3DTestDevice(kWideWidth, kWideHeight) {}
+    Light2DFixture(UINT width, UINT height) : D3DTestDevice(width, height) {}
+
     static constexpr uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF, kWhite = 0xFFFFFF;
     static constexpr uint32_t kYellow = 0xFFFF00, kBlack = 0x000000;
     static constexpr uint32_t kBackground = DS_2D_Light::kBackgroundClear & 0xFFFFFF;
 
     void SetUp() override
     {
-        RenderTestDevice::SetUp();
+        D3DTestDevice::SetUp();
         if (HasFatalFailure()) return;
         SetCurrentDevice(Device());
         SetCurrentRenderContext(&context_);
@@ -35,24 +38,7 @@ protected:
         manager_.reset();  // stops being current
         SetCurrentRenderContext(nullptr);
         SetCurrentDevice(nullptr);
-        RenderTestDevice::TearDown();
-    }
-
-    // A managed texture of w x h whose pixel (x, y) is colour(x, y) (ARGB).
-    ComPtr<IDirect3DTexture9> MakeTexture(UINT w, UINT h, const std::function<uint32_t(UINT, UINT)>& colour)
-    {
-        ComPtr<IDirect3DTexture9> texture;
-        if (FAILED(Device()->CreateTexture(w, h, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
-                                           texture.ReleaseAndGetAddressOf(), nullptr)))
-            return {};
-        D3DLOCKED_RECT rect = {};
-        if (FAILED(texture->LockRect(0, &rect, nullptr, 0))) return {};
-        for (UINT y = 0; y < h; ++y) {
-            auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(rect.pBits) + y * rect.Pitch);
-            for (UINT x = 0; x < w; ++x) row[x] = colour(x, y);
-        }
-        texture->UnlockRect(0);
-        return texture;
+        D3DTestDevice::TearDown();
     }
 
     // Puts a one-picture texture set under link in the manager.
@@ -63,14 +49,15 @@ protected:
         set.SetSize(w, h);
     }
 
-    // A layer showing link in mode, built and made current as a slide does.
-    DS_2D_Light& MakeLayer(const FileLinkValue& link, int32_t mode)
+    // A layer showing link in mode, built and made current as a slide does;
+    // kind, when given, is the light kind to use instead of the plain layer.
+    DS_2D_Light& MakeLayer(const FileLinkValue& link, int32_t mode, std::unique_ptr<DS_2D_Light> kind = nullptr)
     {
-        layer_ = std::make_unique<DS_2D_Light>();
+        layer_ = kind ? std::move(kind) : std::make_unique<DS_2D_Light>();
         layer_->PictureLink().StoreValue(link);
         layer_->RestoreDeviceObjects();
         layer_->Resize(1, 1);
-        layer_->Resize(static_cast<int32_t>(width_), static_cast<int32_t>(height_));
+        layer_->Resize(static_cast<int32_t>(BackBufferWidth()), static_cast<int32_t>(BackBufferHeight()));
         layer_->ResetCamera();
         layer_->ResetDeviceState();
         layer_->SetPicturePosition(mode);

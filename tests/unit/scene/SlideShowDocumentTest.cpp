@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "engine/archive/IOF_R.h"
 #include "unit/archive/DocumentRobustness.h"
@@ -137,6 +138,23 @@ TEST_P(ComposedDocumentMutations, LoadOrAreRefused)
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, ComposedDocumentMutations, ::testing::Values(20261210u, 20261211u));
+
+// The documents of the test builds hold the kinds the program's own
+// document lacks; their mutations go through those kinds' readers.
+class TestBuildDocumentMutations : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(TestBuildDocumentMutations, LoadOrAreRefused)
+{
+    const std::vector<uint8_t> bytes = ReadBuildFile(std::string("tests/variants/") + GetParam());
+    ASSERT_FALSE(bytes.empty()) << GetParam();
+    const size_t count = 300;
+    const RobustnessReport report = LoadMutations(bytes, SlideShowLoader(), 20261211u, count);
+    EXPECT_EQ(report.loaded + report.rejected, count);
+    EXPECT_EQ(report.unexpected, 0u) << std::hex << report.firstUnexpected;
+    EXPECT_LE(report.largestAllocation, report.allocationLimit);
+}
+
+INSTANTIATE_TEST_SUITE_P(Documents, TestBuildDocumentMutations, ::testing::Values("brushes_underwater_scene.kvb"));
 
 // Playing documents on a real device, as a render unit does.
 class PlayedDocument : public DocumentPlayback {

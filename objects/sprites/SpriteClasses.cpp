@@ -1,0 +1,10 @@
+#include "objects/sprites/SpriteClasses.h"
+
+#include "engine/archive/SceneClassRegistry.h"
+
+void RegisterSpriteClasses(SceneClassRegistry&)
+{
+    // One line per sprite kind, under its stored class name. The common
+    // levels (DS_ViewObjCtrl, DS_BaseSpriteProp, DS_ParticleSystemCtrl) are
+    // never named by a document on their own.
+}
