@@ -79,7 +79,11 @@ public:
     {
         wchar_t base[MAX_PATH] = {};
         GetTempPathW(MAX_PATH, base);
-        path_ = std::wstring(base) + L"corvalline_loader_" + tag + std::to_wstring(GetCurrentProcessId()) + L"\\";
+        // Wine reuses process ids, and a module mapped by an earlier process
+        // may have kept its file from being deleted: the tick count keeps
+        // such leftovers out of this folder.
+        path_ = std::wstring(base) + L"corvalline_loader_" + tag + std::to_wstring(GetCurrentProcessId()) + L"_" +
+                std::to_wstring(GetTickCount64()) + L"\\";
         CreateDirectoryW(path_.c_str(), nullptr);
     }
     ~TempFolder()
@@ -165,7 +169,10 @@ TEST_F(TextureLoaderTest, MissingModuleUsesBlobBytesAndIsRetriedLater)
 {
     TempFolder folder;
     TextureLoader loader(Device(), folder.Path());
-    const ds_string name = L"corvalline_probe_" + std::to_wstring(GetCurrentProcessId()) + L".dll";
+    // A name no earlier test of this process has mapped (mapped modules stay
+    // loaded until the process ends).
+    const ds_string name = L"corvalline_probe_" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+                           std::to_wstring(GetTickCount64()) + L".dll";
     HMODULE module = nullptr;
     EXPECT_FALSE(loader.GetModule(name, module));
 
