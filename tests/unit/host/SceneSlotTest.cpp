@@ -251,7 +251,9 @@ std::vector<DS_Sound*> SoundObjects(const SceneSlot& slot)
 TEST_F(SceneSlotTest, SoundItemsPlayInTheSoundSlotStopWithTheDeviceAndLeaveNoFiles)
 {
     const bool audio = testsound::HasAudioDevice();
-    if (audio) ASSERT_TRUE(CreateDirectSound(GetDesktopWindow()));
+    if (audio) {
+        ASSERT_TRUE(CreateDirectSound(GetDesktopWindow()));
+    }
     ProgramResources program(L"corvalline_sounds.scr");
     ASSERT_NE(program.get(), nullptr);
     {

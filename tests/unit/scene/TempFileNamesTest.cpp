@@ -74,7 +74,9 @@ TEST_F(TempFiles, HostileNamesStayInsideTheFolder)
         ASSERT_FALSE(path.empty()) << c.stored;
         const std::wstring name = NameInFolder(path);
         EXPECT_FALSE(name.empty()) << c.stored << " -> " << path;
-        if (!c.name.empty()) EXPECT_EQ(name, c.name) << c.stored;
+        if (!c.name.empty()) {
+            EXPECT_EQ(name, c.name) << c.stored;
+        }
         EXPECT_LT(path.size(), static_cast<size_t>(MAX_PATH)) << c.stored;
         EXPECT_TRUE(Exists(path)) << path;
         EXPECT_TRUE(files_.Holds(path));

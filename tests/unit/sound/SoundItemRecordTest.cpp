@@ -38,7 +38,9 @@ protected:
         in.archive = &reader;
         in.classes = &classes_;
         std::unique_ptr<DS_ABObj_Constructor> item = ReadRecordByName(&in, classes_.sceneItems);
-        if (item) EXPECT_FALSE(in.Failed());
+        if (item) {
+            EXPECT_FALSE(in.Failed());
+        }
         if (remaining) *remaining = buffer.Remaining();
         return item;
     }

@@ -138,7 +138,9 @@ TEST(WaveData, EveryCutOfAFileEndsCleanly)
         // Only a cut inside the samples leaves a (shorter) sound.
         const size_t samplesAt = bytes.size() - 64;
         EXPECT_EQ(parsed, size > samplesAt) << size;
-        if (parsed) EXPECT_EQ(wave.samples.size(), size - samplesAt);
+        if (parsed) {
+            EXPECT_EQ(wave.samples.size(), size - samplesAt);
+        }
     }
 }
 
