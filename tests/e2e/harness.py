@@ -511,8 +511,14 @@ class Session:
             time.sleep(0.5)
 
     def screenshot(self, path=None):
-        xwd = _run("taking a screenshot", ["xwd", "-root", "-silent", "-display", self.display], 30,
-                   capture_output=True)
+        # xwd also asks about the windows on the root (for their colour
+        # maps); a window that goes away meanwhile makes it fail with
+        # BadWindow. Such a capture is taken again; any other failure is not.
+        for attempt in range(3):
+            xwd = _run("taking a screenshot", ["xwd", "-root", "-silent", "-display", self.display], 30,
+                       capture_output=True)
+            if xwd.returncode == 0 or b"BadWindow" not in xwd.stderr:
+                break
         ppm = _run("converting a screenshot", ["/usr/bin/convert", "xwd:-", "-depth", "8", "ppm:-"], 30,
                    input=xwd.stdout, capture_output=True).stdout
         if path:
