@@ -147,11 +147,21 @@ void DS_MatrixCodeLight::RestoreDeviceObjects()
     BuildLuminanceMap();
 }
 
+void DS_MatrixCodeLight::InvalidateDeviceObjects()
+{
+    DS_2D_Light::InvalidateDeviceObjects();
+    quads_.Resize(CurrentDevice(), 0);
+}
+
 void DS_MatrixCodeLight::ResetDeviceState()
 {
     DS_2D_Light::ResetDeviceState();
     IDirect3DDevice9* device = CurrentDevice();
     if (!device) return;
+    // After a device reset the glyph quads are made again here: the
+    // slideshow's restore step resets the current slide's layer, and every
+    // other slide's layer when that slide becomes current.
+    if (grid_ && quads_.QuadCount() != grid_->Columns() * grid_->Rows()) ResizeGlyphQuads();
     StateWriter states(device);
     states.Stage(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
     states.Stage(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);

@@ -43,7 +43,11 @@ public:
     // The base's, then the glyph texture and count, the settings refilled
     // one by one (a new grid after each), the quads and the luminance map.
     void RestoreDeviceObjects() override;
-    // The base's, then stage 0 colour and alpha MODULATE.
+    // The base's, then the glyph quads (default-pool buffers, which a device
+    // reset needs released; ResetDeviceState makes them again).
+    void InvalidateDeviceObjects() override;
+    // The base's, the glyph quads again when a reset released them, then
+    // stage 0 colour and alpha MODULATE.
     void ResetDeviceState() override;
     // Animate, then the background of the mode, then the glyph quads.
     void RenderBackground(bool noClear) override;

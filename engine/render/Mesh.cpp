@@ -110,14 +110,19 @@ void DS_SimpleMesh<V>::ReleaseVertices()
 }
 
 template <class V>
-HRESULT DS_SimpleMesh<V>::CreateVertexBuffer(IDirect3DDevice9* device, UINT count)
+HRESULT DS_SimpleMesh<V>::CreateVertexBuffer(IDirect3DDevice9* device, UINT count, bool dynamic)
 {
     ReleaseVertices();
     if (!device) return E_POINTER;
     if (count == 0 || count > UINT(-1) / V::kStride) return E_INVALIDARG;
-    const HRESULT hr = device->CreateVertexBuffer(count * V::kStride, D3DUSAGE_WRITEONLY, V::kFVF, D3DPOOL_MANAGED,
-                                                  vertexBuffer_.ReleaseAndGetAddressOf(), nullptr);
-    if (SUCCEEDED(hr)) vertexCount_ = count;
+    const DWORD usage = dynamic ? D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY : D3DUSAGE_WRITEONLY;
+    const D3DPOOL pool = dynamic ? D3DPOOL_DEFAULT : D3DPOOL_MANAGED;
+    const HRESULT hr =
+        device->CreateVertexBuffer(count * V::kStride, usage, V::kFVF, pool, vertexBuffer_.ReleaseAndGetAddressOf(), nullptr);
+    if (SUCCEEDED(hr)) {
+        vertexCount_ = count;
+        if (dynamic) shadow_.assign(count, V{});
+    }
     return hr;
 }
 
@@ -367,10 +372,11 @@ void DS_IndexedMesh<V>::ReleaseBuffers()
 }
 
 template <class V>
-HRESULT DS_IndexedMesh<V>::CreateBuffers(IDirect3DDevice9* device, UINT vertexCount, UINT indexCount)
+HRESULT DS_IndexedMesh<V>::CreateBuffers(IDirect3DDevice9* device, UINT vertexCount, UINT indexCount,
+                                         bool dynamicVertices)
 {
     ReleaseBuffers();
-    HRESULT hr = this->CreateVertexBuffer(device, vertexCount);
+    HRESULT hr = this->CreateVertexBuffer(device, vertexCount, dynamicVertices);
     if (FAILED(hr)) return hr;
     this->primitiveType_ = D3DPT_TRIANGLELIST;
     this->primitiveCount_ = 0;
@@ -390,13 +396,13 @@ HRESULT DS_IndexedMesh<V>::CreateBuffers(IDirect3DDevice9* device, UINT vertexCo
 }
 
 template <class V>
-HRESULT DS_IndexedMesh<V>::CreateQuads(IDirect3DDevice9* device, UINT n)
+HRESULT DS_IndexedMesh<V>::CreateQuads(IDirect3DDevice9* device, UINT n, bool dynamicVertices)
 {
     if (n == 0 || n > kMaxQuads) {
         ReleaseBuffers();
         return E_INVALIDARG;
     }
-    HRESULT hr = CreateBuffers(device, 4 * n, 6 * n);
+    HRESULT hr = CreateBuffers(device, 4 * n, 6 * n, dynamicVertices);
     if (FAILED(hr)) return hr;
     uint16_t* index = LockIndices();
     if (!index) {

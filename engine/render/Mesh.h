@@ -21,8 +21,12 @@ public:
     // An open lock is closed before the buffer is released.
     ~DS_SimpleMesh();
 
-    // Releases the buffer held, then creates one for count vertices.
-    HRESULT CreateVertexBuffer(IDirect3DDevice9* device, UINT count);
+    // Releases the buffer held, then creates one for count vertices:
+    // managed, or with dynamic true a default-pool buffer for vertices
+    // rewritten every frame (edited in a copy kept here and written whole
+    // with D3DLOCK_DISCARD on Unlock; its owner releases it before a device
+    // reset and makes it again after).
+    HRESULT CreateVertexBuffer(IDirect3DDevice9* device, UINT count, bool dynamic = false);
     // A four-vertex buffer drawn as a strip of two triangles.
     HRESULT CreateBuffer(IDirect3DDevice9* device);
     // A four-vertex buffer for vertices rewritten while frames are in
@@ -98,10 +102,11 @@ public:
 
     // Vertex buffer for vertexCount vertices, triangle list, triangle count
     // indexCount / 3, a new 16-bit index buffer with 3 indices per triangle.
-    HRESULT CreateBuffers(IDirect3DDevice9* device, UINT vertexCount, UINT indexCount);
+    // dynamicVertices: as CreateVertexBuffer's dynamic.
+    HRESULT CreateBuffers(IDirect3DDevice9* device, UINT vertexCount, UINT indexCount, bool dynamicVertices = false);
     // n quads: 4n vertices; quad k has indices 4k, 4k+1, 4k+2, 4k+2, 4k+1,
     // 4k+3. n above kMaxQuads would overflow 16-bit indices: E_INVALIDARG.
-    HRESULT CreateQuads(IDirect3DDevice9* device, UINT n);
+    HRESULT CreateQuads(IDirect3DDevice9* device, UINT n, bool dynamicVertices = false);
     // Releases both buffers; the mesh then draws nothing.
     void ReleaseBuffers();
 

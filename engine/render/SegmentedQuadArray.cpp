@@ -10,7 +10,9 @@ HRESULT QuadSegment::InitQuads(IDirect3DDevice9* device, UINT n)
         ReleaseBuffers();
         return S_OK;
     }
-    HRESULT hr = CreateQuads(device, n);
+    // The quads are rewritten every frame: a dynamic buffer, so that the
+    // write never waits for frames still being drawn from it.
+    HRESULT hr = CreateQuads(device, n, true);
     if (FAILED(hr)) return hr;
     const bool written = EditVertices([](TPC* v, UINT count) {
         static const float kU[4] = {0, 0, 1, 1};

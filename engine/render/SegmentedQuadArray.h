@@ -7,7 +7,9 @@
 
 #include "engine/render/Mesh.h"
 
-// One segment: a textured, indexed TPC quad list.
+// One segment: a textured, indexed TPC quad list. Its vertices live in a
+// dynamic default-pool buffer: the owner releases the segments (Resize to
+// 0) before a device reset and resizes them again after it.
 class QuadSegment : public DS_TexturedMesh<TPC, DS_IndexedMesh<TPC>> {
 public:
     // Buffers for n quads, each at (0, 0, 0) with rhw 1, colour 0 and the

@@ -120,4 +120,5 @@ corvalline_saver_variant(corvalline_water_lights ${variantDir}/water_lights_scen
 # The scene-slot unit tests read the splash and the documents of these
 # builds; the document robustness tests read the test-build documents.
 add_dependencies(unit_tests variant_documents)
-add_dependencies(unit_tests corvalline_no_document corvalline_cut_document corvalline_sounds)
+add_dependencies(unit_tests corvalline_no_document corvalline_cut_document corvalline_sounds corvalline_glyphs
+    corvalline_water_lights)
