@@ -4,35 +4,13 @@
 // them, and the glyphs must fall again after the restore.
 #include <gtest/gtest.h>
 
-#include "engine/archive/ResourceModule.h"
-#include "engine/resources/CurrentScene.h"
-#include "host/SceneClassList.h"
-#include "host/SceneSlot.h"
-#include "unit/D3DTestDevice.h"
+#include "unit/lights/TestBuildSlotFixture.h"
 
 namespace {
 
-class GlyphsSlot : public D3DTestDevice {
+class GlyphsSlot : public TestBuildSlot {
 protected:
-    void SetUp() override
-    {
-        D3DTestDevice::SetUp();
-        if (HasFatalFailure()) return;
-        RegisterSceneClasses();
-        SetCurrentDevice(Device());
-        module_ = LoadResourceModule(L"corvalline_glyphs.scr", ProgramFolder());
-        ASSERT_NE(module_, nullptr);
-    }
-
-    void TearDown() override
-    {
-        slot_.reset();
-        SetCurrentDocResManager(nullptr);
-        SetCurrentRenderContext(nullptr);
-        SetCurrentDevice(nullptr);
-        if (module_) FreeLibrary(module_);
-        D3DTestDevice::TearDown();
-    }
+    GlyphsSlot() : TestBuildSlot(L"corvalline_glyphs.scr") {}
 
     // Frames every tenth of a second from now to t (the glyphs step once a
     // drawn frame); the last one's pixels.
@@ -52,17 +30,12 @@ protected:
         return changed;
     }
 
-    HMODULE module_ = nullptr;
-    std::unique_ptr<SceneSlot> slot_;
-    float now_ = 0.0f;
 };
 
 TEST_F(GlyphsSlot, GlyphsFallBeforeAndAfterADeviceReset)
 {
-    slot_ = std::make_unique<SceneSlot>(module_);
-    SetCurrentRenderContext(&slot_->Context());
-    ASSERT_EQ(slot_->LoadScene(), S_OK);
-    ASSERT_NE(slot_->Root(), nullptr);
+    LoadSlot();
+    if (HasFatalFailure()) return;
     const std::vector<uint32_t> before = DrawAt(3.0f);
     EXPECT_GT(Changed(before, DrawAt(4.0f)), 100) << "the glyphs fall";
 

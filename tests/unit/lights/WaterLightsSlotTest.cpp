@@ -5,35 +5,13 @@
 // mirrors.
 #include <gtest/gtest.h>
 
-#include "engine/archive/ResourceModule.h"
-#include "engine/resources/CurrentScene.h"
-#include "host/SceneClassList.h"
-#include "host/SceneSlot.h"
-#include "unit/D3DTestDevice.h"
+#include "unit/lights/TestBuildSlotFixture.h"
 
 namespace {
 
-class WaterLightsSlot : public D3DTestDevice {
+class WaterLightsSlot : public TestBuildSlot {
 protected:
-    void SetUp() override
-    {
-        D3DTestDevice::SetUp();
-        if (HasFatalFailure()) return;
-        RegisterSceneClasses();
-        SetCurrentDevice(Device());
-        module_ = LoadResourceModule(L"corvalline_water_lights.scr", ProgramFolder());
-        ASSERT_NE(module_, nullptr);
-    }
-
-    void TearDown() override
-    {
-        slot_.reset();
-        SetCurrentDocResManager(nullptr);
-        SetCurrentRenderContext(nullptr);
-        SetCurrentDevice(nullptr);
-        if (module_) FreeLibrary(module_);
-        D3DTestDevice::TearDown();
-    }
+    WaterLightsSlot() : TestBuildSlot(L"corvalline_water_lights.scr") {}
 
     // Frame moves every quarter second up to t: a slide begins with the
     // first frame after the one before it ended, so the show keeps its
@@ -85,17 +63,12 @@ protected:
         EXPECT_GT(Changed(first, last, 0.0, 1.0), 100) << "the rings move at " << t;
     }
 
-    HMODULE module_ = nullptr;
-    std::unique_ptr<SceneSlot> slot_;
-    float now_ = 0.0f;
 };
 
 TEST_F(WaterLightsSlot, PlaysEachSlideAndSurvivesADeviceReset)
 {
-    slot_ = std::make_unique<SceneSlot>(module_);
-    SetCurrentRenderContext(&slot_->Context());
-    ASSERT_EQ(slot_->LoadScene(), S_OK);
-    ASSERT_NE(slot_->Root(), nullptr);
+    LoadSlot();
+    if (HasFatalFailure()) return;
     ASSERT_EQ(slot_->Root()->Slides().size(), 3u);
     // Slides of 1 + 6 + 1 s from the first frame, at t = 0.
     ExpectLake(3.0f);
