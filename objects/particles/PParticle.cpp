@@ -245,7 +245,8 @@ bool PBrownian::Apply(float dt, PParticle& particle)
         const D3DXVECTOR3 hi = steering->rect->Corner(3).GetValue();
         const bool outside = p.y > hi.y || p.y < lo.y || p.x < lo.x || p.x > hi.x;
         if (outside) {
-            const bool still = steerAcceleration.x == 0.0f && steerAcceleration.y == 0.0f && steerAcceleration.z == 0.0f;
+            const bool still =
+                steerAcceleration.x == 0.0f && steerAcceleration.y == 0.0f && steerAcceleration.z == 0.0f;
             if (inside || still) AimAtCentre(p);
             inside = 0;
         } else {

@@ -7,8 +7,8 @@
 
 #include <d3dx9math.h>
 
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 
 #include "engine/params/UINTSclaleTo.h"
 
@@ -109,7 +109,9 @@ public:
 // reaches end. Start and the remaining amount advance as it runs.
 class PFade : public PProcess {
 public:
-    PFade(int channel, float start, float end, float amount) : channel(channel), start(start), end(end), amount(amount) {}
+    PFade(int channel, float start, float end, float amount) : channel(channel), start(start), end(end), amount(amount)
+    {
+    }
     bool Apply(float dt, PParticle& particle) override;
     PProcess* Clone() const override { return new PFade(*this); }
     int channel;
@@ -150,7 +152,10 @@ public:
 // Constant acceleration motion.
 class PKinetic : public PProcess {
 public:
-    PKinetic(const D3DXVECTOR3& velocity, const D3DXVECTOR3& acceleration) : velocity(velocity), acceleration(acceleration) {}
+    PKinetic(const D3DXVECTOR3& velocity, const D3DXVECTOR3& acceleration)
+        : velocity(velocity), acceleration(acceleration)
+    {
+    }
     bool Apply(float dt, PParticle& particle) override;
     PProcess* Clone() const override { return new PKinetic(*this); }
     D3DXVECTOR3 velocity;
@@ -170,9 +175,9 @@ public:
 // processes; read afresh at every step. The owner keeps the block and the
 // parameters it refers to alive for as long as its particles exist.
 struct BrownianSteering {
-    const MediaQuad* rect = nullptr;               // corner 0 minimum, corner 3 maximum
-    const UINTSclaleTo<float>* speed = nullptr;    // speed factor
-    const UINTSclaleTo<float>* period = nullptr;   // wander period P
+    const MediaQuad* rect = nullptr;                 // corner 0 minimum, corner 3 maximum
+    const UINTSclaleTo<float>* speed = nullptr;      // speed factor
+    const UINTSclaleTo<float>* period = nullptr;     // wander period P
     const UINTSclaleTo<float>* steerTime = nullptr;  // steering time T
 };
 

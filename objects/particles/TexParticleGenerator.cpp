@@ -156,26 +156,26 @@ void DS_TexParticleGenerator::ComposeLayer(DS_TexParticleGenerator* generator, D
     ID3DXEffect* effect = generator->effect_.Get();
     IDirect3DTexture9* layer = generator->renderTarget_->Current();
     switch (generator->blendMode.GetValue()) {
-    case kBlendScreen:
-        UseTechnique(effect, "Blend_ScreenTex");
-        UseTexture(effect, "Texture1", service->GetSceneTexture().Get());
-        UseTexture(effect, "Texture2", layer);
-        break;
-    case kBlendColorDodge:
-        UseTechnique(effect, "Blend_ColorDodgeTex");
-        UseTexture(effect, "Texture1", service->GetSceneTexture().Get());
-        UseTexture(effect, "Texture2", layer);
-        break;
-    case kBlendSum:
-        UseTechnique(effect, "Blend_SumTex");
-        UseTexture(effect, "Texture1", layer);
-        break;
-    default:
-        // Modes outside 0 to 3 would otherwise draw the sprite picture over
-        // the whole picture with whatever was set last: they compose as 0.
-        UseTechnique(effect, "CommonTex");
-        UseTexture(effect, "Texture1", layer);
-        break;
+        case kBlendScreen:
+            UseTechnique(effect, "Blend_ScreenTex");
+            UseTexture(effect, "Texture1", service->GetSceneTexture().Get());
+            UseTexture(effect, "Texture2", layer);
+            break;
+        case kBlendColorDodge:
+            UseTechnique(effect, "Blend_ColorDodgeTex");
+            UseTexture(effect, "Texture1", service->GetSceneTexture().Get());
+            UseTexture(effect, "Texture2", layer);
+            break;
+        case kBlendSum:
+            UseTechnique(effect, "Blend_SumTex");
+            UseTexture(effect, "Texture1", layer);
+            break;
+        default:
+            // Modes outside 0 to 3 would otherwise draw the sprite picture over
+            // the whole picture with whatever was set last: they compose as 0.
+            UseTechnique(effect, "CommonTex");
+            UseTexture(effect, "Texture1", layer);
+            break;
     }
     service->DrawWithEffect(service->GetScreenQuad(), effect);
 }

@@ -62,7 +62,7 @@ TEST(PParticle, LifeEndsAtOneAndEveryProcessStillRuns)
     PParticle p(0.0f, 0.0f, 0.0f);
     p.AddProcess(new PLifeConst(2.0f));
     p.AddProcess(new PKinetic(D3DXVECTOR3(10.0f, 0.0f, 0.0f), D3DXVECTOR3(0.0f, 0.0f, 0.0f)));
-    EXPECT_FALSE(p.Apply(0.5f));  // life exactly 1 ends the particle ...
+    EXPECT_FALSE(p.Apply(0.5f));          // life exactly 1 ends the particle ...
     EXPECT_FLOAT_EQ(p.position.x, 5.0f);  // ... which still moves in its last frame
 }
 

@@ -151,7 +151,6 @@ TEST_F(ParticlePixelTest, BuffersAreDynamicGrowByPowersOfTwoAndComeBackAfterRele
     EXPECT_EQ(object->QuadCount(0), 2u);
     object->ReserveQuads(0, 100000);
     EXPECT_EQ(object->QuadCount(0), DS_ParticlesObj::QuadMesh::kMaxQuads);
-
 }
 
 // The slide's invalidate step releases the buffers, the device is reset, and
