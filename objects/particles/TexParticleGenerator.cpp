@@ -22,11 +22,13 @@ void UseTexture(ID3DXEffect* effect, const char* name, IDirect3DBaseTexture9* te
     effect->SetTexture(name, texture);
 }
 
+// A failed clear leaves the previous layer in the target; the frame goes on
+// (the next clear tries again), so its result is not acted on.
 void ClearTarget(D3DCOLOR color)
 {
     if (IDirect3DDevice9* device = CurrentDevice()) {
-        // A failed clear leaves the old layer; the draw itself still goes on.
-        if (FAILED(device->Clear(0, nullptr, D3DCLEAR_TARGET, color, 1.0f, 0))) return;
+        const HRESULT hr = device->Clear(0, nullptr, D3DCLEAR_TARGET, color, 1.0f, 0);
+        (void)hr;
     }
 }
 
