@@ -36,6 +36,10 @@ public:
     DS_TexParticleGenerator(const DS_TexParticleGenerator& other);
     ~DS_TexParticleGenerator() override;
 
+    // 2. The textured level's record with the generator level inside it;
+    // kinds with a level of their own write theirs around it.
+    void Write(DS_IOF_Archive* ar) override { WriteBody(ar); }
+
     // 15. Remembers the object, loads the texture sets and the effect from
     // the current resource manager (none without one).
     void InitObject(DS_ParticlesObj* object) override;
