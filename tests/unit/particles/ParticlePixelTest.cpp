@@ -191,3 +191,31 @@ TEST_F(ParticlePixelTest, SpritesAreDrawnAgainAfterADeviceReset)
         objects_.clear();
     }
 }
+
+// A portrait picture fitted into the wide back buffer (x 150 to 450): the
+// layer drawn through the private target lands where the plain sprite does.
+TEST_F(ParticlePixelTest, LayersLineUpWithThePictureWhenItIsFitted)
+{
+    AddPicture(kPictureLink, picture_, 300, 400);
+    MakeLayer(kPictureLink, RenderContext::kFit);
+    const struct {
+        const char* label;
+        int32_t blend;
+        bool effect;
+        uint32_t sprite;
+    } cases[] = {
+        {"plain", 0, false, 0x80FF00},
+        {"normal", 0, true, 0x80FF00},
+        {"screen", 1, true, 0xA0FF40},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        objects_.clear();
+        TestParticleKind item = Item(c.blend, c.effect);
+        Make(item);
+        Frame(0.1f);
+        EXPECT_TRUE(Near(ReadPixel(150 + kSpriteX, kSpriteY), c.sprite)) << std::hex << ReadPixel(300, kSpriteY);
+        EXPECT_TRUE(Near(ReadPixel(150 + kSpriteX - 30, kSpriteY), kGrey)) << std::hex << ReadPixel(270, kSpriteY);
+        EXPECT_TRUE(Near(ReadPixel(400, 100), kGrey)) << std::hex << ReadPixel(400, 100);
+    }
+}
