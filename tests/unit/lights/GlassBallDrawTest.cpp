@@ -138,9 +138,10 @@ TEST_F(GlassBallDraw, MissingPicturesDrawWhatIsThere)
     for (float value : {m._11, m._22, m._41, m._42, light.Lens().eyeDepth}) EXPECT_TRUE(std::isfinite(value));
 }
 
-// After the render targets were released (a device reset before the
-// layer's state was reset) the frame goes straight to the back buffer and
-// the closing pass leaves it alone.
+// A layer whose render targets were released (invalidated, its state not
+// reset yet) draws its frame straight to the back buffer, and the closing
+// pass leaves it alone. Through a device reset and the state reset that
+// follows it the ball comes back.
 TEST_F(GlassBallDraw, NoRenderTargetsLeaveTheSceneAlone)
 {
     DS_GlassBallLight& light = MakeBall(NewPicture(256, 256, [](UINT, UINT) { return 0xFF000000u | kSceneGreen; }),
@@ -148,10 +149,12 @@ TEST_F(GlassBallDraw, NoRenderTargetsLeaveTheSceneAlone)
     light.InvalidateDeviceObjects();
     const std::vector<uint32_t> pixels = Frame(1.0f);
     EXPECT_TRUE(Near(At(pixels, 2, 2), kSceneGreen, 8)) << std::hex << At(pixels, 2, 2);
-    // The next state reset brings the ball back.
+    // Nothing of the ball's is left in the default pool.
+    ASSERT_EQ(ResetDevice(), D3D_OK);
     light.ResetDeviceState();
     const std::vector<uint32_t> again = Frame(2.0f);
     EXPECT_GT(Red(At(again, kSize / 2, 2)), 240);
+    EXPECT_TRUE(Near(At(again, kSize / 2, kSize / 2), kSceneGreen, 12)) << std::hex << At(again, kSize / 2, kSize / 2);
 }
 
 }  // namespace
