@@ -3,6 +3,7 @@
 #include <d3dx9math.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "engine/archive/IOF_Item.h"
 #include "engine/render/RenderContext.h"
@@ -129,6 +130,17 @@ HRESULT CountFullScreen(HRESULT hr)
 }
 
 }  // namespace
+
+// ---- quads ----
+
+template <class Mesh>
+void QuadWriter::Write(Mesh& mesh, const ScreenQuad& quad)
+{
+    if (!mesh.VertexBuffer()) return;
+    if (written_ && std::memcmp(&last_, &quad, sizeof quad) == 0) return;
+    written_ = mesh.WritePositions(quad);
+    last_ = quad;
+}
 
 // ---- the shared clock ----
 
@@ -340,6 +352,9 @@ HRESULT DS_GlassBallLight::MakeDynamicQuads()
 
 void DS_GlassBallLight::ReleaseDynamicQuads()
 {
+    backgroundWriter_ = {};
+    for (QuadWriter& writer : scrollWriters_) writer = {};
+    for (QuadWriter& writer : barWriters_) writer = {};
     backgroundQuad_ = DS_TexturedMesh<TPC>();
     for (DS_TexturedMesh<TPC>& quad : scrollQuads_) quad = DS_TexturedMesh<TPC>();
     for (DS_SimpleMesh<TP>& bar : bars_) bar = DS_SimpleMesh<TP>();
@@ -476,20 +491,26 @@ void DS_GlassBallLight::Resize(int32_t w, int32_t h)
     const float fh = static_cast<float>(h);
     const float bw = static_cast<float>(backgroundPicture_.width);
     const float bh = static_cast<float>(backgroundPicture_.height);
-    context->Setup(device, backgroundPicture_.width, backgroundPicture_.height, fw, fh, placement2_, false);
+    BackBufferSize backBuffer{fw, fh};
+    QueryBackBufferSize(device, backBuffer);
+    // The background's placement is worked out on a context of the light's
+    // own, with the shared context's camera: placing the shared context
+    // here would rewrite its border quads several times a frame (a locked
+    // managed buffer, which under Wine waits for the frames in flight),
+    // and the frame places the shared context for the scene anyway.
+    backgroundPlacement_.Place(backgroundPicture_.width, backgroundPicture_.height, fw, fh, placement2_, false,
+                               backBuffer);
     ComputeLensParams();
 
     ScreenQuad q;
     q.FitPicture(bw, bh, fw, fh);
-    BackBufferSize backBuffer{fw, fh};
-    QueryBackBufferSize(device, backBuffer);
     if (!ballToTarget_) q.ScaleToBackBuffer(fw, fh, backBuffer);
     const float x0 = q.corners[1].x;
     const float y0 = q.corners[1].y;
     const float qw = q.Width();
     const float qh = q.Height();
     D3DXMATRIX m;
-    D3DXMatrixMultiply(&m, &context->Camera(), &context->OffsetScale());
+    D3DXMatrixMultiply(&m, &context->Camera(), &backgroundPlacement_.OffsetScale());
     scaleX_ = m._11;
     scaleY_ = m._22;
     shiftX_ = m._41 * qw / NonZero(bw);
@@ -499,15 +520,15 @@ void DS_GlassBallLight::Resize(int32_t w, int32_t h)
         corner.x = x0 + scaleX_ * (corner.x - x0) + shiftX_;
         corner.y = y0 + scaleY_ * (corner.y - y0) + shiftY_;
     }
-    if (backgroundQuad_.VertexBuffer()) backgroundQuad_.WritePositions(placed);
+    backgroundWriter_.Write(backgroundQuad_, placed);
 
     coverageX_ = (qw * scaleX_) / NonZero(qw * scaleX_ + 2.0f * (std::trunc(x0 * scaleX_) + 1.0f));
     coverageY_ = (qh * scaleY_) / NonZero(qh * scaleY_ + 2.0f * (std::trunc(y0 * scaleY_) + 1.0f));
 
-    const float isx = context->InverseScaleX();
-    const float isy = context->InverseScaleY();
-    const float left = x0 + context->OffsetX() * isx * scaleX_ * qw / NonZero(bw);
-    const float top = y0 + context->OffsetY() * isy * scaleY_ * qh / NonZero(bh);
+    const float isx = backgroundPlacement_.InverseScaleX();
+    const float isy = backgroundPlacement_.InverseScaleY();
+    const float left = x0 + backgroundPlacement_.OffsetX() * isx * scaleX_ * qw / NonZero(bw);
+    const float top = y0 + backgroundPlacement_.OffsetY() * isy * scaleY_ * qh / NonZero(bh);
     const float barW = qw * isx;
     const float barH = qh * isy;
     const float right = left + barW;
@@ -518,12 +539,9 @@ void DS_GlassBallLight::Resize(int32_t w, int32_t h)
                                     Rectangle(right, 0.0f, right + a, std::trunc(barH)),
                                     Rectangle(0.0f, 0.0f, std::trunc(barW), b),
                                     Rectangle(0.0f, bottom, std::trunc(barW), bottom + b)};
-    for (int i = 0; i < 4; ++i) {
-        if (bars_[i].VertexBuffer()) bars_[i].WritePositions(barQuads[i]);
-    }
+    for (int i = 0; i < 4; ++i) barWriters_[i].Write(bars_[i], barQuads[i]);
 
     ComputeLensParams();
-    context->Setup(device, backgroundPicture_.width, backgroundPicture_.height, fw, fh, RenderContext::kFit, false);
 }
 
 void DS_GlassBallLight::ViewSize(float& w, float& h) const
@@ -622,11 +640,10 @@ void DS_GlassBallLight::PlaceScrollQuads(float f)
     if (!QueryBackBufferSize(CurrentDevice(), backBuffer)) return;
     const float shifts[2] = {backBuffer.width * f, -(1.0f - f) * backBuffer.width};
     for (int i = 0; i < 2; ++i) {
-        if (!scrollQuads_[i].VertexBuffer()) continue;
         ScreenQuad quad;
         quad.FullBackBuffer(backBuffer);
         for (ScreenQuad::Corner& corner : quad.corners) corner.x += shifts[i];
-        scrollQuads_[i].WritePositions(quad);
+        scrollWriters_[i].Write(scrollQuads_[i], quad);
     }
 }
 

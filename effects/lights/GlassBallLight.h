@@ -16,6 +16,7 @@
 #include "engine/params/MediaParam.h"
 #include "engine/params/UINTSclaleTo.h"
 #include "engine/render/Mesh.h"
+#include "engine/render/RenderContext.h"
 #include "engine/render/TextureEntry.h"
 #include "engine/scene/Light2D.h"
 
@@ -36,6 +37,19 @@ private:
     float accumulator_ = 0.0f;
     float last_ = 0.0f;
     bool started_ = false;
+};
+
+// Writes a screen quad into a mesh only when it differs from the one last
+// written there: every write locks the buffer, and the layout is worked out
+// every frame.
+class QuadWriter {
+public:
+    template <class Mesh>
+    void Write(Mesh& mesh, const ScreenQuad& quad);
+
+private:
+    ScreenQuad last_;
+    bool written_ = false;
 };
 
 class DS_GlassBallLight : public DS_2D_Light {
@@ -171,6 +185,10 @@ private:
     DS_SimpleMesh<TP> bars_[4];
     DS_TexturedMesh<TPC> backgroundQuad_;
     DS_TexturedMesh<TPC> scrollQuads_[2];
+    QuadWriter backgroundWriter_;
+    QuadWriter scrollWriters_[2];
+    QuadWriter barWriters_[4];
+    RenderContext backgroundPlacement_;
     // What the background quad shows (the gradient or the picture); kept
     // apart from the quad so a released quad gets it back.
     ComPtr<IDirect3DTexture9> backgroundTexture_;
