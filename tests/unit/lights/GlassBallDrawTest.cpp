@@ -157,4 +157,50 @@ TEST_F(GlassBallDraw, NoRenderTargetsLeaveTheSceneAlone)
     EXPECT_TRUE(Near(At(again, kSize / 2, kSize / 2), kSceneGreen, 12)) << std::hex << At(again, kSize / 2, kSize / 2);
 }
 
+// Picture background 1: the background picture in the Fit position with
+// black bars over the margins; the user's picture position moves it, and a
+// render target pushed with a position lays it out in that one until the
+// pop. With the gradient the layout is always Fill.
+TEST_F(GlassBallDraw, BackgroundPictureAndItsPlacement)
+{
+    DS_GlassBallLight& light = MakeBall(NewPicture(256, 256, [](UINT, UINT) { return 0xFF000000u | kSceneGreen; }),
+                                        30, DS_GlassBallLight::kStill);
+    light.backgroundLink.StoreValue(NewPicture(256, 128, [](UINT, UINT) { return 0xFF2040E0u; }));
+    light.pictureBackground.SetValue(1);
+    light.LoadBackgroundPicture();
+    light.ApplyBackgroundChoice();
+    EXPECT_EQ(light.SecondPlacementMode(), RenderContext::kFit);
+    const std::vector<uint32_t> pixels = Frame(1.0f);
+    EXPECT_TRUE(Near(At(pixels, 3, 3), 0x000000, 4)) << std::hex << At(pixels, 3, 3);
+    EXPECT_TRUE(Near(At(pixels, 3, kSize / 2), 0x2040E0, 12)) << std::hex << At(pixels, 3, kSize / 2);
+    EXPECT_TRUE(Near(At(pixels, 3, kSize - 4), 0x000000, 4)) << std::hex << At(pixels, 3, kSize - 4);
+    EXPECT_TRUE(Near(At(pixels, kSize / 2, kSize / 2), kSceneGreen, 12));
+
+    const struct {
+        int background, position, placement;
+    } positions[] = {{1, 0, 0}, {1, 2, 2}, {0, 0, 2}, {0, 1, 2}};
+    for (const auto& c : positions) {
+        light.pictureBackground.SetValue(c.background);
+        light.SetPicturePosition(c.position);
+        EXPECT_EQ(light.SecondPlacementMode(), c.placement) << c.background << "," << c.position;
+    }
+
+    light.pictureBackground.SetValue(1);
+    light.SetPicturePosition(RenderContext::kStretch);
+    RenderTargetChain chain(Device());
+    ASSERT_TRUE(SUCCEEDED(chain.Resize(128, 64)));
+    const struct {
+        int32_t mode, during;
+    } pushes[] = {{RenderContext::kFill, RenderContext::kFill}, {RenderContext::kToTarget, RenderContext::kStretch}};
+    for (const auto& c : pushes) {
+        light.PushRenderTarget(chain, c.mode);
+        EXPECT_EQ(light.SecondPlacementMode(), c.during) << c.mode;
+        EXPECT_EQ(light.Width(), 128);
+        light.PopRenderTarget();
+        EXPECT_EQ(light.SecondPlacementMode(), RenderContext::kStretch) << c.mode;
+        EXPECT_EQ(light.Width(), kSize);
+        EXPECT_EQ(light.Height(), kSize);
+    }
+}
+
 }  // namespace
