@@ -652,12 +652,12 @@ void DS_GlassBallLight::RenderBackground(bool)
     DS_2D_Light::RenderBackground(false);
 }
 
-HRESULT DS_GlassBallLight::DrawBall(IDirect3DDevice9* device)
+HRESULT DS_GlassBallLight::DrawBallSpace(IDirect3DDevice9* device, const DS_SimpleMesh<PT2>& quad)
 {
-    if (!ballQuad_.VertexBuffer()) return S_FALSE;
+    if (!quad.VertexBuffer()) return S_FALSE;
     HRESULT hr = device->SetVertexShader(nullptr);
     if (SUCCEEDED(hr)) hr = device->SetFVF(PT2::kFVF);
-    if (SUCCEEDED(hr)) hr = device->SetStreamSource(0, ballQuad_.VertexBuffer(), 0, PT2::kStride);
+    if (SUCCEEDED(hr)) hr = device->SetStreamSource(0, quad.VertexBuffer(), 0, PT2::kStride);
     if (SUCCEEDED(hr)) hr = device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
     if (SUCCEEDED(hr)) ++RenderStats::Instance().drawCalls;
     return hr;
@@ -709,7 +709,7 @@ void DS_GlassBallLight::DrawBorders(bool)
         states.Stage(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
         states.Stage(1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
         states.Stage(1, D3DTSS_ALPHAARG1, D3DTA_CURRENT);
-        states.Keep(DrawBall(device));
+        states.Keep(DrawBallSpace(device, ballQuad_));
     }
 
     // Overlays: each picture blended over the ball by its alpha.
@@ -727,7 +727,7 @@ void DS_GlassBallLight::DrawBorders(bool)
     for (int i = 0; i < 2; ++i) {
         if (!overlayOn[i] || !overlays_[i]) continue;
         states.Texture(0, overlays_[i].Get());
-        states.Keep(DrawBall(device));
+        states.Keep(DrawBallSpace(device, ballQuad_));
     }
 
     // The disc: outside radius 508/512 of the ball the background covers
@@ -749,16 +749,15 @@ void DS_GlassBallLight::DrawBorders(bool)
         states.Stage(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
         states.Stage(1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
         states.Stage(1, D3DTSS_ALPHAARG1, D3DTA_CURRENT);
-        states.Keep(DrawBall(device));
+        states.Keep(DrawBallSpace(device, ballQuad_));
     }
 
     states.Texture(1, nullptr);
     states.Stage(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
     states.Stage(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-    if (standOn.GetValue() != 0 && overlays_[2] && standQuad_.VertexBuffer()) {
+    if (standOn.GetValue() != 0 && overlays_[2]) {
         states.Texture(0, overlays_[2].Get());
-        states.Keep(device->SetStreamSource(0, standQuad_.VertexBuffer(), 0, PT2::kStride));
-        states.Keep(device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2));
+        states.Keep(DrawBallSpace(device, standQuad_));
     }
 
     states.Texture(0, nullptr);

@@ -171,9 +171,9 @@ private:
     void ReleaseDynamicQuads();
     void PlaceScrollQuads(float f);
     void LoadOverlays();
-    // Draws the ball quad with the stage states in force; nothing without
-    // its buffer.
-    HRESULT DrawBall(IDirect3DDevice9* device);
+    // Draws a quad of the ball's space (the ball or the stand) with the
+    // stage states in force; nothing without its buffer.
+    HRESULT DrawBallSpace(IDirect3DDevice9* device, const DS_SimpleMesh<PT2>& quad);
 
     ComPtr<IDirect3DTexture9> lensTexture_;
     ComPtr<IDirect3DTexture9> discTexture_;

@@ -203,4 +203,33 @@ TEST_F(GlassBallDraw, BackgroundPictureAndItsPlacement)
     }
 }
 
+// An overlay blends over the ball by its alpha; the stand is drawn under
+// the ball over the background.
+TEST_F(GlassBallDraw, OverlayAndStand)
+{
+    const struct {
+        int overlay, stand;
+        uint32_t centre, belowBall;
+    } cases[] = {{0, 0, kSceneGreen, 0}, {1, 1, 0x8FDF8F, 0xFFFF00}};
+    for (const auto& c : cases) {
+        DS_GlassBallLight& light = MakeBall(
+            NewPicture(256, 256, [](UINT, UINT) { return 0xFF000000u | kSceneGreen; }), 30, DS_GlassBallLight::kStill);
+        light.overlay1Link.StoreValue(NewPicture(64, 64, [](UINT, UINT) { return 0x80FFFFFFu; }));
+        light.standLink.StoreValue(NewPicture(64, 64, [](UINT, UINT) { return 0xFFFFFF00u; }));
+        light.overlay1On.SetValue(c.overlay);
+        light.standOn.SetValue(c.stand);
+        light.RestoreDeviceObjects();
+        light.ResetDeviceState();
+        const std::vector<uint32_t> pixels = Frame(1.0f);
+        const int c0 = kSize / 2;
+        const int below = c0 + static_cast<int>(1.15f * BallRadius(light));
+        EXPECT_TRUE(Near(At(pixels, c0, c0), c.centre, 12)) << c.overlay << ": " << std::hex << At(pixels, c0, c0);
+        if (c.stand) {
+            EXPECT_TRUE(Near(At(pixels, c0, below), c.belowBall, 12)) << std::hex << At(pixels, c0, below);
+        } else {
+            EXPECT_LT(Green(At(pixels, c0, below)), 8) << std::hex << At(pixels, c0, below);
+        }
+    }
+}
+
 }  // namespace
