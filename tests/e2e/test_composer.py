@@ -65,6 +65,12 @@ class TestComposer(unittest.TestCase):
             ("light DS_WaterRingLight\ndrop-rate -1\n", "does not fit this light"),
             ("light FakeLake2D\nripple-map missing.dds\n", "cannot read the V8U8 ripple map"),
             ("light FakeLake2D\nripple-map mask_water.png\n", "cannot read the V8U8 ripple map"),
+            ("light DS_GlassBallLight\nposition 10\n", "does not fit this light"),
+            ("light DS_GlassBallLight\nsize -1\n", "does not fit this light"),
+            ("light DS_GlassBallLight\ntop-color 1000000\n", "does not fit this light"),
+            ("light DS_GlassBallLight\nmode 1 2\n", "does not fit this light"),
+            ("light DS_GlassBallLight\nstrength 3\n", "unknown statement 'strength'"),
+            ("light DS_GlassBallLight\nstand-image 999\n", "no library picture 999"),
         ]
         for body, message in cases:
             with self.subTest(body=body):

@@ -13,6 +13,9 @@
 #   corvalline_underwater_stress.scr   underwater_stress.scene here: the frame benchmark's
 #                                underwater slide under three full-screen brushes
 #   corvalline_water_lights.scr  water_lights.scene here: the lake and the two ring modes
+#   corvalline_flame_glassball.scr  flame_glassball.scene here: a flame slide, then a glass ball
+#   corvalline_glassball_stress.scr  glassball_stress.scene here: the frame benchmark's scrolling
+#                                glass ball with background picture, overlays and stand
 # Each has its own copy of res/corvalline.rc with the document line changed,
 # so every other resource stays the program's own.
 include(${CMAKE_SOURCE_DIR}/cmake/SceneComposer.cmake)
@@ -70,7 +73,7 @@ endforeach()
 
 # Scenes here that use only the build's scene pictures.
 set(pictureDocuments "")
-foreach(scene still two_pictures glyphs water_lights)
+foreach(scene still two_pictures glyphs water_lights flame_glassball glassball_stress)
     set(document ${variantDir}/${scene}_scene.kvb)
     add_custom_command(OUTPUT ${document}
         COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${SCENE_COMPOSER}
@@ -116,6 +119,8 @@ corvalline_saver_variant(corvalline_glyphs ${variantDir}/glyphs_scene.kvb)
 corvalline_saver_variant(corvalline_brushes_underwater ${variantDir}/brushes_underwater_scene.kvb)
 corvalline_saver_variant(corvalline_underwater_stress ${variantDir}/underwater_stress_scene.kvb)
 corvalline_saver_variant(corvalline_water_lights ${variantDir}/water_lights_scene.kvb)
+corvalline_saver_variant(corvalline_flame_glassball ${variantDir}/flame_glassball_scene.kvb)
+corvalline_saver_variant(corvalline_glassball_stress ${variantDir}/glassball_stress_scene.kvb)
 
 # The scene-slot unit tests read the splash and the documents of these
 # builds; the document robustness tests read the test-build documents.
