@@ -7,6 +7,32 @@
 #include "engine/resources/CurrentScene.h"
 #include "engine/resources/DocResManager.h"
 
+namespace {
+
+// Transforms that place object (picture pixels) on the target as the
+// context would, shifted by half a target pixel up and to the left. Direct3D
+// 9 puts pixel centres on whole screen coordinates, so a quad that covers a
+// target of the scene texture's size samples that texture on texel centres
+// only with this shift: without it the redrawn scene comes out half a pixel
+// off and blurred. The context's Apply puts its own transforms back.
+HRESULT PlaceOnPixelCentres(IDirect3DDevice9* device, const RenderContext& context, const D3DXMATRIX& object,
+                            float targetWidth, float targetHeight)
+{
+    if (targetWidth <= 0.0f || targetHeight <= 0.0f) return context.SetWorld(device, object);
+    D3DXMATRIX toScreen, halfPixel, identity;
+    context.ToScreen(toScreen, object);
+    // Clip space spans two units across the target.
+    D3DXMatrixTranslation(&halfPixel, -1.0f / targetWidth, 1.0f / targetHeight, 0.0f);
+    D3DXMatrixMultiply(&toScreen, &toScreen, &halfPixel);
+    D3DXMatrixIdentity(&identity);
+    HRESULT hr = device->SetTransform(D3DTS_WORLD, &identity);
+    if (SUCCEEDED(hr)) hr = device->SetTransform(D3DTS_VIEW, &identity);
+    if (SUCCEEDED(hr)) hr = device->SetTransform(D3DTS_PROJECTION, &toScreen);
+    return hr;
+}
+
+}  // namespace
+
 DS_FlameLight::DS_FlameLight()
 {
     fire_.patternImage.StoreValue(FileLinkValue{DS_FX_Constructor::kEffectModule, kFlamePatternId});
@@ -142,8 +168,11 @@ void DS_FlameLight::DrawBorders(bool skip)
         RenderTargetChain& chain = FinalRenderTarget(false);
         IDirect3DTexture9* scene = chain.Current();
         RenderContext* context = CurrentRenderContext();
-        if (scene && context && SUCCEEDED(context->SetWorld(device, distortion_.Quad().combined))) {
+        if (scene && context &&
+            SUCCEEDED(PlaceOnPixelCentres(device, *context, distortion_.Quad().combined,
+                                          static_cast<float>(chain.Width()), static_cast<float>(chain.Height())))) {
             distortion_.Draw(scene);
+            context->Apply(device);
         }
     }
     StateWriter states(device);
