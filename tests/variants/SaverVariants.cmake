@@ -13,6 +13,8 @@
 #   corvalline_underwater_stress.scr   underwater_stress.scene here: the frame benchmark's
 #                                underwater slide under three full-screen brushes
 #   corvalline_water_lights.scr  water_lights.scene here: the lake and the two ring modes
+#   corvalline_flame_glassball.scr  flame_glassball.scene here: the flame light, camera still
+#   corvalline_flame_stress.scr  flame_stress.scene here: the frame benchmark's flame slide
 # Each has its own copy of res/corvalline.rc with the document line changed,
 # so every other resource stays the program's own.
 include(${CMAKE_SOURCE_DIR}/cmake/SceneComposer.cmake)
@@ -86,7 +88,7 @@ endforeach()
 
 # Scenes whose masks and patterns compose_picture_scene.py makes from their names.
 set(madePictureDocuments "")
-foreach(scene brushes_underwater underwater_stress)
+foreach(scene brushes_underwater underwater_stress flame_glassball flame_stress)
     set(document ${variantDir}/${scene}_scene.kvb)
     add_custom_command(OUTPUT ${document}
         COMMAND Python3::Interpreter ${CMAKE_CURRENT_LIST_DIR}/compose_picture_scene.py
@@ -116,6 +118,8 @@ corvalline_saver_variant(corvalline_glyphs ${variantDir}/glyphs_scene.kvb)
 corvalline_saver_variant(corvalline_brushes_underwater ${variantDir}/brushes_underwater_scene.kvb)
 corvalline_saver_variant(corvalline_underwater_stress ${variantDir}/underwater_stress_scene.kvb)
 corvalline_saver_variant(corvalline_water_lights ${variantDir}/water_lights_scene.kvb)
+corvalline_saver_variant(corvalline_flame_glassball ${variantDir}/flame_glassball_scene.kvb)
+corvalline_saver_variant(corvalline_flame_stress ${variantDir}/flame_stress_scene.kvb)
 
 # The scene-slot unit tests read the splash and the documents of these
 # builds; the document robustness tests read the test-build documents.

@@ -42,7 +42,8 @@
 //     pattern-width N             (fire; its quad's u runs across, v down)
 //   light KIND                    makes the slide's picture layer a light
 //                                 (DS_MatrixCodeLight, FakeUndervater,
-//                                 FakeLake2D, DS_WaterRingLight) with the kind's
+//                                 FakeLake2D, DS_WaterRingLight,
+//                                 DS_FlameLight) with the kind's
 //                                 defaults; picture and camera still apply;
 //                                 the lines after it, up to a brush, set it:
 //     cell-size N, density N, highlights N, glitches N, background N,
@@ -57,6 +58,10 @@
 //     lake-color BBGGRR (hex)     (lake)
 //     mode N, wave-speed N, grid-aspect N, grid-density N, drop-size N,
 //     damping N, depth N, drop-rate N, specular-level N, shininess N  (rings)
+//     fire 0|1, distortion N, flame-offset N, distortion-speed N, strength N,
+//     bump-scale N, fire-colors FIRST SECOND (BBGGRR hex), density N,
+//     brightness N, fire-speed N  (DS_FlameLight; its pictures 7, 8 and 62
+//                                 and effects 63 and 92 are stored too)
 // Brushes are drawn from the last to the first. Library pictures that a
 // brush's or a light's image links name (water bump, stream noise, glyph
 // strip) are stored too.
