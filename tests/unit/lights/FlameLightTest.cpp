@@ -22,15 +22,6 @@ const FileLinkValue kPatternLink{DS_FX_Constructor::kEffectModule, DS_FlameLight
 const FileLinkValue kNoiseLink{DS_FX_Constructor::kEffectModule, DS_FlameLight::kFlameNoiseId};
 const FileLinkValue kBumpLink{DS_BumpDistortion::kModule, DS_BumpDistortion::kDefaultBumpId};
 
-std::unique_ptr<DS_2D_Light> ReadPictureLayer(MemoryArchive& memory)
-{
-    SceneClassRegistry classes;
-    RegisterSceneClasses(classes);
-    DS_IOF_Archive ar = memory.Handle();
-    ar.classes = &classes;
-    return ReadRecordByName(&ar, classes.pictureLayers);
-}
-
 DS_FlameLight* AsFlame(const std::unique_ptr<DS_2D_Light>& layer)
 {
     return dynamic_cast<DS_FlameLight*>(layer.get());
