@@ -118,6 +118,16 @@ TEST(FlameLightRecords, ANestedRecordOfAnotherClassIsRefused)
     EXPECT_EQ(ReadPictureLayer(memory), nullptr);
 }
 
+TEST(FlameLightBand, DistortionAspectForPictureSize)
+{
+    const float sizes[][3] = {{1024.0f, 768.0f, 0.75f}, {0.0f, 768.0f, 1.0f}, {0.0f, 0.0f, 1.0f}, {640.0f, 0.0f, 0.0f}};
+    for (const auto& size : sizes) {
+        DS_BumpDistortion distortion;
+        distortion.Resize(size[0], size[1]);
+        EXPECT_FLOAT_EQ(distortion.Aspect(), size[2]) << size[0] << " x " << size[1];
+    }
+}
+
 TEST(FlameLightBand, BandForPictureHeightAndOffset)
 {
     struct Case {
@@ -263,35 +273,68 @@ TEST_F(FlameLayer, ValuesOnA1024By768Picture)
     EXPECT_EQ(f.Texture("Pattern"), manager_->GetTextureSet(kPatternLink).CurrentTexture());
 }
 
-TEST_F(FlameLayer, DistortionRunsExactlyWhenItCanAndIsAskedFor)
+TEST_F(FlameLayer, PassesRunExactlyWhenTheyCanAndAreAskedFor)
 {
     const FileLinkValue missing{L"missing.dll", DS_BumpDistortion::kDefaultEffectId};
+    const FileLinkValue noPicture{L"missing.jpg", 1};
     struct Case {
         const char* name;
         int flag;
         FileLinkValue effect;
         bool afterReset;  // the chain released, as after a device reset
-        size_t passes;
+        int fire;
+        FileLinkValue picture;
+        FileLinkValue pattern;
+        size_t passes, flames;
     };
     const Case cases[] = {
-        {"flag 1", 1, kDistortionLink, false, 1},
-        {"flag 2 asks for the scene and runs the pass", 2, kDistortionLink, false, 1},
-        {"flag 0", 0, kDistortionLink, false, 0},
-        {"no distortion effect turns the flag off", 1, missing, false, 0},
-        {"a frame straight to the back buffer", 1, kDistortionLink, true, 0},
+        {"flag 1", 1, kDistortionLink, false, 1, kPictureLink, kPatternLink, 1, 1},
+        {"flag 2 asks for the scene and runs the pass", 2, kDistortionLink, false, 1, kPictureLink, kPatternLink, 1,
+         1},
+        {"flag 0", 0, kDistortionLink, false, 1, kPictureLink, kPatternLink, 0, 1},
+        {"no distortion effect turns the flag off", 1, missing, false, 1, kPictureLink, kPatternLink, 0, 1},
+        {"a frame straight to the back buffer", 1, kDistortionLink, true, 1, kPictureLink, kPatternLink, 0, 1},
+        {"fire off", 1, kDistortionLink, false, 0, kPictureLink, kPatternLink, 1, 0},
+        {"no flame pattern", 1, kDistortionLink, false, 1, kPictureLink, noPicture, 1, 0},
+        {"no picture", 1, kDistortionLink, false, 1, noPicture, kPatternLink, 1, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         manager_->Store().effects.clear();
         RecordingEffect* haze = AddRecorder(kDistortionLink);
-        DS_FlameLight& light = MakeFlame(0, 0, 0, c.flag, c.effect);
+        RecordingEffect* flames = AddRecorder(kFireEffectLink);
+        auto made = std::make_unique<DS_FlameLight>();
+        made->distortionFlag.StoreValue(c.flag);
+        made->fireFlag.StoreValue(c.fire);
+        made->Distortion().effectLink.StoreValue(c.effect);
+        made->Fire().patternImage.StoreValue(c.pattern);
+        auto& light = static_cast<DS_FlameLight&>(MakeLayer(c.picture, RenderContext::kStretch, std::move(made)));
         EXPECT_EQ(light.NeedsSceneTexture(), c.flag != 0 && c.effect == kDistortionLink);
         if (c.afterReset) light.InvalidateDeviceObjects();
         light.FrameMove(0.1f);
         FrameWithBorders();
         EXPECT_FALSE(light.InChain()) << "the chain is always ended";
         EXPECT_EQ(haze->draws.size(), c.passes);
+        EXPECT_EQ(flames->draws.size(), c.flames);
+        if (!haze->draws.empty()) {
+            // A square picture, or none (width 0 counts as aspect 1).
+            ExpectNear(haze->draws[0].Floats("bump_scale"), {0.208f, 0.208f}, 1e-5f, "bump_scale");
+        }
     }
+}
+
+TEST_F(FlameLayer, ARestoreHoldsOneReferenceOnTheBumpPicture)
+{
+    DS_FlameLight& light = MakeFlame();
+    IDirect3DTexture9* bump = manager_->GetTextureSet(kBumpLink).CurrentTexture();
+    ASSERT_EQ(light.Distortion().BumpTexture(), bump);
+    const auto references = [bump] {
+        bump->AddRef();
+        return bump->Release();
+    };
+    const ULONG once = references();
+    light.RestoreDeviceObjects();
+    EXPECT_EQ(references(), once) << "the texture held before is released";
 }
 
 TEST_F(FlameLayer, AResetRestoresTheChainAndTheDistortion)
