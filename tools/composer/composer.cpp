@@ -43,7 +43,7 @@
 //   light KIND                    makes the slide's picture layer a light
 //                                 (DS_MatrixCodeLight, FakeUndervater,
 //                                 FakeLake2D, DS_WaterRingLight,
-//                                 DS_GlassBallLight) with the kind's
+//                                 DS_GlassBallLight, DS_FlameLight) with the kind's
 //                                 defaults; picture and camera still apply;
 //                                 the lines after it, up to a brush, set it:
 //     cell-size N, density N, highlights N, glitches N, background N,
@@ -62,6 +62,10 @@
 //     overlay2 0|1, stand 0|1, picture-background 0|1, top-color BBGGRR,
 //     bottom-color BBGGRR, overlay1-image N, overlay2-image N,
 //     stand-image N, background-image N     (DS_GlassBallLight)
+//     fire 0|1, distortion N, flame-offset N, distortion-speed N, strength N,
+//     bump-scale N, fire-colors FIRST SECOND (BBGGRR hex), density N,
+//     brightness N, fire-speed N  (DS_FlameLight; its pictures 7, 8 and 62
+//                                 and effects 63 and 92 are stored too)
 // Brushes are drawn from the last to the first. Library pictures that a
 // brush's or a light's image links name (water bump, stream noise, glyph
 // strip, the glass ball's overlays, stand and background) are stored too.
