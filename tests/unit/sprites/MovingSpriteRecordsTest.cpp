@@ -7,6 +7,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <typeinfo>
 
 #include "engine/archive/IOF_Item.h"
 #include "engine/scene/TimeLineControl.h"
