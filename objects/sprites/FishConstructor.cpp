@@ -98,8 +98,7 @@ void DS_BirdConstructor::UpdateSprite(SpriteInstance& sprite)
         sprite.velocity.y = kSlowShare * maxSpeedY + sprite.velocity.y * (1.0f - kSlowShare) / kSlowShare;
     }
     if (std::fabs(sprite.velocity.x) < kSlowShare * maxSpeedX) {
-        sprite.velocity.x =
-            std::copysign(std::fabs(RandomRange(kSlowShare * maxSpeedX, maxSpeedX)), sprite.velocity.x);
+        sprite.velocity.x = std::copysign(std::fabs(RandomRange(kSlowShare * maxSpeedX, maxSpeedX)), sprite.velocity.x);
     }
 }
 

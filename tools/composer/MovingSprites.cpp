@@ -75,8 +75,9 @@ bool FlowSetting(DS_ParticleSystemCtrl& sprite, const std::string& key, const st
         const int32_t side = args.empty() ? -1 : SideNumber(args[0]);
         const std::vector<std::string> numbers(args.empty() ? args.end() : args.begin() + 1, args.end());
         if (side < 0 || !ReadWholeArgs(numbers, 5, 0, UINT32_MAX, values) || values[0] > 2) {
-            return Fail(error, "edge wants SIDE (top, bottom, left, right) MODE (0 to 2) FADE-OUT FADE-IN "
-                               "MIN-PAUSE MAX-PAUSE (milliseconds)");
+            return Fail(error,
+                        "edge wants SIDE (top, bottom, left, right) MODE (0 to 2) FADE-OUT FADE-IN "
+                        "MIN-PAUSE MAX-PAUSE (milliseconds)");
         }
         DS_BoundControl& bound = flow.bounds[static_cast<size_t>(side)];
         bound.mode.SetValue(static_cast<int>(values[0]));

@@ -171,7 +171,9 @@ bool ApplySpriteSetting(DS_BaseSpriteProp& item, const std::string& key, const s
         item.sheet = flag != 0;
     } else if (key == "mirror-h" || key == "mirror-v" || key == "static") {
         if (!ReadSwitch(args, flag)) return bad("0 or 1");
-        (key == "mirror-h" ? item.mirrorHorizontally : key == "mirror-v" ? item.mirrorVertically : item.isStatic)
+        (key == "mirror-h"   ? item.mirrorHorizontally
+         : key == "mirror-v" ? item.mirrorVertically
+                             : item.isStatic)
             .SetValue(flag);
     } else if (key == "animation-speed") {
         if (!ReadUnsigned(args, UINT32_MAX, whole)) return bad("a whole number");
@@ -236,9 +238,8 @@ bool StoreSpriteResources(SpriteDescription& sprite, const BrushFolders& folders
             if (!ReadPicture(folders.pictures, sprite.pictures[i], frames[i], error)) return false;
         }
         // A still picture has no durations; a sequence one per frame.
-        const std::vector<float> durations = sprite.frameSeconds > 0.0f
-                                                 ? std::vector<float>(frames.size(), sprite.frameSeconds)
-                                                 : std::vector<float>();
+        const std::vector<float> durations =
+            sprite.frameSeconds > 0.0f ? std::vector<float>(frames.size(), sprite.frameSeconds) : std::vector<float>();
         std::unique_ptr<DS_ImageFileLink> link;
         manager.MakeSequenceLink(link, frames, durations);
         sprite.sprite->imageLink.SetValue(link->GetValue());

@@ -118,9 +118,8 @@ TEST(MovingSpriteRecords, EachKindReadsBackToTheSameBytes)
         EXPECT_EQ(WrittenRecord(*read), bytes);
         EXPECT_EQ(static_cast<DS_ParticleSystemCtrl&>(*read).count.GetValue(), 12u);
         // Cut anywhere: refused.
-        ForEachTruncation(*item, 1, [](MemoryArchive& cut, size_t at) {
-            EXPECT_FALSE(ReadSceneItem(cut)) << "cut by " << at;
-        });
+        ForEachTruncation(*item, 1,
+                          [](MemoryArchive& cut, size_t at) { EXPECT_FALSE(ReadSceneItem(cut)) << "cut by " << at; });
     }
 }
 

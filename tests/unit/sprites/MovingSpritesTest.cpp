@@ -132,12 +132,12 @@ TEST(MovingSprites, FishTurnsAtTheEdges)
         float x, y, vx, vy, half;
         float newVx, newVy, newHalfWidth;
     } cases[] = {
-        {850, 300, 30, 10, 20, -30, 10, -20},   // fully outside right: back, mirrored
-        {810, 300, 30, 10, 20, 30, 10, 20},     // only crossing right: keeps on
-        {-50, 300, -30, 10, -20, 30, 10, 20},   // fully outside left
-        {400, 5, 30, -10, 20, 30, 10, 20},      // crossing top: down
-        {400, 595, 30, 10, 20, 30, -10, 20},    // crossing bottom: up
-        {400, 300, -30, 10, -20, -30, 10, -20}, // inside: unchanged
+        {850, 300, 30, 10, 20, -30, 10, -20},    // fully outside right: back, mirrored
+        {810, 300, 30, 10, 20, 30, 10, 20},      // only crossing right: keeps on
+        {-50, 300, -30, 10, -20, 30, 10, 20},    // fully outside left
+        {400, 5, 30, -10, 20, 30, 10, 20},       // crossing top: down
+        {400, 595, 30, 10, 20, 30, -10, 20},     // crossing bottom: up
+        {400, 300, -30, 10, -20, -30, 10, -20},  // inside: unchanged
     };
     for (const auto& c : cases) {
         DS_FishConstructor fish;
@@ -242,11 +242,8 @@ TEST(MovingSprites, FogBouncesOnItsCentreAndTurns)
     const struct {
         float x, y, vx, vy, newVx, newVy;
     } cases[] = {
-        {-5, 300, -10, 4, 10, 4},
-        {805, 300, 10, 4, -10, 4},
-        {400, -5, 10, -4, 10, 4},
-        {400, 605, 10, 4, 10, -4},
-        {790, 590, 10, 4, 10, 4},  // half outside, centre inside: keeps on
+        {-5, 300, -10, 4, 10, 4},  {805, 300, 10, 4, -10, 4}, {400, -5, 10, -4, 10, 4},
+        {400, 605, 10, 4, 10, -4}, {790, 590, 10, 4, 10, 4},  // half outside, centre inside: keeps on
     };
     for (const auto& c : cases) {
         DS_FogConstructor fog;
@@ -449,9 +446,9 @@ TEST(MovingSprites, AreaOfOnePointKeepsSpritesFinite)
 {
     PictureSize picture(800, 600);
     const std::vector<std::function<std::unique_ptr<DS_ParticleSystemCtrl>()>> kinds = {
-        [] { return std::make_unique<DS_FishConstructor>(); }, [] { return std::make_unique<DS_BirdConstructor>(); },
+        [] { return std::make_unique<DS_FishConstructor>(); },  [] { return std::make_unique<DS_BirdConstructor>(); },
         [] { return std::make_unique<DS_GhostConstructor>(); }, [] { return std::make_unique<DS_FogConstructor>(); },
-        [] { return std::make_unique<DS_FlowConstructor>(); }, [] { return std::make_unique<DS_RainConstructor>(); },
+        [] { return std::make_unique<DS_FlowConstructor>(); },  [] { return std::make_unique<DS_RainConstructor>(); },
     };
     for (const auto& make : kinds) {
         std::unique_ptr<DS_ParticleSystemCtrl> item = make();
