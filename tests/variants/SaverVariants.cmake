@@ -17,6 +17,10 @@
 #   corvalline_glassball_stress.scr  glassball_stress.scene here: the frame benchmark's scrolling
 #                                glass ball with background picture, overlays and stand
 #   corvalline_flame_stress.scr  flame_stress.scene here: the frame benchmark's flame slide
+#   corvalline_sprites.scr       sprites.scene here: a sprite system of each kind over the
+#                                landscape, camera still
+#   corvalline_sprites_stress.scr  sprites_stress.scene here: the frame benchmark's sprite
+#                                slide (rain at 16383 drops and 2,000 other sprites)
 # Each has its own copy of res/corvalline.rc with the document line changed,
 # so every other resource stays the program's own.
 include(${CMAKE_SOURCE_DIR}/cmake/SceneComposer.cmake)
@@ -74,7 +78,7 @@ endforeach()
 
 # Scenes here that use only the build's scene pictures.
 set(pictureDocuments "")
-foreach(scene still two_pictures glyphs water_lights glassball_stress)
+foreach(scene still two_pictures glyphs water_lights glassball_stress sprites sprites_stress)
     set(document ${variantDir}/${scene}_scene.kvb)
     add_custom_command(OUTPUT ${document}
         COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${SCENE_COMPOSER}
@@ -123,9 +127,11 @@ corvalline_saver_variant(corvalline_water_lights ${variantDir}/water_lights_scen
 corvalline_saver_variant(corvalline_flame_glassball ${variantDir}/flame_glassball_scene.kvb)
 corvalline_saver_variant(corvalline_glassball_stress ${variantDir}/glassball_stress_scene.kvb)
 corvalline_saver_variant(corvalline_flame_stress ${variantDir}/flame_stress_scene.kvb)
+corvalline_saver_variant(corvalline_sprites ${variantDir}/sprites_scene.kvb)
+corvalline_saver_variant(corvalline_sprites_stress ${variantDir}/sprites_stress_scene.kvb)
 
 # The scene-slot unit tests read the splash and the documents of these
 # builds; the document robustness tests read the test-build documents.
 add_dependencies(unit_tests variant_documents)
 add_dependencies(unit_tests corvalline_no_document corvalline_cut_document corvalline_sounds corvalline_glyphs
-    corvalline_water_lights)
+    corvalline_water_lights corvalline_sprites)
