@@ -160,6 +160,7 @@ TEST(ClassRegistration, SceneClassesAreRegisteredUnderTheirStoredNames)
         {"scene items", L"DS_FireFX"},
         {"scene items", L"DS_MP3_Constructor"},
         {"scene items", L"DS_WAV_Constructor"},
+        {"scene items", L"DS_DischargeFXConstructor"},
     };
     SceneClassRegistry classes;
     RegisterSceneClasses(classes);
