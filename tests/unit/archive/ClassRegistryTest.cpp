@@ -160,6 +160,12 @@ TEST(ClassRegistration, SceneClassesAreRegisteredUnderTheirStoredNames)
         {"scene items", L"DS_FireFX"},
         {"scene items", L"DS_MP3_Constructor"},
         {"scene items", L"DS_WAV_Constructor"},
+        {"scene items", L"DS_FishConstructor"},
+        {"scene items", L"DS_BirdConstructor"},
+        {"scene items", L"DS_GhostConstructor"},
+        {"scene items", L"DS_FogConstructor"},
+        {"scene items", L"DS_FlowConstructor"},
+        {"scene items", L"DS_RainConstructor"},
         {"scene items", L"DS_DischargeFXConstructor"},
     };
     SceneClassRegistry classes;
