@@ -38,7 +38,7 @@ DS_GlowingObj::~DS_GlowingObj()
 
 bool DS_GlowingObj::NeedsSceneTexture() const
 {
-    return item_ && item_->Effect() && item_->GlowTexture();
+    return IsEnabled() && item_ && item_->Effect() && item_->GlowTexture();
 }
 
 D3DXVECTOR4 DS_GlowingObj::BlendColor() const

@@ -30,8 +30,9 @@ public:
     void ForwardInt(int32_t, int32_t) override {}
     void Relayout() override {}
     // 6. True when the object redraws the picture area, which it does when
-    // it has an effect and a glow texture: otherwise the target the picture
-    // layer would hand out stays black where the picture should be.
+    // it is enabled and has an effect and a glow texture: otherwise the
+    // target the picture layer would hand out stays black where the picture
+    // should be.
     bool NeedsSceneTexture() const override;
     // 11. The item's SetEffectParams, the sprites moved, the quads written.
     void Update(float localTime) override;

@@ -1,6 +1,5 @@
 // Glowing discharges drawn for real through the picture layer with the
-// build's effect 97: a grey 600 x 400 picture stretched over the 600 x 400
-// back buffer, so picture pixels are back-buffer pixels. The bolt runs
+// build's effect 97 over a grey picture. The bolt runs
 // along y = 200 from x = 100 to 500 in four straight 100-pixel segments,
 // 50 pixels tall; the bolt picture is a thin white line in the middle of
 // each half, the glow picture plain white.
@@ -9,12 +8,10 @@
 #include <memory>
 
 #include "engine/render/RenderTargetChain.h"
-#include "engine/scene/CountedPtr.h"
 #include "objects/sprites/DischargeFXConstructor.h"
 #include "objects/sprites/GlowingObj.h"
 #include "unit/BuildFiles.h"
-#include "unit/scene/Light2DTestFixture.h"
-#include "unit/sprites/SpriteTestSupport.h"
+#include "unit/sprites/SpriteDrawFixture.h"
 
 namespace {
 
@@ -22,9 +19,8 @@ constexpr uint32_t kGrey = 0x808080;
 // The white bolt line times the discharge's sprite colour 0xFFFFCC (BBGGRR).
 constexpr uint32_t kLine = 0xCCFFFF;
 
-class GlowDraw : public Light2DFixture {
+class GlowDraw : public SpriteDrawFixture {
 protected:
-    const FileLinkValue kPictureLink{L"glow-test-picture", 1};
     const FileLinkValue kGlowLink{L"glow-test-glow", 1};
     const FileLinkValue kEffectLink{L"common_res.dll", DS_DischargeFXConstructor::kEffectId};
     const FileLinkValue kChosenLink{L"common_res.dll", DS_DischargeFXConstructor::kChosenPicture};
@@ -32,13 +28,9 @@ protected:
 
     void SetUp() override
     {
-        Light2DFixture::SetUp();
+        SpriteDrawFixture::SetUp();
         if (HasFatalFailure()) return;
-        saved_ = ViewMetrics::Instance();
-        AddPicture(kPictureLink, MakeTexture(8, 8, [](UINT, UINT) { return 0xFF000000u | kGrey; }), 600, 400);
-        MakeLayer(kPictureLink, RenderContext::kStretch);
-        ViewMetrics::Instance().pictureWidth = 600;
-        ViewMetrics::Instance().pictureHeight = 400;
+        MakeBackground(kGrey);
         // Rows 3, 4 and 11, 12: the middle of the upper and the lower half.
         bolt_ = MakeTexture(16, 16, [](UINT, UINT y) { return (y % 8 == 3 || y % 8 == 4) ? 0xFFFFFFFFu : 0x00000000u; });
         AddPicture(kChosenLink, bolt_, 16, 16);
@@ -57,40 +49,11 @@ protected:
         item_.secondImageLink.StoreValue(kGlowLink);
     }
 
-    void TearDown() override
-    {
-        objects_.clear();
-        Light2DFixture::TearDown();
-        ViewMetrics::Instance() = saved_;
-    }
-
-    DS_GlowingObj& Build()
-    {
-        objects_.clear();
-        auto* object = static_cast<DS_GlowingObj*>(item_.CreateObject());
-        objects_.emplace_back(object);
-        return *object;
-    }
-
-    void Frame(float t)
-    {
-        for (auto& object : objects_) object->Update(t);
-        DrawFrame(objects_);
-    }
-
-    bool PixelIs(UINT x, UINT y, uint32_t colour)
-    {
-        const uint32_t pixel = ReadPixel(x, y) & 0xFFFFFF;
-        EXPECT_TRUE(Near(pixel, colour)) << "(" << x << ", " << y << ") is " << std::hex << pixel << ", not "
-                                         << colour;
-        return Near(pixel, colour);
-    }
+    DS_GlowingObj& Build() { return BuildObject<DS_GlowingObj>(item_); }
 
     DS_DischargeFXConstructor item_;
     ComPtr<IDirect3DTexture9> bolt_;
     ComPtr<IDirect3DTexture9> other_;
-    std::vector<CountedPtr<DS_ABObj>> objects_;
-    ViewMetrics saved_;
 };
 
 TEST_F(GlowDraw, ObjectTakesItsEffectTexturesAndTarget)
@@ -113,6 +76,8 @@ TEST_F(GlowDraw, ObjectTakesItsEffectTexturesAndTarget)
         EXPECT_EQ(object.GlowTarget()->Width(), 512u);
         EXPECT_EQ(object.GlowTarget()->Height(), 512u);
         EXPECT_EQ(object.Instances().size(), 4u);
+        object.SetEnabled(false);  // draws nothing, so it must not be handed a cleared target
+        EXPECT_FALSE(object.NeedsSceneTexture());
     }
 }
 
