@@ -105,12 +105,13 @@ void DS_BirdConstructor::UpdateSprite(SpriteInstance& sprite)
 
 DS_GhostConstructor::DS_GhostConstructor()
 {
-    maxSpeedX = 50.0f;
-    maxSpeedY = 50.0f;
-    pulseSpeed = 0.66f;
-    transparency.SetValue(50);
+    maxSpeedX = kGhostMaxSpeed;
+    maxSpeedY = kGhostMaxSpeed;
+    pulseSpeed = kGhostPulseSpeed;
+    transparency.SetValue(kGhostTransparency);
     minScale = 1.0f;
     maxScale = 1.0f;
+    // Stored as these kinds set it; any mode but 2 runs with the application time.
     TimeLine().speedMode = 1;
 }
 

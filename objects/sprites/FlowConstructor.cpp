@@ -209,7 +209,7 @@ DS_RainConstructor::DS_RainConstructor()
     direction.SetValue(kDefaultDirection);
     sideSpeed.SetValue(0);
     flowSpeed = kDefaultSpeed;
-    minScale = 0.5f;
+    minScale = kDefaultMinScale;
     maxScale = 1.0f;
     orientation.SetValue(kTurned);
     D3DXMatrixRotationZ(&rainRotation_, kRainTurn);

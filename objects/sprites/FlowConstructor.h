@@ -89,6 +89,7 @@ public:
     static constexpr int32_t kVersion = 1;
     static constexpr unsigned kDefaultDirection = 270;  // falling towards the bottom bound
     static constexpr float kDefaultSpeed = 2000.0f;
+    static constexpr float kDefaultMinScale = 0.5f;
     static constexpr float kRainTurn = 4.712389f;  // a quarter turn the other way (3 pi / 2)
 
     DS_RainConstructor();
