@@ -17,6 +17,7 @@ set(SCENE_PICTURES
     ${SCENE_PICTURES_DIR}/sprite_drop.png
     ${SCENE_PICTURES_DIR}/sprite_fish.png
     ${SCENE_PICTURES_DIR}/sprite_fog.png
+    ${SCENE_PICTURES_DIR}/sprite_glow.png
     ${SCENE_PICTURES_DIR}/sprite_petal.png)
 file(GLOB SCENE_PICTURES_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/scenepics/*.py)
 add_custom_command(OUTPUT ${SCENE_PICTURES}

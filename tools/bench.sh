@@ -26,7 +26,7 @@ BENCH_SCENES=(
     corvalline_underwater_stress.scr  # under water with three full-screen brushes
     corvalline_glassball_stress.scr   # a scrolling glass ball, picture background, overlays, stand
     corvalline_flame_stress.scr   # flames and heat haze, camera drifting
-    corvalline_sprites_stress.scr     # rain at 16383 drops and 2,000 other moving sprites
+    corvalline_sprites_stress.scr     # rain at 16383 drops, 2,000 other sprites, a glowing discharge
 )
 
 frames=1000

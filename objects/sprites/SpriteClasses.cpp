@@ -4,6 +4,7 @@
 #include "objects/sprites/FishConstructor.h"
 #include "objects/sprites/FlowConstructor.h"
 #include "objects/sprites/FogConstructor.h"
+#include "objects/sprites/DischargeFXConstructor.h"
 
 void RegisterSpriteClasses(SceneClassRegistry& classes)
 {
@@ -16,4 +17,5 @@ void RegisterSpriteClasses(SceneClassRegistry& classes)
     classes.sceneItems.Register<DS_FogConstructor>(DS_FogConstructor::kClassName);
     classes.sceneItems.Register<DS_FlowConstructor>(DS_FlowConstructor::kClassName);
     classes.sceneItems.Register<DS_RainConstructor>(DS_RainConstructor::kClassName);
+    classes.sceneItems.Register<DS_DischargeFXConstructor>(DS_DischargeFXConstructor::kClassName);
 }

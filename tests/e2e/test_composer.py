@@ -4,16 +4,10 @@ a good one writes a document that holds the brush's mask and effect bytes,
 the lake's ripple map, or the sprites' pictures."""
 import os
 import shutil
-import subprocess
 import tempfile
 import unittest
 
-from harness import BIN, BUILD, TOOLS
-
-COMPOSER = os.path.join(BIN, "scene_composer.exe")
-PICTURES = os.path.join(BUILD, "scenepics")
-EFFECTS = os.path.join(BUILD, "fx")
-LIBRARY = os.path.join(BUILD, "res", "common_res", "generated")
+from harness import EFFECTS, LIBRARY, SCENE_PICTURES as PICTURES, compose
 
 SLIDE = "slide S\npicture landscape.jpg\n"
 WATER = SLIDE + "brush DS_WaterFX\nmask mask_water.png\neffect 090_water.fxo\n"
@@ -27,13 +21,7 @@ class TestComposer(unittest.TestCase):
         shutil.rmtree(self.tmp, ignore_errors=True)
 
     def compose(self, scene, library=LIBRARY):
-        path = os.path.join(self.tmp, "test.scene")
-        with open(path, "w") as f:
-            f.write(scene)
-        output = os.path.join(self.tmp, "test.kvb")
-        r = subprocess.run([os.path.join(TOOLS, "wine-run.sh"), COMPOSER, path, PICTURES, EFFECTS, library, output],
-                           stdin=subprocess.DEVNULL, capture_output=True, timeout=300)
-        return r.returncode, r.stderr.decode("utf-8", "replace"), output
+        return compose(scene, self.tmp, library)
 
     def test_scenes_it_cannot_compose(self):
         cases = [

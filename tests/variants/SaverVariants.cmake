@@ -20,7 +20,8 @@
 #   corvalline_sprites.scr       sprites.scene here: a sprite system of each kind over the
 #                                landscape, camera still
 #   corvalline_sprites_stress.scr  sprites_stress.scene here: the frame benchmark's sprite
-#                                slide (rain at 16383 drops and 2,000 other sprites)
+#                                slide (rain at 16383 drops, 2,000 other sprites and a
+#                                glowing discharge of 16383 segments)
 # Each has its own copy of res/corvalline.rc with the document line changed,
 # so every other resource stays the program's own.
 include(${CMAKE_SOURCE_DIR}/cmake/SceneComposer.cmake)

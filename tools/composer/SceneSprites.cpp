@@ -6,6 +6,7 @@
 
 #include "engine/resources/DocResManager.h"
 #include "tools/composer/ComposerFiles.h"
+#include "tools/composer/GlowSprites.h"
 #include "tools/composer/MovingSprites.h"
 
 namespace {
@@ -63,6 +64,7 @@ const SpriteKindTable& SpriteKinds()
         SpriteKindTable kinds;
         // One line per kind file.
         AddMovingSpriteKinds(kinds);
+        AddGlowSpriteKinds(kinds);
         return kinds;
     }();
     return table;

@@ -6,6 +6,10 @@ straight (not premultiplied) alpha, each drawn on a transparent ground.
   sprite_drop.png    8 x 64  a pale blue rain streak, fading at both ends
   sprite_fog.png   128 x 128 a soft white patch, opaque nowhere
   sprite_petal.png  32 x 32  a pink petal, a soft ellipse
+  sprite_glow.png   64 x 64  the glowing discharge's glow: a soft white band
+                             in each half (the discharge shows one half of its
+                             pictures on each segment), clear at the half's
+                             edges, fading out towards both ends along u
 
 SPRITES maps each file name to its painter, which returns (width, height,
 rows) for imagefiles.png_rgba.
@@ -83,10 +87,20 @@ def petal():
     return _paint(32, 32, texel)
 
 
+def glow():
+    def texel(u, v):
+        across = 1.0 - geo.smoothstep(0.0, 0.5, abs((v * 2.0) % 1.0 - 0.5))
+        # The bolt's end segments show u below 0.195 and above 0.805 only.
+        along = geo.smoothstep(0.0, 0.195, u) * geo.smoothstep(0.0, 0.195, 1.0 - u)
+        return 1.0, 1.0, 1.0, across * across * along
+    return _paint(64, 64, texel)
+
+
 SPRITES = {
     "sprite_fish.png": fish,
     "sprite_bird.png": bird,
     "sprite_drop.png": drop,
     "sprite_fog.png": fog,
     "sprite_petal.png": petal,
+    "sprite_glow.png": glow,
 }

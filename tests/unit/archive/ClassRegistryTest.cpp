@@ -168,6 +168,7 @@ TEST(ClassRegistration, SceneClassesAreRegisteredUnderTheirStoredNames)
         {"scene items", L"DS_FogConstructor"},
         {"scene items", L"DS_FlowConstructor"},
         {"scene items", L"DS_RainConstructor"},
+        {"scene items", L"DS_DischargeFXConstructor"},
     };
     SceneClassRegistry classes;
     RegisterSceneClasses(classes);
