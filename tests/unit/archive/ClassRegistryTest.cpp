@@ -160,6 +160,9 @@ TEST(ClassRegistration, SceneClassesAreRegisteredUnderTheirStoredNames)
         {"scene items", L"DS_FireFX"},
         {"scene items", L"DS_MP3_Constructor"},
         {"scene items", L"DS_WAV_Constructor"},
+        {"scene items", L"DS_ButterflyConstructor"},
+        {"scene items", L"DS_ClockConstructor"},
+        {"scene items", L"DS_3D_in_2D_array_Constructor"},
     };
     SceneClassRegistry classes;
     RegisterSceneClasses(classes);
