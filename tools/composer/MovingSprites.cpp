@@ -1,0 +1,5 @@
+#include "tools/composer/MovingSprites.h"
+
+void AddMovingSpriteKinds(SpriteKindTable&)
+{
+}
