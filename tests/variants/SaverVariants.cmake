@@ -13,6 +13,9 @@
 #   corvalline_underwater_stress.scr   underwater_stress.scene here: the frame benchmark's
 #                                underwater slide under three full-screen brushes
 #   corvalline_water_lights.scr  water_lights.scene here: the lake and the two ring modes
+#   corvalline_objects3d.scr     objects3d.scene here: butterflies, a clock and falling leaves
+#   corvalline_objects3d_stress.scr  objects3d_stress.scene here: 1000 leaves, 50 butterflies
+#                                and a clock for the frame benchmark
 # Each has its own copy of res/corvalline.rc with the document line changed,
 # so every other resource stays the program's own.
 include(${CMAKE_SOURCE_DIR}/cmake/SceneComposer.cmake)
@@ -102,8 +105,26 @@ foreach(scene brushes_underwater underwater_stress)
     list(APPEND madePictureDocuments ${document})
 endforeach()
 
+# Scenes whose wing picture, leaf picture and leaf mesh compose_object3d_scene.py makes.
+set(objectDocuments "")
+foreach(scene objects3d objects3d_stress)
+    set(document ${variantDir}/${scene}_scene.kvb)
+    add_custom_command(OUTPUT ${document}
+        COMMAND Python3::Interpreter ${CMAKE_CURRENT_LIST_DIR}/compose_object3d_scene.py
+            ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${SCENE_COMPOSER}
+            ${CMAKE_CURRENT_LIST_DIR}/${scene}.scene ${SCENE_PICTURES_DIR} ${CMAKE_BINARY_DIR}/fx
+            ${CMAKE_BINARY_DIR}/res/common_res/generated ${document}
+        DEPENDS ${SCENE_COMPOSER_DEPENDS} ${CMAKE_CURRENT_LIST_DIR}/compose_object3d_scene.py
+            ${CMAKE_CURRENT_LIST_DIR}/${scene}.scene ${SCENE_PICTURES_DIR}/landscape.jpg
+            ${CMAKE_BINARY_DIR}/res/common_res/generated/common_res.rc
+        WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+        COMMENT "Composing the ${scene} test scene"
+        VERBATIM)
+    list(APPEND objectDocuments ${document})
+endforeach()
+
 add_custom_target(variant_documents DEPENDS ${cutDocument} ${toneDocuments} ${pictureDocuments}
-    ${madePictureDocuments})
+    ${madePictureDocuments} ${objectDocuments})
 add_dependencies(variant_documents scene_documents scene_pictures common_res_files)
 
 corvalline_saver_variant(corvalline_no_document "")
@@ -116,6 +137,8 @@ corvalline_saver_variant(corvalline_glyphs ${variantDir}/glyphs_scene.kvb)
 corvalline_saver_variant(corvalline_brushes_underwater ${variantDir}/brushes_underwater_scene.kvb)
 corvalline_saver_variant(corvalline_underwater_stress ${variantDir}/underwater_stress_scene.kvb)
 corvalline_saver_variant(corvalline_water_lights ${variantDir}/water_lights_scene.kvb)
+corvalline_saver_variant(corvalline_objects3d ${variantDir}/objects3d_scene.kvb)
+corvalline_saver_variant(corvalline_objects3d_stress ${variantDir}/objects3d_stress_scene.kvb)
 
 # The scene-slot unit tests read the splash and the documents of these
 # builds; the document robustness tests read the test-build documents.

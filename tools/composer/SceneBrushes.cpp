@@ -191,8 +191,8 @@ const std::map<std::string, Setting>& Settings()
     return settings;
 }
 
-// The file of picture number in the library's resource script (lines
-// `NUMBER DDS "FILE"`); empty when the script or the number is missing.
+}  // namespace
+
 std::string LibraryPictureFile(const std::string& folder, int64_t number)
 {
     std::ifstream script(InFolder(folder, kLibraryScript));
@@ -209,6 +209,8 @@ std::string LibraryPictureFile(const std::string& folder, int64_t number)
     }
     return std::string();
 }
+
+namespace {
 
 // The image links of the brush kinds that have them.
 std::vector<const DS_ImageFileLink*> ImageLinks(const DS_FX_Constructor& brush)
