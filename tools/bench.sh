@@ -24,6 +24,7 @@ BENCH_SCENES=(
     corvalline_glyphs.scr         # two slides of falling glyphs
     corvalline_water_lights.scr   # the lake and the two water-ring modes
     corvalline_underwater_stress.scr  # under water with three full-screen brushes
+    corvalline_objects3d_stress.scr   # 1000 leaves, 50 butterflies and a clock
 )
 
 frames=1000
