@@ -327,3 +327,57 @@ TEST_F(Object3DDraw, LeavesCoverTheirCentresOnly)
     }
     EXPECT_GT(checked, 100);
 }
+
+TEST_F(Object3DDraw, LibraryMeshesFitTheFrameTransforms)
+{
+    struct Extent {
+        D3DXVECTOR3 low{1e9f, 1e9f, 1e9f}, high{-1e9f, -1e9f, -1e9f};
+        float reach = 0.0f;  // largest distance from the y axis
+    };
+    auto read = [&](int32_t number, std::vector<PNT>& vertices) {
+        const MeshEntry& entry = manager_->GetMesh(DS_FileLink3(number, L"common_res.dll"), sizeof(PNT));
+        ASSERT_FALSE(entry.IsEmpty()) << "mesh " << number;
+        void* data = nullptr;
+        ASSERT_TRUE(SUCCEEDED(entry.vertexBuffer->Lock(0, 0, &data, D3DLOCK_READONLY)));
+        const auto* first = static_cast<const PNT*>(data);
+        vertices.assign(first, first + entry.vertexCount);
+        entry.vertexBuffer->Unlock();
+    };
+    auto extent = [](const std::vector<PNT>& vertices) {
+        Extent e;
+        for (const PNT& v : vertices) {
+            e.low = D3DXVECTOR3(std::min(e.low.x, v.x), std::min(e.low.y, v.y), std::min(e.low.z, v.z));
+            e.high = D3DXVECTOR3(std::max(e.high.x, v.x), std::max(e.high.y, v.y), std::max(e.high.z, v.z));
+            e.reach = std::max(e.reach, std::hypot(v.x, v.z));
+        }
+        return e;
+    };
+    std::vector<PNT> body, wing, disc;
+    read(68, body);
+    read(69, wing);
+    read(70, disc);
+    // The body lies along z (the wings' hinge line), slim across it.
+    const Extent b = extent(body);
+    EXPECT_GT(b.high.z - b.low.z, 4.0f * (b.high.x - b.low.x));
+    EXPECT_GT(b.high.z - b.low.z, 4.0f * (b.high.y - b.low.y));
+    // A flat wing in x-z, hinged on the z axis and reaching out along +x.
+    const Extent w = extent(wing);
+    EXPECT_EQ(w.low.y, 0.0f);
+    EXPECT_EQ(w.high.y, 0.0f);
+    EXPECT_GE(w.low.x, 0.0f);
+    EXPECT_GT(w.high.x, 50.0f);
+    // A disc of diameter 100 in x-z; twelve o'clock (+z) at the top of the
+    // face picture (v 0) and three o'clock (+x) at its right (u 1).
+    const Extent d = extent(disc);
+    EXPECT_EQ(d.low.y, 0.0f);
+    EXPECT_EQ(d.high.y, 0.0f);
+    EXPECT_NEAR(d.reach, 50.0f, 0.01f);
+    for (const PNT& v : disc) {
+        if (v.z > 49.9f) {
+            EXPECT_NEAR(v.v, 0.0f, 0.01f);
+        }
+        if (v.x > 49.9f) {
+            EXPECT_NEAR(v.u, 1.0f, 0.01f);
+        }
+    }
+}
