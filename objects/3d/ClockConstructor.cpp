@@ -157,20 +157,8 @@ bool DS_ClockConstructor::ReadFields(DS_IOF_Archive* ar, int32_t)
 
 ScreenQuad DS_ClockConstructor::GetViewQuad() const
 {
-    ScreenQuad quad;
-    const float left = static_cast<float>(clockRect.left.GetValue());
-    const float right = static_cast<float>(clockRect.right.GetValue());
-    const float top = static_cast<float>(clockRect.top.GetValue());
-    const float bottom = static_cast<float>(clockRect.bottom.GetValue());
-    quad.corners[0].x = left;
-    quad.corners[0].y = bottom;
-    quad.corners[1].x = left;
-    quad.corners[1].y = top;
-    quad.corners[2].x = right;
-    quad.corners[2].y = bottom;
-    quad.corners[3].x = right;
-    quad.corners[3].y = top;
-    return quad;
+    return EdgeQuad(static_cast<float>(clockRect.left.GetValue()), static_cast<float>(clockRect.top.GetValue()),
+                    static_cast<float>(clockRect.right.GetValue()), static_cast<float>(clockRect.bottom.GetValue()));
 }
 
 bool DS_ClockConstructor::HitTest(float x, float y)

@@ -115,6 +115,7 @@ foreach(scene objects3d objects3d_stress)
             ${CMAKE_CURRENT_LIST_DIR}/${scene}.scene ${SCENE_PICTURES_DIR} ${CMAKE_BINARY_DIR}/fx
             ${CMAKE_BINARY_DIR}/res/common_res/generated ${document}
         DEPENDS ${SCENE_COMPOSER_DEPENDS} ${CMAKE_CURRENT_LIST_DIR}/compose_object3d_scene.py
+            ${CMAKE_CURRENT_LIST_DIR}/compose_picture_scene.py ${CMAKE_SOURCE_DIR}/tools/make_common_res.py
             ${CMAKE_CURRENT_LIST_DIR}/${scene}.scene ${SCENE_PICTURES_DIR}/landscape.jpg
             ${CMAKE_BINARY_DIR}/res/common_res/generated/common_res.rc
         WORKING_DIRECTORY ${CMAKE_BINARY_DIR}

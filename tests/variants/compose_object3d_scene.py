@@ -14,8 +14,13 @@ import subprocess
 import sys
 import tempfile
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "scenepics"))
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "tools", "scenepics"))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "tools"))
+sys.path.insert(0, HERE)
 import imagefiles  # noqa: E402
+import make_common_res  # noqa: E402
+from compose_picture_scene import words_of  # noqa: E402
 
 SIZE = 128
 
@@ -69,33 +74,15 @@ def leaf_mesh():
         verts.append((x, y, 0.05 * x * x))
         uvs.append((0.5 + x / 12.0, 0.5 + y / 20.0))
     faces = [(0, 1 + k, 1 + (k + 1) % steps) for k in range(steps)]
-
-    def f(v):
-        return "%.6f" % v
-    lines = ["xof 0303txt 0032", "", "Mesh {", " %d;" % len(verts)]
-    for i, (x, y, z) in enumerate(verts):
-        lines.append("  %s;%s;%s;%s" % (f(x), f(y), f(z), ";" if i == len(verts) - 1 else ","))
-    lines.append(" %d;" % len(faces))
-    for i, face in enumerate(faces):
-        lines.append("  3;%d,%d,%d;%s" % (face + (";" if i == len(faces) - 1 else ",",)))
-    lines += ["", " MeshTextureCoords {", "  %d;" % len(uvs)]
-    for i, (u, v) in enumerate(uvs):
-        lines.append("  %s;%s;%s" % (f(u), f(v), ";" if i == len(uvs) - 1 else ","))
-    lines += [" }", "}", ""]
-    return "\n".join(lines).encode("ascii")
+    # Written as the library's meshes are.
+    with tempfile.TemporaryDirectory() as folder:
+        path = os.path.join(folder, "leaf.x")
+        make_common_res.write_x(path, verts, faces, uvs)
+        with open(path, "rb") as f:
+            return f.read()
 
 
 MADE = {"wing_cut.png": wing_cut, "leaf.png": leaf_picture, "leaf.x": leaf_mesh}
-
-
-def words_of(scene, keyword):
-    found = []
-    with open(scene) as f:
-        for line in f:
-            words = line.split("#", 1)[0].split()
-            if words and words[0] == keyword:
-                found.extend(words[1:])
-    return found
 
 
 def main(wine_run, composer, scene, picture_folder, fx_folder, library_folder, output):
