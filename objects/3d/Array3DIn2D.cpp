@@ -191,7 +191,10 @@ void DS_LeafFallAnim::Apply(DS_Frame& frame)
 // ---- DS_3D_in_2D_array_Constructor ----
 
 DS_3D_in_2D_array_Constructor::DS_3D_in_2D_array_Constructor(const DS_3D_in_2D_array_Constructor& other)
-    : DS_ABObj_Constructor(other), mesh(other.mesh), texture(other.texture), count(other.count.GetValue()),
+    : DS_ABObj_Constructor(other),
+      mesh(other.mesh),
+      texture(other.texture),
+      count(other.count.GetValue()),
       motion(other.motion)
 {
 }
@@ -222,8 +225,8 @@ bool DS_3D_in_2D_array_Constructor::ReadFields(DS_IOF_Archive* ar, int32_t)
     ar->archive->ReadUInt(storedCount);
     ar->archive->ReadResourceBlob(mesh);
     ar->archive->ReadResourceBlob(texture);
-    uint32_t values[6] = {motion.leafSize.GetValue(), motion.speed.GetValue(), motion.swing.GetValue(),
-                          motion.sideChange.GetValue(), motion.spin.GetValue(), motion.Direction()};
+    uint32_t values[6] = {motion.leafSize.GetValue(),   motion.speed.GetValue(), motion.swing.GetValue(),
+                          motion.sideChange.GetValue(), motion.spin.GetValue(),  motion.Direction()};
     for (uint32_t& value : values) ar->archive->ReadUInt(value);
     if (ar->Failed()) return false;
     SetName(name);

@@ -74,7 +74,8 @@ void AC_Butterfly::Apply(DS_Frame& frame)
         bank.SetTarget(-25.0f, 0.0f);
     }
     // Slow flight leans back.
-    if (forwardSpeed.current < 100.0f) c = Product(RotationX(Radians((1.0f - forwardSpeed.current / 100.0f) * 15.0f)), c);
+    if (forwardSpeed.current < 100.0f)
+        c = Product(RotationX(Radians((1.0f - forwardSpeed.current / 100.0f) * 15.0f)), c);
     c = Product(tilt, c);
     c = Product(RotationZ(Radians(bank.current)), c);
     if (bank.current == bank.target) bank.SetTarget(0.0f, 0.0f);
@@ -155,26 +156,26 @@ void AC_Butterfly::Decide(float clock)
 {
     // Draw order fixed: the decision, then the values it needs.
     switch (DS_Rand() % 5) {
-    case 0:
-        requestedMode = 0;
-        verticalSpeed.SetTarget(RandomRange(-190.0f, 0.0f), 0.0f);
-        break;
-    case 1:
-        requestedMode = 1;
-        verticalSpeed.SetTarget(RandomRange(100.0f, 150.0f), 0.0f);
-        break;
-    case 2:
-        requestedMode = 0;
-        forwardSpeed.SetTarget(RandomRange(-25.0f, 300.0f), 0.0f);
-        break;
-    default:
-        if (currentMode == 0 && heading.current == heading.target) {
-            const bool even = DS_Rand() % 2 == 0;
-            const float rate = RandomRange(50.0f, 350.0f);
-            const float target = even ? RandomRange(155.0f, 205.0f) : RandomRange(-25.0f, 25.0f);
-            heading.SetTarget(target, rate);
-        }
-        break;
+        case 0:
+            requestedMode = 0;
+            verticalSpeed.SetTarget(RandomRange(-190.0f, 0.0f), 0.0f);
+            break;
+        case 1:
+            requestedMode = 1;
+            verticalSpeed.SetTarget(RandomRange(100.0f, 150.0f), 0.0f);
+            break;
+        case 2:
+            requestedMode = 0;
+            forwardSpeed.SetTarget(RandomRange(-25.0f, 300.0f), 0.0f);
+            break;
+        default:
+            if (currentMode == 0 && heading.current == heading.target) {
+                const bool even = DS_Rand() % 2 == 0;
+                const float rate = RandomRange(50.0f, 350.0f);
+                const float target = even ? RandomRange(155.0f, 205.0f) : RandomRange(-25.0f, 25.0f);
+                heading.SetTarget(target, rate);
+            }
+            break;
     }
     lastDecisionTime = clock;
 }

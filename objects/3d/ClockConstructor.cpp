@@ -97,7 +97,8 @@ void AC_ClockArrow::Apply(DS_Frame& frame)
 // ---- DS_ClockConstructor ----
 
 DS_ClockConstructor::DS_ClockConstructor()
-    : handsImageLink(DS_FileLink3(kHandsPicture, kCommonModule)), faceListener_(&DS_ClockConstructor::OnFaceImageChanged, this)
+    : handsImageLink(DS_FileLink3(kHandsPicture, kCommonModule)),
+      faceListener_(&DS_ClockConstructor::OnFaceImageChanged, this)
 {
     meshLink.StoreValue(DS_FileLink3(kDiscMesh, kCommonModule).GetValue());
     imageLink.StoreValue(DS_FileLink3(kFacePicture, kCommonModule).GetValue());

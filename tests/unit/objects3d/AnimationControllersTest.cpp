@@ -141,18 +141,18 @@ TEST(ButterflyFlight, DrawsStartPointHeadingThenDecisions)
     flight.Apply(frame);
     EXPECT_FLOAT_EQ(flight.lastDecisionTime, 0.4f);
     switch (decision % 5) {
-    case 0:
-        EXPECT_FLOAT_EQ(flight.verticalSpeed.target, -190.0f + Fraction(value) * 190.0f);
-        break;
-    case 1:
-        EXPECT_EQ(flight.requestedMode, 1);
-        EXPECT_FLOAT_EQ(flight.verticalSpeed.target, 100.0f + Fraction(value) * 50.0f);
-        break;
-    case 2:
-        EXPECT_FLOAT_EQ(flight.forwardSpeed.target, -25.0f + Fraction(value) * 325.0f);
-        break;
-    default:
-        break;
+        case 0:
+            EXPECT_FLOAT_EQ(flight.verticalSpeed.target, -190.0f + Fraction(value) * 190.0f);
+            break;
+        case 1:
+            EXPECT_EQ(flight.requestedMode, 1);
+            EXPECT_FLOAT_EQ(flight.verticalSpeed.target, 100.0f + Fraction(value) * 50.0f);
+            break;
+        case 2:
+            EXPECT_FLOAT_EQ(flight.forwardSpeed.target, -25.0f + Fraction(value) * 325.0f);
+            break;
+        default:
+            break;
     }
     delete flight.firstWing;
     delete flight.secondWing;

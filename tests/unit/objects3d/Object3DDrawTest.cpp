@@ -98,9 +98,9 @@ protected:
     {
         const std::vector<uint16_t> indices = TwoSidedQuad();
         MeshEntry entry;
-        ASSERT_TRUE(SUCCEEDED(Device()->CreateVertexBuffer(static_cast<UINT>(corners.size() * sizeof(PNT)), 0, PNT::kFVF,
-                                                           D3DPOOL_MANAGED, entry.vertexBuffer.ReleaseAndGetAddressOf(),
-                                                           nullptr)));
+        ASSERT_TRUE(SUCCEEDED(Device()->CreateVertexBuffer(static_cast<UINT>(corners.size() * sizeof(PNT)), 0,
+                                                           PNT::kFVF, D3DPOOL_MANAGED,
+                                                           entry.vertexBuffer.ReleaseAndGetAddressOf(), nullptr)));
         ASSERT_TRUE(SUCCEEDED(Device()->CreateIndexBuffer(static_cast<UINT>(indices.size() * 2), 0, D3DFMT_INDEX16,
                                                           D3DPOOL_MANAGED, entry.indexBuffer.ReleaseAndGetAddressOf(),
                                                           nullptr)));
