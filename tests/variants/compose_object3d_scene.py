@@ -9,8 +9,6 @@ playing the document can only use the copies embedded in it.
 """
 import math
 import os
-import shutil
-import subprocess
 import sys
 import tempfile
 
@@ -20,7 +18,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "..", "tools"))
 sys.path.insert(0, HERE)
 import imagefiles  # noqa: E402
 import make_common_res  # noqa: E402
-from compose_picture_scene import words_of  # noqa: E402
+from compose_picture_scene import compose_with_made_files, words_of  # noqa: E402
 
 SIZE = 128
 
@@ -86,19 +84,14 @@ MADE = {"wing_cut.png": wing_cut, "leaf.png": leaf_picture, "leaf.x": leaf_mesh}
 
 
 def main(wine_run, composer, scene, picture_folder, fx_folder, library_folder, output):
-    folder = tempfile.mkdtemp(prefix="objects3d-", dir=os.path.dirname(os.path.abspath(output)))
-    try:
+    def make_files(folder):
         for name in words_of(scene, "wing-picture") + words_of(scene, "mesh") + words_of(scene, "texture"):
             if name not in MADE:
                 sys.exit("%s: %s is not a file made here (%s)" % (scene, name, ", ".join(sorted(MADE))))
             with open(os.path.join(folder, name), "wb") as f:
                 f.write(MADE[name]())
-        for name in words_of(scene, "picture"):
-            shutil.copy(os.path.join(picture_folder, name), os.path.join(folder, name))
-        subprocess.run([wine_run, composer, scene, folder, fx_folder, library_folder, output], check=True,
-                       stdin=subprocess.DEVNULL)
-    finally:
-        shutil.rmtree(folder, ignore_errors=True)
+    compose_with_made_files(make_files, wine_run, composer, scene, picture_folder, fx_folder, library_folder, output,
+                            prefix="objects3d-")
 
 
 if __name__ == "__main__":
