@@ -285,6 +285,13 @@ TEST_F(Object3DDraw, FaceChangeReTexturesTheBuiltClock)
     auto& object = Add<DS_3DObjArray>(clock);
     auto& clone = static_cast<DS_ClockConstructor&>(object.Item());
     ASSERT_NE(object.Parts()[0].mesh.Texture(), red_.Get());
+    // The document item and a copy of the built clone never built parts:
+    // their face changes reach no object.
+    clock.imageLink.SetValue(kRedLink);
+    DS_ClockConstructor copy(clone);
+    copy.imageLink.SetValue(kRedLink);
+    EXPECT_NE(object.Parts()[0].mesh.Texture(), red_.Get());
+
     clone.imageLink.SetValue(kRedLink);
     EXPECT_EQ(object.Parts()[0].mesh.Texture(), red_.Get());
     EXPECT_NE(object.Parts()[1].mesh.Texture(), red_.Get());

@@ -106,17 +106,6 @@ TEST(Object3DFrames, ClockPartsUseTheDiscForFaceAndHands)
     EXPECT_NEAR(edge.y, 300.0f - 200.0f, 1e-3f);  // twelve o'clock is up
 }
 
-TEST(Object3DFrames, FaceChangeWithoutBuiltPartsDoesNothing)
-{
-    PictureSize picture(800, 600);
-    DS_ClockConstructor item;
-    // The document item never built parts; neither did a copy of it.
-    item.imageLink.SetValue({L"other-face.png", 1});
-    DS_ClockConstructor copy(item);
-    copy.imageLink.SetValue({L"third-face.png", 1});
-    SUCCEED();
-}
-
 TEST(Object3DFrames, ArrayMakesCountCopiesAroundTheMeshCentre)
 {
     PictureSize picture(800, 600);
