@@ -4,6 +4,7 @@
 #include "effects/lights/LightClasses.h"
 #include "engine/archive/SceneClassRegistry.h"
 #include "engine/scene/SceneEngineClasses.h"
+#include "objects/3d/Object3DClasses.h"
 #include "objects/sprites/SpriteClasses.h"
 #include "sound/SoundClasses.h"
 
@@ -15,6 +16,7 @@ void RegisterSceneClasses(SceneClassRegistry& classes)
     RegisterLightClasses(classes);
     RegisterSpriteClasses(classes);
     RegisterSoundClasses(classes);
+    RegisterObject3DClasses(classes);
 }
 
 void RegisterSceneClasses()

@@ -1,4 +1,4 @@
-"""The scene composer's brush, light, sound and sprite statements: a scene it
+"""The scene composer's brush, light, sound, sprite and model statements: a scene it
 cannot compose ends with a message naming the fault and writes no document;
 a good one writes a document that holds the brush's mask and effect bytes,
 the lake's ripple map, or the sprites' pictures."""
@@ -77,6 +77,13 @@ class TestComposer(unittest.TestCase):
             ("sprite DS_FlowConstructor\nedge top 3 0 0 0 0\n", "edge wants"),
             ("sprite DS_RainConstructor\norientation 4\n", "orientation wants"),
             ("sprite DS_FogConstructor\nframes 0 5\n", "frames wants"),
+            ("model dragon\n", "unknown model kind 'dragon'"),
+            ("model butterfly\ncount 1001\n", "count wants 0 to 1000"),
+            ("model butterfly\narea 0.5 0 0.2 1\n", "area wants LEFT TOP RIGHT BOTTOM"),
+            ("model clock\nwing-scale 2\n", "unknown statement 'wing-scale'"),
+            ("model array\ndirection 360\n", "direction wants 0 to 359"),
+            ("model array\nmesh missing.x\n", "cannot read model file"),
+            ("model butterfly\nwing-picture missing.png\n", "cannot read model file"),
         ]
         for body, message in cases:
             with self.subTest(body=body):

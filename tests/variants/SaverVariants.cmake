@@ -22,6 +22,9 @@
 #   corvalline_sprites_stress.scr  sprites_stress.scene here: the frame benchmark's sprite
 #                                slide (rain at 16383 drops, 2,000 other sprites and a
 #                                glowing discharge of 16383 segments)
+#   corvalline_objects3d.scr     objects3d.scene here: butterflies, a clock and falling leaves
+#   corvalline_objects3d_stress.scr  objects3d_stress.scene here: 1000 leaves, 50 butterflies
+#                                and a clock for the frame benchmark
 # Each has its own copy of res/corvalline.rc with the document line changed,
 # so every other resource stays the program's own.
 include(${CMAKE_SOURCE_DIR}/cmake/SceneComposer.cmake)
@@ -111,8 +114,27 @@ foreach(scene brushes_underwater underwater_stress flame_glassball flame_stress)
     list(APPEND madePictureDocuments ${document})
 endforeach()
 
+# Scenes whose wing picture, leaf picture and leaf mesh compose_object3d_scene.py makes.
+set(objectDocuments "")
+foreach(scene objects3d objects3d_stress)
+    set(document ${variantDir}/${scene}_scene.kvb)
+    add_custom_command(OUTPUT ${document}
+        COMMAND Python3::Interpreter ${CMAKE_CURRENT_LIST_DIR}/compose_object3d_scene.py
+            ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${SCENE_COMPOSER}
+            ${CMAKE_CURRENT_LIST_DIR}/${scene}.scene ${SCENE_PICTURES_DIR} ${CMAKE_BINARY_DIR}/fx
+            ${CMAKE_BINARY_DIR}/res/common_res/generated ${document}
+        DEPENDS ${SCENE_COMPOSER_DEPENDS} ${CMAKE_CURRENT_LIST_DIR}/compose_object3d_scene.py
+            ${CMAKE_CURRENT_LIST_DIR}/compose_picture_scene.py ${CMAKE_SOURCE_DIR}/tools/make_common_res.py
+            ${CMAKE_CURRENT_LIST_DIR}/${scene}.scene ${SCENE_PICTURES_DIR}/landscape.jpg
+            ${CMAKE_BINARY_DIR}/res/common_res/generated/common_res.rc
+        WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+        COMMENT "Composing the ${scene} test scene"
+        VERBATIM)
+    list(APPEND objectDocuments ${document})
+endforeach()
+
 add_custom_target(variant_documents DEPENDS ${cutDocument} ${toneDocuments} ${pictureDocuments}
-    ${madePictureDocuments})
+    ${madePictureDocuments} ${objectDocuments})
 add_dependencies(variant_documents scene_documents scene_pictures common_res_files)
 
 corvalline_saver_variant(corvalline_no_document "")
@@ -130,6 +152,8 @@ corvalline_saver_variant(corvalline_glassball_stress ${variantDir}/glassball_str
 corvalline_saver_variant(corvalline_flame_stress ${variantDir}/flame_stress_scene.kvb)
 corvalline_saver_variant(corvalline_sprites ${variantDir}/sprites_scene.kvb)
 corvalline_saver_variant(corvalline_sprites_stress ${variantDir}/sprites_stress_scene.kvb)
+corvalline_saver_variant(corvalline_objects3d ${variantDir}/objects3d_scene.kvb)
+corvalline_saver_variant(corvalline_objects3d_stress ${variantDir}/objects3d_stress_scene.kvb)
 
 # The scene-slot unit tests read the splash and the documents of these
 # builds; the document robustness tests read the test-build documents.

@@ -79,6 +79,10 @@
 //     transparency N, blend 0|1, color BBGGRR, pulse F, alpha MIN MAX,
 //     scale MIN MAX, frames COUNT RATE, sheet 0|1, mirror-h 0|1,
 //     mirror-v 0|1, static 0|1, animation-speed N, then the kind's own
+//   model butterfly|clock|array   adds a 3D object (see
+//                                 tools/composer/SceneModels.h) to the slide's
+//                                 drawn items, after the sprites; the lines
+//                                 after it set it
 //   sound mp3|wav FILE            adds a sound item to the slide's second list
 //                                 (FILE relative to PICTURE_FOLDER); the lines
 //                                 after it set the sound (see SceneSounds.h):
@@ -100,6 +104,7 @@
 #include "tools/composer/ComposerFiles.h"
 #include "tools/composer/SceneBrushes.h"
 #include "tools/composer/SceneLights.h"
+#include "tools/composer/SceneModels.h"
 #include "tools/composer/SceneSounds.h"
 #include "tools/composer/SceneSprites.h"
 
@@ -115,9 +120,10 @@ struct SlideDescription {
     std::vector<BrushDescription> brushes;
     std::vector<SoundDescription> sounds;
     std::vector<SpriteDescription> sprites;
+    std::vector<ModelDescription> models;
     LightDescription light;  // no light: a plain picture layer
     // What the settings statements that follow apply to.
-    enum class Last { kNone, kBrush, kLight, kSound, kSprite } last = Last::kNone;
+    enum class Last { kNone, kBrush, kLight, kSound, kSprite, kModel } last = Last::kNone;
 };
 
 struct SceneDescription {
@@ -190,6 +196,15 @@ bool ParseScene(std::istream& in, SceneDescription& scene, std::string& error)
             if (!MakeSprite(rest, sprite, problem)) return fail(problem);
             scene.slides.back().sprites.push_back(std::move(sprite));
             scene.slides.back().last = SlideDescription::Last::kSprite;
+        } else if (keyword == "model") {
+            ModelDescription model;
+            std::string problem;
+            if (!MakeModel(rest, model, problem)) return fail(problem);
+            scene.slides.back().models.push_back(std::move(model));
+            scene.slides.back().last = SlideDescription::Last::kModel;
+        } else if (scene.slides.back().last == SlideDescription::Last::kModel) {
+            std::string problem;
+            if (!ApplyModelStatement(scene.slides.back().models.back(), keyword, rest, problem)) return fail(problem);
         } else if (scene.slides.back().last == SlideDescription::Last::kSprite) {
             std::string problem;
             if (!ApplySpriteStatement(scene.slides.back().sprites.back(), keyword, rest, problem)) return fail(problem);
@@ -249,6 +264,10 @@ bool ComposeSlide(SlideDescription& description, const BrushFolders& folders, DS
     for (SpriteDescription& sprite : description.sprites) {
         if (!StoreSpriteResources(sprite, folders, manager, error)) return false;
         slide->DrawnItems().push_back(std::move(sprite.sprite));
+    }
+    for (ModelDescription& model : description.models) {
+        if (!StoreModelResources(model, folders, manager, error)) return false;
+        slide->DrawnItems().push_back(std::move(model.item));
     }
     for (SoundDescription& sound : description.sounds) {
         if (!StoreSoundResources(sound, folders.pictures, manager, error)) return false;

@@ -169,6 +169,9 @@ TEST(ClassRegistration, SceneClassesAreRegisteredUnderTheirStoredNames)
         {"scene items", L"DS_FlowConstructor"},
         {"scene items", L"DS_RainConstructor"},
         {"scene items", L"DS_DischargeFXConstructor"},
+        {"scene items", L"DS_ButterflyConstructor"},
+        {"scene items", L"DS_ClockConstructor"},
+        {"scene items", L"DS_3D_in_2D_array_Constructor"},
     };
     SceneClassRegistry classes;
     RegisterSceneClasses(classes);
