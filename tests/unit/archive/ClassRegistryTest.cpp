@@ -160,6 +160,13 @@ TEST(ClassRegistration, SceneClassesAreRegisteredUnderTheirStoredNames)
         {"scene items", L"DS_FireFX"},
         {"scene items", L"DS_MP3_Constructor"},
         {"scene items", L"DS_WAV_Constructor"},
+        {"scene items", L"DS_GodRayConstructor"},
+        {"scene items", L"DS_SparkleConstructor"},
+        {"scene items", L"DS_LightingConstructor"},
+        {"scene items", L"DS_GrassConstructor"},
+        {"scene items", L"DS_StatObjConstructor"},
+        {"scene items", L"DS_FlowerConstructor"},
+        {"scene items", L"DS_DischargeConstructor"},
     };
     SceneClassRegistry classes;
     RegisterSceneClasses(classes);
