@@ -60,6 +60,16 @@
 // Brushes are drawn from the last to the first. Library pictures that a
 // brush's or a light's image links name (water bump, stream noise, glyph
 // strip) are stored too.
+//   sprite KIND                   adds a sprite system of the kind (see
+//                                 tools/composer/SceneSprites.h and the kinds'
+//                                 files) to the slide's drawn items, after the
+//                                 brushes; the lines after it set it:
+//     picture FILE | picture SECONDS FILE...   its picture or frame sequence
+//                                 (picture folder); second-picture FILE
+//     area LEFT TOP RIGHT BOTTOM (fractions), speed N, count N, size N,
+//     transparency N, blend 0|1, color BBGGRR, pulse F, alpha MIN MAX,
+//     scale MIN MAX, frames COUNT RATE, sheet 0|1, mirror-h 0|1,
+//     mirror-v 0|1, static 0|1, animation-speed N, then the kind's own
 //   sound mp3|wav FILE            adds a sound item to the slide's second list
 //                                 (FILE relative to PICTURE_FOLDER); the lines
 //                                 after it set the sound (see SceneSounds.h):
@@ -82,6 +92,7 @@
 #include "tools/composer/SceneBrushes.h"
 #include "tools/composer/SceneLights.h"
 #include "tools/composer/SceneSounds.h"
+#include "tools/composer/SceneSprites.h"
 
 namespace {
 
@@ -94,9 +105,10 @@ struct SlideDescription {
     bool cameraDrift = true;
     std::vector<BrushDescription> brushes;
     std::vector<SoundDescription> sounds;
+    std::vector<SpriteDescription> sprites;
     LightDescription light;  // no light: a plain picture layer
     // What the settings statements that follow apply to.
-    enum class Last { kNone, kBrush, kLight, kSound } last = Last::kNone;
+    enum class Last { kNone, kBrush, kLight, kSound, kSprite } last = Last::kNone;
 };
 
 struct SceneDescription {
@@ -163,6 +175,15 @@ bool ParseScene(std::istream& in, SceneDescription& scene, std::string& error)
             if (!MakeSound(rest, sound, problem)) return fail(problem);
             scene.slides.back().sounds.push_back(std::move(sound));
             scene.slides.back().last = SlideDescription::Last::kSound;
+        } else if (keyword == "sprite") {
+            SpriteDescription sprite;
+            std::string problem;
+            if (!MakeSprite(rest, sprite, problem)) return fail(problem);
+            scene.slides.back().sprites.push_back(std::move(sprite));
+            scene.slides.back().last = SlideDescription::Last::kSprite;
+        } else if (scene.slides.back().last == SlideDescription::Last::kSprite) {
+            std::string problem;
+            if (!ApplySpriteStatement(scene.slides.back().sprites.back(), keyword, rest, problem)) return fail(problem);
         } else if (scene.slides.back().last == SlideDescription::Last::kLight) {
             std::string problem;
             if (!ApplyLightStatement(scene.slides.back().light, keyword, rest, problem)) return fail(problem);
@@ -215,6 +236,10 @@ bool ComposeSlide(SlideDescription& description, const BrushFolders& folders, DS
     for (BrushDescription& brush : description.brushes) {
         if (!StoreBrushResources(brush, folders, manager, error)) return false;
         slide->DrawnItems().push_back(std::move(brush.brush));
+    }
+    for (SpriteDescription& sprite : description.sprites) {
+        if (!StoreSpriteResources(sprite, folders, manager, error)) return false;
+        slide->DrawnItems().push_back(std::move(sprite.sprite));
     }
     for (SoundDescription& sound : description.sounds) {
         if (!StoreSoundResources(sound, folders.pictures, manager, error)) return false;
