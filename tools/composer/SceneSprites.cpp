@@ -7,6 +7,7 @@
 #include "engine/resources/DocResManager.h"
 #include "tools/composer/ComposerFiles.h"
 #include "tools/composer/MovingSprites.h"
+#include "tools/composer/StillSprites.h"
 
 namespace {
 
@@ -63,6 +64,7 @@ const SpriteKindTable& SpriteKinds()
         SpriteKindTable kinds;
         // One line per kind file.
         AddMovingSpriteKinds(kinds);
+        AddStillSpriteKinds(kinds);
         return kinds;
     }();
     return table;
