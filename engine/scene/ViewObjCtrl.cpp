@@ -87,8 +87,12 @@ void DS_ViewObjCtrl::Restart()
 
 ScreenQuad DS_ViewObjCtrl::GetViewQuad() const
 {
+    return EdgeQuad(GetLeft(), GetRight(), GetTop(), GetBottom());
+}
+
+ScreenQuad DS_ViewObjCtrl::EdgeQuad(float left, float right, float top, float bottom)
+{
     ScreenQuad quad;
-    const float left = GetLeft(), right = GetRight(), top = GetTop(), bottom = GetBottom();
     quad.corners[0].x = left;
     quad.corners[0].y = bottom;
     quad.corners[1].x = left;

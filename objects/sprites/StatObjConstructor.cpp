@@ -82,20 +82,8 @@ bool DS_StatObjConstructor::ReadFields(DS_IOF_Archive* ar, int32_t version)
 
 ScreenQuad DS_StatObjConstructor::GetViewQuad() const
 {
-    ScreenQuad quad;
-    const float left = static_cast<float>(bounds.left.GetValue());
-    const float right = static_cast<float>(bounds.right.GetValue());
-    const float top = static_cast<float>(bounds.top.GetValue());
-    const float bottom = static_cast<float>(bounds.bottom.GetValue());
-    quad.corners[0].x = left;
-    quad.corners[0].y = bottom;
-    quad.corners[1].x = left;
-    quad.corners[1].y = top;
-    quad.corners[2].x = right;
-    quad.corners[2].y = bottom;
-    quad.corners[3].x = right;
-    quad.corners[3].y = top;
-    return quad;
+    return EdgeQuad(static_cast<float>(bounds.left.GetValue()), static_cast<float>(bounds.right.GetValue()),
+                    static_cast<float>(bounds.top.GetValue()), static_cast<float>(bounds.bottom.GetValue()));
 }
 
 bool DS_StatObjConstructor::HitTest(float x, float y)
