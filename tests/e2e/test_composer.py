@@ -65,6 +65,12 @@ class TestComposer(unittest.TestCase):
             ("light DS_WaterRingLight\ndrop-rate -1\n", "does not fit this light"),
             ("light FakeLake2D\nripple-map missing.dds\n", "cannot read the V8U8 ripple map"),
             ("light FakeLake2D\nripple-map mask_water.png\n", "cannot read the V8U8 ripple map"),
+            ("sprite DS_GodRayConstructor\nray-angle -1\n", "ray-angle wants a whole number"),
+            ("sprite DS_GrassConstructor\nsway wide\n", "sway wants a number"),
+            ("sprite DS_FlowerConstructor\nsway 1 2\n", "sway wants a number"),
+            ("sprite DS_StatObjConstructor\nplace 1\n", "place wants X Y"),
+            ("sprite DS_DischargeConstructor\nrotation 1.5\n", "rotation wants a whole number"),
+            ("sprite DS_SparkleConstructor\nsway 3\n", "unknown statement 'sway'"),
         ]
         for body, message in cases:
             with self.subTest(body=body):
