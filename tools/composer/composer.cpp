@@ -153,8 +153,7 @@ bool ParseScene(std::istream& in, SceneDescription& scene, std::string& error)
             }
             scene.slides.back().timing = {static_cast<uint32_t>(fadeIn), static_cast<uint32_t>(show),
                                           static_cast<uint32_t>(fadeOut)};
-        } else if (keyword == "picture" && scene.slides.back().last != SlideDescription::Last::kSprite) {
-            // After a sprite statement, picture names the sprite's picture.
+        } else if (keyword == "picture") {
             if (rest.empty()) return fail("picture needs a file");
             scene.slides.back().picture = rest;
         } else if (keyword == "camera") {
