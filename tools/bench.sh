@@ -24,6 +24,7 @@ BENCH_SCENES=(
     corvalline_glyphs.scr         # two slides of falling glyphs
     corvalline_water_lights.scr   # the lake and the two water-ring modes
     corvalline_underwater_stress.scr  # under water with three full-screen brushes
+    corvalline_sprites_stress.scr     # rain at 16383 drops and 2,000 other moving sprites
 )
 
 frames=1000

@@ -1,7 +1,7 @@
-"""The scene composer's brush, light and sound statements: a scene it
+"""The scene composer's brush, light, sound and sprite statements: a scene it
 cannot compose ends with a message naming the fault and writes no document;
 a good one writes a document that holds the brush's mask and effect bytes,
-or the lake's ripple map."""
+the lake's ripple map, or the sprites' pictures."""
 import os
 import shutil
 import subprocess
@@ -65,6 +65,21 @@ class TestComposer(unittest.TestCase):
             ("light DS_WaterRingLight\ndrop-rate -1\n", "does not fit this light"),
             ("light FakeLake2D\nripple-map missing.dds\n", "cannot read the V8U8 ripple map"),
             ("light FakeLake2D\nripple-map mask_water.png\n", "cannot read the V8U8 ripple map"),
+            ("sprite DS_NoSuchSprite\n", "unknown sprite kind 'DS_NoSuchSprite'"),
+            ("sprite DS_FishConstructor\ncount 16384\n", "count wants"),
+            ("sprite DS_FishConstructor\narea 0.5 0 0.4 1\n", "area wants"),
+            ("sprite DS_FishConstructor\narea 0 0 1.5 1\n", "area wants"),
+            ("sprite DS_FishConstructor\nalpha 1 0\n", "alpha wants"),
+            ("sprite DS_FishConstructor\ncolor 1000000\n", "color wants"),
+            ("sprite DS_FishConstructor\nmax-speed 1\n", "max-speed wants"),
+            ("sprite DS_FishConstructor\ndirection 90\n", "unknown statement 'direction'"),
+            ("sprite DS_FishConstructor\nimage\n", "image needs a file"),
+            ("sprite DS_FishConstructor\nimage 0 a.png b.png\n", "image wants"),
+            ("sprite DS_FishConstructor\nimage missing.png\n", "cannot read sprite picture"),
+            ("sprite DS_FlowConstructor\nedge middle 0 0 0 0 0\n", "edge wants"),
+            ("sprite DS_FlowConstructor\nedge top 3 0 0 0 0\n", "edge wants"),
+            ("sprite DS_RainConstructor\norientation 4\n", "orientation wants"),
+            ("sprite DS_FogConstructor\nframes 0 5\n", "frames wants"),
             ("sprite DS_GodRayConstructor\nray-angle -1\n", "ray-angle wants a whole number"),
             ("sprite DS_GrassConstructor\nsway wide\n", "sway wants a number"),
             ("sprite DS_FlowerConstructor\nsway 1 2\n", "sway wants a number"),
@@ -95,6 +110,19 @@ class TestComposer(unittest.TestCase):
                        os.path.join(LIBRARY, "water_bump.png")):
             with open(stored, "rb") as f:
                 self.assertIn(f.read(), document, stored)
+
+    def test_sprite_document_holds_its_pictures(self):
+        code, err, output = self.compose(SLIDE + "sprite DS_RainConstructor\nimage sprite_drop.png\ncount 20\n"
+                                         "sprite DS_FishConstructor\nimage 0.5 sprite_fish.png sprite_petal.png\n"
+                                         "second-image sprite_fog.png\n")
+        self.assertEqual(code, 0, err)
+        with open(output, "rb") as f:
+            document = f.read()
+        for kind in ("DS_RainConstructor", "DS_FishConstructor"):
+            self.assertIn(kind.encode("utf-16-le"), document)
+        for name in ("landscape.jpg", "sprite_drop.png", "sprite_fish.png", "sprite_petal.png", "sprite_fog.png"):
+            with open(os.path.join(PICTURES, name), "rb") as f:
+                self.assertIn(f.read(), document, name)
 
     def test_lake_document_holds_its_ripple_map(self):
         code, err, output = self.compose(SLIDE + "light FakeLake2D\nripple-map ripple_dudv.dds\nlake-height 40\n"

@@ -13,6 +13,10 @@
 #   corvalline_underwater_stress.scr   underwater_stress.scene here: the frame benchmark's
 #                                underwater slide under three full-screen brushes
 #   corvalline_water_lights.scr  water_lights.scene here: the lake and the two ring modes
+#   corvalline_sprites.scr       sprites.scene here: a sprite system of each kind over the
+#                                landscape, camera still
+#   corvalline_sprites_stress.scr  sprites_stress.scene here: the frame benchmark's sprite
+#                                slide (rain at 16383 drops and 2,000 other sprites)
 # Each has its own copy of res/corvalline.rc with the document line changed,
 # so every other resource stays the program's own.
 include(${CMAKE_SOURCE_DIR}/cmake/SceneComposer.cmake)
@@ -70,7 +74,7 @@ endforeach()
 
 # Scenes here that use only the build's scene pictures.
 set(pictureDocuments "")
-foreach(scene still two_pictures glyphs water_lights)
+foreach(scene still two_pictures glyphs water_lights sprites sprites_stress)
     set(document ${variantDir}/${scene}_scene.kvb)
     add_custom_command(OUTPUT ${document}
         COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${SCENE_COMPOSER}
@@ -116,6 +120,8 @@ corvalline_saver_variant(corvalline_glyphs ${variantDir}/glyphs_scene.kvb)
 corvalline_saver_variant(corvalline_brushes_underwater ${variantDir}/brushes_underwater_scene.kvb)
 corvalline_saver_variant(corvalline_underwater_stress ${variantDir}/underwater_stress_scene.kvb)
 corvalline_saver_variant(corvalline_water_lights ${variantDir}/water_lights_scene.kvb)
+corvalline_saver_variant(corvalline_sprites ${variantDir}/sprites_scene.kvb)
+corvalline_saver_variant(corvalline_sprites_stress ${variantDir}/sprites_stress_scene.kvb)
 
 # The scene-slot unit tests read the splash and the documents of these
 # builds; the document robustness tests read the test-build documents.

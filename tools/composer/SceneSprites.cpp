@@ -197,23 +197,23 @@ bool ApplySpriteStatement(SpriteDescription& sprite, const std::string& keyword,
                           std::string& error)
 {
     std::vector<std::string> args = Words(rest);
-    if (keyword == "picture") {
-        // picture FILE, or picture SECONDS FILE FILE... for a frame sequence.
+    if (keyword == "image") {
+        // image FILE, or image SECONDS FILE FILE... for a frame sequence.
         sprite.frameSeconds = 0.0f;
         if (args.size() > 1) {
             std::vector<float> seconds;
             if (!ReadFloatArgs({args.front()}, 1, seconds) || !(seconds[0] > 0.0f)) {
-                return Fail(error, "picture wants FILE, or SECONDS FILE... for a sequence");
+                return Fail(error, "image wants FILE, or SECONDS FILE... for a sequence");
             }
             sprite.frameSeconds = seconds[0];
             args.erase(args.begin());
         }
-        if (args.empty()) return Fail(error, "picture needs a file");
+        if (args.empty()) return Fail(error, "image needs a file");
         sprite.pictures = args;
         return true;
     }
-    if (keyword == "second-picture") {
-        if (args.size() != 1) return Fail(error, "second-picture needs one file");
+    if (keyword == "second-image") {
+        if (args.size() != 1) return Fail(error, "second-image needs one file");
         sprite.secondPicture = args[0];
         return true;
     }

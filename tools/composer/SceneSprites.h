@@ -76,8 +76,9 @@ bool ApplySpriteSetting(DS_BaseSpriteProp& item, const std::string& key, const s
 // A new sprite statement's item; false with a message for an unknown kind.
 bool MakeSprite(const std::string& kind, SpriteDescription& sprite, std::string& error);
 
-// One line after a sprite statement: picture FILE | picture SECONDS FILE...
-// (a frame sequence), second-picture FILE, the view and sprite settings, then
+// One line after a sprite statement: image FILE | image SECONDS FILE... (a
+// frame sequence), second-image FILE (the slide's own "picture" keeps its
+// meaning), the view and sprite settings, then
 // the kind's own. False with a message for an unknown key or a value that
 // does not fit.
 bool ApplySpriteStatement(SpriteDescription& sprite, const std::string& keyword, const std::string& rest,

@@ -64,8 +64,8 @@
 //                                 tools/composer/SceneSprites.h and the kinds'
 //                                 files) to the slide's drawn items, after the
 //                                 brushes; the lines after it set it:
-//     picture FILE | picture SECONDS FILE...   its picture or frame sequence
-//                                 (picture folder); second-picture FILE
+//     image FILE | image SECONDS FILE...   its picture or frame sequence
+//                                 (picture folder); second-image FILE
 //     area LEFT TOP RIGHT BOTTOM (fractions), speed N, count N, size N,
 //     transparency N, blend 0|1, color BBGGRR, pulse F, alpha MIN MAX,
 //     scale MIN MAX, frames COUNT RATE, sheet 0|1, mirror-h 0|1,
