@@ -66,11 +66,6 @@ class TestStillSprites(unittest.TestCase):
     def setUpClass(cls):
         cls.landscape = read_picture(LANDSCAPE)
 
-    def test_sign_bounds_follow_the_rotation(self):
-        left, right, top, bottom = sign_bounds()
-        self.assertAlmostEqual(right - left, 2 * (30 * math.cos(SIGN_ROTATION) + 15 * math.sin(SIGN_ROTATION)), 3)
-        self.assertAlmostEqual(bottom - top, 2 * (15 * math.cos(SIGN_ROTATION) + 30 * math.sin(SIGN_ROTATION)), 3)
-
     def test_kinds_move_in_their_regions_and_the_sign_stands(self):
         with Session() as s:
             program = s.program_folder(SPRITES_SCR, with_library=False)
