@@ -6,14 +6,11 @@ lightning flash shows within a few seconds, the picture stays itself far
 from every sprite, and the still sprite stands where its fixed point,
 size and rotation put it."""
 import math
-import os
-import time
 import unittest
 
-from harness import BIN, WM_CLOSE, Session, client_area, read_picture
-from test_sprites import FAR, LANDSCAPE, View
+from harness import read_picture
+from test_sprites import LANDSCAPE, changed_in, watch_sprites
 
-SPRITES_SCR = os.path.join(BIN, "corvalline_sprites.scr")
 PICTURE = (1024.0, 768.0)
 
 # Regions (fractions of the picture: left, top, right, bottom) that only
@@ -67,32 +64,10 @@ class TestStillSprites(unittest.TestCase):
         cls.landscape = read_picture(LANDSCAPE)
 
     def test_kinds_move_in_their_regions_and_the_sign_stands(self):
-        with Session() as s:
-            program = s.program_folder(SPRITES_SCR, with_library=False)
-            s.set_picture_position(0)
-            p = s.start("/t", program=program)
-            (w,) = s.wait_windows(timeout=120)
-            area = client_area(w)
-            moved, flashed, far_still, sign_seen = set(), False, False, False
-            deadline = time.time() + 120
-            while time.time() < deadline and not (moved == set(MOVING) and flashed and far_still and sign_seen):
-                first = View(s.screenshot(), area, self.landscape)
-                time.sleep(1.0)
-                second = View(s.screenshot(), area, self.landscape)
-                if first.picture_share(FAR) < 0.9 or second.picture_share(FAR) < 0.9:
-                    continue  # the splash or the fade-in
-                far_still = far_still or first.changed_share(second, FAR) == 0.0
-                moved |= {kind for kind, box in MOVING.items() if second.changed_share(first, box) >= 0.01}
-                flashed = flashed or second.changed_share(first, LIGHTNING) >= 0.01
-                sign_seen = sign_seen or self.sign_stands(second)
-            if moved != set(MOVING) or not (flashed and far_still and sign_seen):
-                s.screenshot(os.path.join(s.tmp, "last.png"))
-            self.assertEqual(moved, set(MOVING), s.output(p))
-            self.assertTrue(flashed, "no lightning flash within the time: " + s.output(p))
-            self.assertTrue(far_still, s.output(p))
-            self.assertTrue(sign_seen, "the sign does not stand where computed: " + s.output(p))
-            s.post(w.hwnd, WM_CLOSE)
-            self.assertEqual(s.wait_exit(p), 0, s.output(p))
+        checks = {kind: changed_in(box) for kind, box in MOVING.items()}
+        checks["lightning"] = changed_in(LIGHTNING)
+        checks["sign"] = lambda first, second: self.sign_stands(second)
+        watch_sprites(self, self.landscape, checks)
 
     def sign_stands(self, view):
         """Whether the sign's red shows inside it and the picture just outside its bounds."""
