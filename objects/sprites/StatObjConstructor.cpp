@@ -10,7 +10,6 @@
 
 namespace {
 
-
 D3DXVECTOR3 Turned(const D3DXVECTOR3& v, const D3DXMATRIX& m)
 {
     D3DXVECTOR3 out(0.0f, 0.0f, 0.0f);
@@ -93,8 +92,8 @@ bool DS_StatObjConstructor::HitTest(float x, float y)
 
 void DS_StatObjConstructor::PlaceSprite(SpriteInstance& sprite)
 {
-    sprite.position = D3DXVECTOR3(static_cast<float>(bounds.extraX.GetValue()),
-                                  static_cast<float>(bounds.extraY.GetValue()), 0.0f);
+    sprite.position =
+        D3DXVECTOR3(static_cast<float>(bounds.extraX.GetValue()), static_cast<float>(bounds.extraY.GetValue()), 0.0f);
     sprite.SetHalfExtents(static_cast<float>(size.GetValue()));
     sprite.PackColor(*this);
     D3DXMatrixRotationZ(&rotationMatrix, static_cast<float>(rotation.GetValue()) * -kPi / 180.0f);

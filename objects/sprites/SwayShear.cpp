@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "engine/scene/BaseSpriteProp.h"
 #include "engine/params/Random.h"
+#include "engine/scene/BaseSpriteProp.h"
 #include "engine/scene/TimeLineControl.h"
 
 namespace {

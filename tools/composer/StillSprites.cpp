@@ -10,25 +10,13 @@
 
 namespace {
 
-bool Fail(std::string& error, const std::string& what)
-{
-    error = what;
-    return false;
-}
-
-template <class K>
-std::unique_ptr<DS_ParticleSystemCtrl> Make()
-{
-    return std::make_unique<K>();
-}
-
 bool GodRaySetting(DS_ParticleSystemCtrl& sprite, const std::string& key, const std::vector<std::string>& args,
                    std::string& error)
 {
     error.clear();
     if (key != "ray-angle") return false;
     std::vector<long long> values;
-    if (!ReadWholeArgs(args, 1, 0, UINT32_MAX, values)) return Fail(error, "ray-angle wants a whole number");
+    if (!ReadWholeArgs(args, 1, 0, UINT32_MAX, values)) return RefuseSetting(error, "ray-angle wants a whole number");
     static_cast<DS_GodRayConstructor&>(sprite).rayAngle.SetValue(static_cast<unsigned>(values[0]));
     return true;
 }
@@ -41,7 +29,7 @@ bool SwaySetting(DS_ParticleSystemCtrl& sprite, const std::string& key, const st
     error.clear();
     if (key != "sway") return false;
     std::vector<float> values;
-    if (!ReadFloatArgs(args, 1, values)) return Fail(error, "sway wants a number (degrees)");
+    if (!ReadFloatArgs(args, 1, values)) return RefuseSetting(error, "sway wants a number (degrees)");
     static_cast<K&>(sprite).swayAmplitude = values[0];
     return true;
 }
@@ -53,13 +41,15 @@ bool StillSetting(DS_ParticleSystemCtrl& sprite, const std::string& key, const s
     auto& still = static_cast<DS_StatObjConstructor&>(sprite);
     std::vector<long long> values;
     if (key == "place") {
-        if (!ReadWholeArgs(args, 2, INT32_MIN, INT32_MAX, values)) return Fail(error, "place wants X Y (pixels)");
+        if (!ReadWholeArgs(args, 2, INT32_MIN, INT32_MAX, values))
+            return RefuseSetting(error, "place wants X Y (pixels)");
         still.bounds.extraX.SetValue(static_cast<int>(values[0]));
         still.bounds.extraY.SetValue(static_cast<int>(values[1]));
         return true;
     }
     if (key == "rotation") {
-        if (!ReadWholeArgs(args, 1, 0, UINT32_MAX, values)) return Fail(error, "rotation wants a whole number");
+        if (!ReadWholeArgs(args, 1, 0, UINT32_MAX, values))
+            return RefuseSetting(error, "rotation wants a whole number");
         still.rotation.SetValue(static_cast<unsigned>(values[0]));
         return true;
     }
@@ -77,11 +67,11 @@ bool FlowerSetting(DS_ParticleSystemCtrl& sprite, const std::string& key, const 
 
 void AddStillSpriteKinds(SpriteKindTable& kinds)
 {
-    kinds.Add("DS_GodRayConstructor", {Make<DS_GodRayConstructor>, GodRaySetting, nullptr});
-    kinds.Add("DS_SparkleConstructor", {Make<DS_SparkleConstructor>, nullptr, nullptr});
-    kinds.Add("DS_LightingConstructor", {Make<DS_LightingConstructor>, nullptr, nullptr});
-    kinds.Add("DS_GrassConstructor", {Make<DS_GrassConstructor>, SwaySetting<DS_GrassConstructor>, nullptr});
-    kinds.Add("DS_StatObjConstructor", {Make<DS_StatObjConstructor>, StillSetting, nullptr});
-    kinds.Add("DS_FlowerConstructor", {Make<DS_FlowerConstructor>, FlowerSetting, nullptr});
-    kinds.Add("DS_DischargeConstructor", {Make<DS_DischargeConstructor>, StillSetting, nullptr});
+    kinds.Add("DS_GodRayConstructor", {MakeSpriteKind<DS_GodRayConstructor>, GodRaySetting, nullptr});
+    kinds.Add("DS_SparkleConstructor", {MakeSpriteKind<DS_SparkleConstructor>, nullptr, nullptr});
+    kinds.Add("DS_LightingConstructor", {MakeSpriteKind<DS_LightingConstructor>, nullptr, nullptr});
+    kinds.Add("DS_GrassConstructor", {MakeSpriteKind<DS_GrassConstructor>, SwaySetting<DS_GrassConstructor>, nullptr});
+    kinds.Add("DS_StatObjConstructor", {MakeSpriteKind<DS_StatObjConstructor>, StillSetting, nullptr});
+    kinds.Add("DS_FlowerConstructor", {MakeSpriteKind<DS_FlowerConstructor>, FlowerSetting, nullptr});
+    kinds.Add("DS_DischargeConstructor", {MakeSpriteKind<DS_DischargeConstructor>, StillSetting, nullptr});
 }

@@ -95,9 +95,8 @@ std::vector<uint8_t> RecordOf(DS_ParticleSystemCtrl& item)
 std::unique_ptr<DS_ABObj_Constructor> ReadRecord(const std::vector<uint8_t>& bytes, size_t size, bool& failed)
 {
     std::unique_ptr<DS_ABObj_Constructor> object;
-    failed = ReadBytes(bytes, size, [&](DS_IOF_Archive* ar) {
-        object = ReadRecordByName(ar, SpriteRegistry().sceneItems);
-    });
+    failed =
+        ReadBytes(bytes, size, [&](DS_IOF_Archive* ar) { object = ReadRecordByName(ar, SpriteRegistry().sceneItems); });
     return object;
 }
 
@@ -248,21 +247,55 @@ TEST(StillLightKinds, NewSpritesDrawInTheKindsOrder)
         float alpha, firstAxisX;
         int nextDraw;
     } cases[] = {
-        {"god ray", [] { return std::unique_ptr<DS_ParticleSystemCtrl>(new DS_GodRayConstructor); },
-         {Draw(6334, 0, 800), 300, 0}, {Draw(26500, -10, 10), 0, 0}, Draw(19169, 0, 1), 1.0f, 15724},
-        {"sparkle", [] { return std::unique_ptr<DS_ParticleSystemCtrl>(new DS_SparkleConstructor); },
-         {Draw(19169, 0, 800), Draw(15724, 0, 600), 0}, {Draw(6334, -25, 25), Draw(26500, -25, 25), 0},
-         Draw(11478, 0, 1), 1.0f, 29358},
-        {"lightning", [] { return std::unique_ptr<DS_ParticleSystemCtrl>(new DS_LightingConstructor); },
-         {Draw(6334, 20, 780), Draw(26500, 20, 580), 0}, {0, 0, 0}, 0.0f, std::cos(tilt), 11478},
-        {"grass", [] { return std::unique_ptr<DS_ParticleSystemCtrl>(new DS_GrassConstructor); },
-         {Draw(6334, 0, 800), 580, 0}, {0, Draw(26500, 0, 1.5707964f), Draw(6334, 0, 800)}, 1.0f, -1.0f, 15724},
-        {"still sprite", [] { return std::unique_ptr<DS_ParticleSystemCtrl>(new DS_StatObjConstructor); },
-         {200, 100, 0}, {0, 0, 0}, 1.0f, 1.0f, 6334},
-        {"flower", [] { return std::unique_ptr<DS_ParticleSystemCtrl>(new DS_FlowerConstructor); },
-         {200, 100, 0}, {0, 0, 0}, 1.0f, 1.0f, 6334},
-        {"discharge", [] { return std::unique_ptr<DS_ParticleSystemCtrl>(new DS_DischargeConstructor); },
-         {200, 100, 0}, {0, 0, 0}, 1.0f, 1.0f, 6334},
+        {"god ray",
+         [] { return std::unique_ptr<DS_ParticleSystemCtrl>(new DS_GodRayConstructor); },
+         {Draw(6334, 0, 800), 300, 0},
+         {Draw(26500, -10, 10), 0, 0},
+         Draw(19169, 0, 1),
+         1.0f,
+         15724},
+        {"sparkle",
+         [] { return std::unique_ptr<DS_ParticleSystemCtrl>(new DS_SparkleConstructor); },
+         {Draw(19169, 0, 800), Draw(15724, 0, 600), 0},
+         {Draw(6334, -25, 25), Draw(26500, -25, 25), 0},
+         Draw(11478, 0, 1),
+         1.0f,
+         29358},
+        {"lightning",
+         [] { return std::unique_ptr<DS_ParticleSystemCtrl>(new DS_LightingConstructor); },
+         {Draw(6334, 20, 780), Draw(26500, 20, 580), 0},
+         {0, 0, 0},
+         0.0f,
+         std::cos(tilt),
+         11478},
+        {"grass",
+         [] { return std::unique_ptr<DS_ParticleSystemCtrl>(new DS_GrassConstructor); },
+         {Draw(6334, 0, 800), 580, 0},
+         {0, Draw(26500, 0, 1.5707964f), Draw(6334, 0, 800)},
+         1.0f,
+         -1.0f,
+         15724},
+        {"still sprite",
+         [] { return std::unique_ptr<DS_ParticleSystemCtrl>(new DS_StatObjConstructor); },
+         {200, 100, 0},
+         {0, 0, 0},
+         1.0f,
+         1.0f,
+         6334},
+        {"flower",
+         [] { return std::unique_ptr<DS_ParticleSystemCtrl>(new DS_FlowerConstructor); },
+         {200, 100, 0},
+         {0, 0, 0},
+         1.0f,
+         1.0f,
+         6334},
+        {"discharge",
+         [] { return std::unique_ptr<DS_ParticleSystemCtrl>(new DS_DischargeConstructor); },
+         {200, 100, 0},
+         {0, 0, 0},
+         1.0f,
+         1.0f,
+         6334},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -294,9 +327,15 @@ TEST(StillLightKinds, GodRayShapeAndPlace)
         unsigned angle;
         float shear;  // the second axis's x
     } cases[] = {
-        {90, 0.0f}, {80, -0.176327f}, {100, 0.176327f}, {270, 0.0f}, {250, -0.36397f},
+        {90, 0.0f},
+        {80, -0.176327f},
+        {100, 0.176327f},
+        {270, 0.0f},
+        {250, -0.36397f},
         // The tangent vanishes: the lean is clamped rather than infinite.
-        {0, kMaxShear}, {180, kMaxShear}, {360, kMaxShear},
+        {0, kMaxShear},
+        {180, kMaxShear},
+        {360, kMaxShear},
     };
     for (const auto& c : cases) {
         DS_GodRayConstructor ray;
@@ -311,7 +350,7 @@ TEST(StillLightKinds, GodRayShapeAndPlace)
         EXPECT_EQ(sprite.secondAxis.y, 1.0f);
         EXPECT_EQ(sprite.firstAxis, D3DXVECTOR3(1.0f, 0.0f, 0.0f));
         EXPECT_EQ(sprite.position.y, 150.0f);  // half the rectangle's height
-        EXPECT_EQ(sprite.halfHeight, 300.0f);   // as high as the picture
+        EXPECT_EQ(sprite.halfHeight, 300.0f);  // as high as the picture
         EXPECT_EQ(sprite.halfWidth, 25.0f);
     }
 }
@@ -435,7 +474,8 @@ TEST(StillLightKinds, SwayingKindsAreDimmedOnlyInSpeedModeOne)
     for (int mode : {0, 1, 2}) {
         DS_GrassConstructor grass;
         DS_FlowerConstructor flower;
-        for (DS_BaseSpriteProp* item : {static_cast<DS_BaseSpriteProp*>(&grass), static_cast<DS_BaseSpriteProp*>(&flower)}) {
+        for (DS_BaseSpriteProp* item :
+             {static_cast<DS_BaseSpriteProp*>(&grass), static_cast<DS_BaseSpriteProp*>(&flower)}) {
             item->TimeLine().mode = DS_TimeLineControl::kCycle;  // starts invisible: opacity 0
             item->TimeLine().speedMode = mode;
             const uint32_t expected = mode == 1 ? item->DS_BaseSpriteProp::ModulateAlpha(0xFF112233u) : 0xFF112233u;
@@ -478,8 +518,10 @@ TEST(StillLightKinds, StillSpriteStandsTurnedAtItsPoint)
         EXPECT_EQ(still.bounds.top.GetValue(), c.top) << c.rotation;
         EXPECT_EQ(still.bounds.bottom.GetValue(), c.bottom) << c.rotation;
         const ScreenQuad quad = still.GetViewQuad();
-        const float expected[4][2] = {{float(c.left), float(c.bottom)}, {float(c.left), float(c.top)},
-                                      {float(c.right), float(c.bottom)}, {float(c.right), float(c.top)}};
+        const float expected[4][2] = {{float(c.left), float(c.bottom)},
+                                      {float(c.left), float(c.top)},
+                                      {float(c.right), float(c.bottom)},
+                                      {float(c.right), float(c.top)}};
         for (int i = 0; i < 4; ++i) {
             EXPECT_EQ(quad.corners[i].x, expected[i][0]);
             EXPECT_EQ(quad.corners[i].y, expected[i][1]);
