@@ -80,8 +80,8 @@ TEST_F(StillSpriteDraw, BarStandsTurnedAtItsPoint)
     }
 }
 
-// The runtime object's clone places the sprite and keeps the bounds the
-// hit test and the view quad use.
+// The runtime object's clone places the sprite and keeps the bounds that
+// the hit test and the view quad use.
 TEST_F(StillSpriteDraw, ObjectReportsTheBarsBounds)
 {
     DS_StatObjConstructor still;
@@ -95,6 +95,16 @@ TEST_F(StillSpriteDraw, ObjectReportsTheBarsBounds)
     EXPECT_EQ(clone.bounds.right.GetValue(), 210);
     EXPECT_EQ(clone.bounds.top.GetValue(), 70);
     EXPECT_EQ(clone.bounds.bottom.GetValue(), 130);
+    // The view is the picture here: view points are picture points.
+    const struct {
+        POINT point;
+        bool hit;
+    } cases[] = {{{200, 100}, true},  {{190, 70}, true},  {{210, 130}, true},
+                 {{215, 100}, false}, {{200, 65}, false}, {{185, 135}, false}};
+    for (const auto& c : cases) {
+        POINT point = c.point;
+        EXPECT_EQ(object.HitTest(&point), c.hit) << c.point.x << ", " << c.point.y;
+    }
 }
 
 TEST_F(StillSpriteDraw, FlowerHeadSwaysOverAStillStem)
