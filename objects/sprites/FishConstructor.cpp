@@ -98,19 +98,19 @@ void DS_BirdConstructor::UpdateSprite(SpriteInstance& sprite)
         sprite.velocity.y = kSlowShare * maxSpeedY + sprite.velocity.y * (1.0f - kSlowShare) / kSlowShare;
     }
     if (std::fabs(sprite.velocity.x) < kSlowShare * maxSpeedX) {
-        sprite.velocity.x =
-            std::copysign(std::fabs(RandomRange(kSlowShare * maxSpeedX, maxSpeedX)), sprite.velocity.x);
+        sprite.velocity.x = std::copysign(std::fabs(RandomRange(kSlowShare * maxSpeedX, maxSpeedX)), sprite.velocity.x);
     }
 }
 
 DS_GhostConstructor::DS_GhostConstructor()
 {
-    maxSpeedX = 50.0f;
-    maxSpeedY = 50.0f;
-    pulseSpeed = 0.66f;
-    transparency.SetValue(50);
+    maxSpeedX = kGhostMaxSpeed;
+    maxSpeedY = kGhostMaxSpeed;
+    pulseSpeed = kGhostPulseSpeed;
+    transparency.SetValue(kGhostTransparency);
     minScale = 1.0f;
     maxScale = 1.0f;
+    // Stored as these kinds set it; any mode but 2 runs with the application time.
     TimeLine().speedMode = 1;
 }
 

@@ -66,6 +66,10 @@ public:
     // Version 1 records predate the ghost's own time line settings.
     static constexpr int32_t kTimeLineVersion = 2;
     static constexpr uint32_t kUpgradeFadeHundredths = 150;
+    // The ghost's own defaults.
+    static constexpr float kGhostMaxSpeed = 50.0f;
+    static constexpr float kGhostPulseSpeed = 0.66f;
+    static constexpr unsigned kGhostTransparency = 50;
 
     DS_GhostConstructor();
     DS_GhostConstructor(const DS_GhostConstructor& other) = default;

@@ -89,18 +89,18 @@ void DS_FlowConstructor::ApplyOrientation(SpriteInstance& sprite) const
     sprite.SetHalfExtents(static_cast<float>(size.GetValue()));
     sprite.PackColor(*this);
     switch (orientation.GetValue()) {
-    case kTurned: {
-        const D3DXVECTOR3 first(1.0f, 0.0f, 0.0f), second(0.0f, 1.0f, 0.0f);
-        D3DXVec3TransformCoord(&sprite.firstAxis, &first, &flowRotation_);
-        D3DXVec3TransformCoord(&sprite.secondAxis, &second, &flowRotation_);
-        break;
-    }
-    case kUpright:
-        sprite.firstAxis = D3DXVECTOR3(1.0f, 0.0f, 0.0f);
-        sprite.secondAxis = D3DXVECTOR3(0.0f, 1.0f, 0.0f);
-        break;
-    default:
-        break;  // the update sets the mirrored axes
+        case kTurned: {
+            const D3DXVECTOR3 first(1.0f, 0.0f, 0.0f), second(0.0f, 1.0f, 0.0f);
+            D3DXVec3TransformCoord(&sprite.firstAxis, &first, &flowRotation_);
+            D3DXVec3TransformCoord(&sprite.secondAxis, &second, &flowRotation_);
+            break;
+        }
+        case kUpright:
+            sprite.firstAxis = D3DXVECTOR3(1.0f, 0.0f, 0.0f);
+            sprite.secondAxis = D3DXVECTOR3(0.0f, 1.0f, 0.0f);
+            break;
+        default:
+            break;  // the update sets the mirrored axes
     }
 }
 
@@ -178,7 +178,7 @@ bool DS_FlowConstructor::ReadFields(DS_IOF_Archive* ar, int32_t version)
     uint32_t value = direction.GetValue();
     in.ReadUInt(value);
     if (!ar->Failed()) direction.StoreValue(value);  // no notification: the vectors stay
-    ReadParam(*ar, sideSpeed);  // through the setter: the derived speed follows
+    ReadParam(*ar, sideSpeed);                       // through the setter: the derived speed follows
     ReadParam(*ar, sideChangeRate);
     ReadFiniteFloat(ar, flowSpeed);
     if (version == kFlagVersion) {
@@ -209,7 +209,7 @@ DS_RainConstructor::DS_RainConstructor()
     direction.SetValue(kDefaultDirection);
     sideSpeed.SetValue(0);
     flowSpeed = kDefaultSpeed;
-    minScale = 0.5f;
+    minScale = kDefaultMinScale;
     maxScale = 1.0f;
     orientation.SetValue(kTurned);
     D3DXMatrixRotationZ(&rainRotation_, kRainTurn);

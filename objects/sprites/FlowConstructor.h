@@ -67,10 +67,10 @@ public:
     const D3DXVECTOR4& FlowVector() const { return flowVector_; }
     const D3DXVECTOR4& SideVector() const { return sideVector_; }
 
-    MediaParamT<unsigned> direction{0};  // degrees
+    MediaParamT<unsigned> direction{0};                              // degrees
     MediaFloat<unsigned> sideSpeed{0, kSideSpeedScale, 0.0f};        // derived: pixels per second
     MediaFloat<unsigned> sideChangeRate{0, kSideChangeScale, 0.0f};  // derived: changes per second
-    float flowSpeed = 0.0f;  // picture pixels per second
+    float flowSpeed = 0.0f;                                          // picture pixels per second
     MediaParamT<int> orientation{kUpright};
     std::array<DS_BoundControl, 4> bounds;  // sides 0 top, 1 bottom, 2 left, 3 right
 
@@ -89,6 +89,7 @@ public:
     static constexpr int32_t kVersion = 1;
     static constexpr unsigned kDefaultDirection = 270;  // falling towards the bottom bound
     static constexpr float kDefaultSpeed = 2000.0f;
+    static constexpr float kDefaultMinScale = 0.5f;
     static constexpr float kRainTurn = 4.712389f;  // a quarter turn the other way (3 pi / 2)
 
     DS_RainConstructor();

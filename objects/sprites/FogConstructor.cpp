@@ -9,9 +9,10 @@
 
 DS_FogConstructor::DS_FogConstructor()
 {
-    minAlpha = 0.2f;
+    minAlpha = kDefaultMinAlpha;
     maxAlpha = 1.0f;
-    transparency.SetValue(50);
+    transparency.SetValue(kDefaultTransparency);
+    // Stored as these kinds set it; any mode but 2 runs with the application time.
     TimeLine().speedMode = 1;
 }
 

@@ -14,6 +14,8 @@ public:
     static constexpr float kDefaultMaxSpeed = 40.0f;
     // The turn per update is drawn in [-kMaxTurn, kMaxTurn) radians.
     static constexpr float kMaxTurn = 0.004f;
+    static constexpr float kDefaultMinAlpha = 0.2f;
+    static constexpr unsigned kDefaultTransparency = 50;
 
     DS_FogConstructor();
     DS_FogConstructor(const DS_FogConstructor& other) = default;

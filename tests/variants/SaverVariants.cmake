@@ -127,4 +127,4 @@ corvalline_saver_variant(corvalline_sprites_stress ${variantDir}/sprites_stress_
 # builds; the document robustness tests read the test-build documents.
 add_dependencies(unit_tests variant_documents)
 add_dependencies(unit_tests corvalline_no_document corvalline_cut_document corvalline_sounds corvalline_glyphs
-    corvalline_water_lights)
+    corvalline_water_lights corvalline_sprites)

@@ -174,7 +174,9 @@ bool ApplySpriteSetting(DS_BaseSpriteProp& item, const std::string& key, const s
         item.sheet = flag != 0;
     } else if (key == "mirror-h" || key == "mirror-v" || key == "static") {
         if (!ReadSwitch(args, flag)) return bad("0 or 1");
-        (key == "mirror-h" ? item.mirrorHorizontally : key == "mirror-v" ? item.mirrorVertically : item.isStatic)
+        (key == "mirror-h"   ? item.mirrorHorizontally
+         : key == "mirror-v" ? item.mirrorVertically
+                             : item.isStatic)
             .SetValue(flag);
     } else if (key == "animation-speed") {
         if (!ReadUnsigned(args, UINT32_MAX, whole)) return bad("a whole number");

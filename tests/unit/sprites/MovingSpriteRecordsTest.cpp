@@ -7,6 +7,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <typeinfo>
 
 #include "engine/archive/IOF_Item.h"
 #include "engine/scene/TimeLineControl.h"
@@ -17,14 +18,6 @@
 #include "unit/sprites/SpriteTestSupport.h"
 
 namespace {
-
-std::vector<uint8_t> RecordOf(DS_IOF_Item& item)
-{
-    MemoryArchive memory;
-    DS_IOF_Archive ar = memory.Handle();
-    item.Write(&ar);
-    return memory.bytes;
-}
 
 // A flow with every field away from its default.
 void ChangeFlow(DS_FlowConstructor& flow)
@@ -116,18 +109,17 @@ TEST(MovingSpriteRecords, EachKindReadsBackToTheSameBytes)
         SCOPED_TRACE(row.kind);
         std::unique_ptr<DS_ParticleSystemCtrl> item = row.make();
         ChangeSpriteLevel(*item);
-        const std::vector<uint8_t> bytes = RecordOf(*item);
+        const std::vector<uint8_t> bytes = WrittenRecord(*item);
         MemoryArchive memory(bytes);
         std::unique_ptr<DS_ABObj_Constructor> read = ReadSceneItem(memory);
         ASSERT_TRUE(read);
         EXPECT_EQ(typeid(*read), typeid(*item));
         EXPECT_EQ(memory.Remaining(), 0u);
-        EXPECT_EQ(RecordOf(*read), bytes);
+        EXPECT_EQ(WrittenRecord(*read), bytes);
         EXPECT_EQ(static_cast<DS_ParticleSystemCtrl&>(*read).count.GetValue(), 12u);
         // Cut anywhere: refused.
-        ForEachTruncation(*item, 1, [](MemoryArchive& cut, size_t at) {
-            EXPECT_FALSE(ReadSceneItem(cut)) << "cut by " << at;
-        });
+        ForEachTruncation(*item, 1,
+                          [](MemoryArchive& cut, size_t at) { EXPECT_FALSE(ReadSceneItem(cut)) << "cut by " << at; });
     }
 }
 
@@ -135,7 +127,7 @@ TEST(MovingSpriteRecords, EachKindReadsBackToTheSameBytes)
 TEST(MovingSpriteRecords, InnerKindsHoldCompleteRecords)
 {
     DS_RainConstructor rain;
-    const std::vector<uint8_t> bytes = RecordOf(rain);
+    const std::vector<uint8_t> bytes = WrittenRecord(rain);
     MemoryArchive memory(bytes);
     ds_string name;
     int32_t version = 0;
@@ -149,7 +141,7 @@ TEST(MovingSpriteRecords, InnerKindsHoldCompleteRecords)
     EXPECT_EQ(version, 4);
 
     DS_GhostConstructor ghost;
-    MemoryArchive ghostRecord(RecordOf(ghost));
+    MemoryArchive ghostRecord(WrittenRecord(ghost));
     ghostRecord.ReadString(name);
     ghostRecord.ReadInt(version);
     ghostRecord.ReadString(name);
@@ -163,7 +155,7 @@ TEST(MovingSpriteRecords, FlowVectorsAreComputedInTheClone)
     DS_FlowConstructor flow;
     flow.flowSpeed = 100.0f;
     flow.direction.SetValue(90);
-    MemoryArchive memory(RecordOf(flow));
+    MemoryArchive memory(WrittenRecord(flow));
     std::unique_ptr<DS_FlowConstructor> read = ReadSceneItemAs<DS_FlowConstructor>(memory);
     ASSERT_TRUE(read);
     EXPECT_EQ(read->direction.GetValue(), 90u);
@@ -230,7 +222,7 @@ TEST(MovingSpriteRecords, GhostVersionOneGetsACyclingTimeLine)
     EXPECT_EQ(timeLine.FadeInSeconds(), 1.5f);
     EXPECT_EQ(timeLine.FadeOutSeconds(), 1.5f);
     // Version 2 keeps the time line it stores.
-    MemoryArchive current(RecordOf(ghost));
+    MemoryArchive current(WrittenRecord(ghost));
     read = ReadSceneItemAs<DS_GhostConstructor>(current);
     ASSERT_TRUE(read);
     EXPECT_EQ(read->TimeLine().mode, DS_TimeLineControl::kAlwaysVisible);
@@ -247,7 +239,7 @@ TEST(MovingSpriteRecords, ValuesNoRuleCanUseReadSafely)
     DS_FishConstructor fish;
     fish.maxSpeedX = nan;
     fish.maxSpeedY = -inf;
-    MemoryArchive fishRecord(RecordOf(fish));
+    MemoryArchive fishRecord(WrittenRecord(fish));
     std::unique_ptr<DS_FishConstructor> readFish = ReadSceneItemAs<DS_FishConstructor>(fishRecord);
     ASSERT_TRUE(readFish);
     EXPECT_EQ(readFish->maxSpeedX, 0.0f);
@@ -255,7 +247,7 @@ TEST(MovingSpriteRecords, ValuesNoRuleCanUseReadSafely)
 
     DS_FogConstructor fog;
     fog.maxSpeedX = inf;
-    MemoryArchive fogRecord(RecordOf(fog));
+    MemoryArchive fogRecord(WrittenRecord(fog));
     std::unique_ptr<DS_FogConstructor> readFog = ReadSceneItemAs<DS_FogConstructor>(fogRecord);
     ASSERT_TRUE(readFog);
     EXPECT_EQ(readFog->maxSpeedX, 0.0f);
@@ -263,7 +255,7 @@ TEST(MovingSpriteRecords, ValuesNoRuleCanUseReadSafely)
     DS_RainConstructor rain;
     rain.flowSpeed = nan;
     rain.bounds[SpriteInstance::kBottom].mode.SetValue(7);
-    MemoryArchive rainRecord(RecordOf(rain));
+    MemoryArchive rainRecord(WrittenRecord(rain));
     std::unique_ptr<DS_RainConstructor> readRain = ReadSceneItemAs<DS_RainConstructor>(rainRecord);
     ASSERT_TRUE(readRain);
     EXPECT_EQ(readRain->flowSpeed, 0.0f);

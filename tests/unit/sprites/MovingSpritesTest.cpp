@@ -6,6 +6,7 @@
 #include <cmath>
 #include <functional>
 #include <memory>
+#include <typeinfo>
 #include <vector>
 
 #include "engine/scene/TimeLineControl.h"
@@ -131,12 +132,12 @@ TEST(MovingSprites, FishTurnsAtTheEdges)
         float x, y, vx, vy, half;
         float newVx, newVy, newHalfWidth;
     } cases[] = {
-        {850, 300, 30, 10, 20, -30, 10, -20},   // fully outside right: back, mirrored
-        {810, 300, 30, 10, 20, 30, 10, 20},     // only crossing right: keeps on
-        {-50, 300, -30, 10, -20, 30, 10, 20},   // fully outside left
-        {400, 5, 30, -10, 20, 30, 10, 20},      // crossing top: down
-        {400, 595, 30, 10, 20, 30, -10, 20},    // crossing bottom: up
-        {400, 300, -30, 10, -20, -30, 10, -20}, // inside: unchanged
+        {850, 300, 30, 10, 20, -30, 10, -20},    // fully outside right: back, mirrored
+        {810, 300, 30, 10, 20, 30, 10, 20},      // only crossing right: keeps on
+        {-50, 300, -30, 10, -20, 30, 10, 20},    // fully outside left
+        {400, 5, 30, -10, 20, 30, 10, 20},       // crossing top: down
+        {400, 595, 30, 10, 20, 30, -10, 20},     // crossing bottom: up
+        {400, 300, -30, 10, -20, -30, 10, -20},  // inside: unchanged
     };
     for (const auto& c : cases) {
         DS_FishConstructor fish;
@@ -241,11 +242,8 @@ TEST(MovingSprites, FogBouncesOnItsCentreAndTurns)
     const struct {
         float x, y, vx, vy, newVx, newVy;
     } cases[] = {
-        {-5, 300, -10, 4, 10, 4},
-        {805, 300, 10, 4, -10, 4},
-        {400, -5, 10, -4, 10, 4},
-        {400, 605, 10, 4, 10, -4},
-        {790, 590, 10, 4, 10, 4},  // half outside, centre inside: keeps on
+        {-5, 300, -10, 4, 10, 4},  {805, 300, 10, 4, -10, 4}, {400, -5, 10, -4, 10, 4},
+        {400, 605, 10, 4, 10, -4}, {790, 590, 10, 4, 10, 4},  // half outside, centre inside: keeps on
     };
     for (const auto& c : cases) {
         DS_FogConstructor fog;
@@ -439,5 +437,31 @@ TEST(MovingSprites, RainLeavingTheBottomIsPlacedAnewOnlyByItsPulse)
             EXPECT_GT(sprite.position.y, 600.0f + 20 * 0.05f * 1000.0f * 0.9f);
             EXPECT_EQ(sprite.capturedSide, SpriteInstance::kBottom);
         }
+    }
+}
+
+// An area whose start equals its end (a hand-made document): every kind
+// places its sprites on that point and keeps them finite.
+TEST(MovingSprites, AreaOfOnePointKeepsSpritesFinite)
+{
+    PictureSize picture(800, 600);
+    const std::vector<std::function<std::unique_ptr<DS_ParticleSystemCtrl>()>> kinds = {
+        [] { return std::make_unique<DS_FishConstructor>(); },  [] { return std::make_unique<DS_BirdConstructor>(); },
+        [] { return std::make_unique<DS_GhostConstructor>(); }, [] { return std::make_unique<DS_FogConstructor>(); },
+        [] { return std::make_unique<DS_FlowConstructor>(); },  [] { return std::make_unique<DS_RainConstructor>(); },
+    };
+    for (const auto& make : kinds) {
+        std::unique_ptr<DS_ParticleSystemCtrl> item = make();
+        item->normLeft = item->normRight = 0.5f;
+        item->normTop = item->normBottom = 0.5f;
+        item->size.SetValue(20);
+        item->pulseSpeed = 1.0f;
+        std::unique_ptr<DS_ParticleSystemCtrl> clone(item->Clone());
+        NewSprite made(*clone);
+        EXPECT_EQ(made.sprite->position, D3DXVECTOR3(400.0f, 300.0f, 0.0f)) << typeid(*clone).name();
+        for (int frame = 1; frame <= 40; ++frame) made.geometry.Update(0.05f * static_cast<float>(frame));
+        const SpriteInstance& s = *made.sprite;
+        EXPECT_TRUE(std::isfinite(s.position.x) && std::isfinite(s.position.y)) << typeid(*clone).name();
+        EXPECT_TRUE(std::isfinite(s.alpha) && std::isfinite(s.firstAxis.x)) << typeid(*clone).name();
     }
 }

@@ -21,9 +21,9 @@ struct Box {
 // The kinds' areas in tests/variants/sprites.scene, and the far shore that
 // no sprite comes near.
 const Box kMoving[] = {
-    {"fog", 0.03f, 0.03f, 0.27f, 0.24f},   {"birds", 0.32f, 0.05f, 0.68f, 0.28f},
-    {"rain", 0.80f, 0.02f, 0.98f, 0.58f},  {"petals", 0.02f, 0.36f, 0.22f, 0.58f},
-    {"fish", 0.32f, 0.66f, 0.78f, 0.88f},  {"ghosts", 0.82f, 0.68f, 0.98f, 0.95f},
+    {"fog", 0.03f, 0.03f, 0.27f, 0.24f},  {"birds", 0.32f, 0.05f, 0.68f, 0.28f},
+    {"rain", 0.80f, 0.02f, 0.98f, 0.58f}, {"petals", 0.02f, 0.36f, 0.22f, 0.58f},
+    {"fish", 0.32f, 0.66f, 0.78f, 0.88f}, {"ghosts", 0.82f, 0.68f, 0.98f, 0.95f},
 };
 const Box kFar = {"far shore", 0.36f, 0.38f, 0.66f, 0.56f};
 
