@@ -49,8 +49,8 @@ void DS_GodRayConstructor::InitSprite(SpriteInstance& sprite)
     const float x = RandomRange(GetLeft(), GetRight());
     sprite.direction = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
     sprite.velocity = D3DXVECTOR3(RandomRange(-kMaxDrift, kMaxDrift), 0.0f, 0.0f);
-    // Half the rectangle's height, not its middle: kept as rays have always
-    // stood (for a rectangle that starts at the top they coincide).
+    // y is half the rectangle's height, which is its middle only when the
+    // rectangle starts at the top; the ray is as high as the picture anyway.
     sprite.position = D3DXVECTOR3(x, (GetBottom() - GetTop()) * 0.5f, 0.0f);
     SetRayShape(sprite);
     sprite.alpha = RandomRange(0.0f, 1.0f);
