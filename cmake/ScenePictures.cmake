@@ -18,7 +18,14 @@ set(SCENE_PICTURES
     ${SCENE_PICTURES_DIR}/sprite_fish.png
     ${SCENE_PICTURES_DIR}/sprite_fog.png
     ${SCENE_PICTURES_DIR}/sprite_glow.png
-    ${SCENE_PICTURES_DIR}/sprite_petal.png)
+    ${SCENE_PICTURES_DIR}/sprite_petal.png
+    ${SCENE_PICTURES_DIR}/sprite_ray.png
+    ${SCENE_PICTURES_DIR}/sprite_sparkle.png
+    ${SCENE_PICTURES_DIR}/sprite_bolt.png
+    ${SCENE_PICTURES_DIR}/sprite_grass.png
+    ${SCENE_PICTURES_DIR}/sprite_sign.png
+    ${SCENE_PICTURES_DIR}/sprite_flower.png
+    ${SCENE_PICTURES_DIR}/sprite_discharge.png)
 file(GLOB SCENE_PICTURES_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/scenepics/*.py)
 add_custom_command(OUTPUT ${SCENE_PICTURES}
     COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/scenepics/make_pictures.py

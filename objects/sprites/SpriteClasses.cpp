@@ -5,6 +5,11 @@
 #include "objects/sprites/FlowConstructor.h"
 #include "objects/sprites/FogConstructor.h"
 #include "objects/sprites/DischargeFXConstructor.h"
+#include "objects/sprites/GodRayConstructor.h"
+#include "objects/sprites/GrassConstructor.h"
+#include "objects/sprites/LightingConstructor.h"
+#include "objects/sprites/SparkleConstructor.h"
+#include "objects/sprites/StatObjConstructor.h"
 
 void RegisterSpriteClasses(SceneClassRegistry& classes)
 {
@@ -18,4 +23,11 @@ void RegisterSpriteClasses(SceneClassRegistry& classes)
     classes.sceneItems.Register<DS_FlowConstructor>(DS_FlowConstructor::kClassName);
     classes.sceneItems.Register<DS_RainConstructor>(DS_RainConstructor::kClassName);
     classes.sceneItems.Register<DS_DischargeFXConstructor>(DS_DischargeFXConstructor::kClassName);
+    classes.sceneItems.Register<DS_GodRayConstructor>(DS_GodRayConstructor::kClassName);
+    classes.sceneItems.Register<DS_SparkleConstructor>(DS_SparkleConstructor::kClassName);
+    classes.sceneItems.Register<DS_LightingConstructor>(DS_LightingConstructor::kClassName);
+    classes.sceneItems.Register<DS_GrassConstructor>(DS_GrassConstructor::kClassName);
+    classes.sceneItems.Register<DS_StatObjConstructor>(DS_StatObjConstructor::kClassName);
+    classes.sceneItems.Register<DS_FlowerConstructor>(DS_FlowerConstructor::kClassName);
+    classes.sceneItems.Register<DS_DischargeConstructor>(DS_DischargeConstructor::kClassName);
 }

@@ -84,6 +84,12 @@ class TestComposer(unittest.TestCase):
             ("model array\ndirection 360\n", "direction wants 0 to 359"),
             ("model array\nmesh missing.x\n", "cannot read model file"),
             ("model butterfly\nwing-picture missing.png\n", "cannot read model file"),
+            ("sprite DS_GodRayConstructor\nray-angle -1\n", "ray-angle wants a whole number"),
+            ("sprite DS_GrassConstructor\nsway wide\n", "sway wants a number"),
+            ("sprite DS_FlowerConstructor\nsway 1 2\n", "sway wants a number"),
+            ("sprite DS_StatObjConstructor\nplace 1\n", "place wants X Y"),
+            ("sprite DS_DischargeConstructor\nrotation 1.5\n", "rotation wants a whole number"),
+            ("sprite DS_SparkleConstructor\nsway 3\n", "unknown statement 'sway'"),
         ]
         for body, message in cases:
             with self.subTest(body=body):

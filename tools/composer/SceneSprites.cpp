@@ -8,14 +8,9 @@
 #include "tools/composer/ComposerFiles.h"
 #include "tools/composer/GlowSprites.h"
 #include "tools/composer/MovingSprites.h"
+#include "tools/composer/StillSprites.h"
 
 namespace {
-
-bool Fail(std::string& error, const std::string& what)
-{
-    error = what;
-    return false;
-}
 
 std::vector<std::string> Words(const std::string& text)
 {
@@ -45,12 +40,19 @@ bool ReadUnsigned(const std::vector<std::string>& args, long long high, unsigned
 bool ReadPicture(const std::string& folder, const std::string& name, ResourceBlob& blob, std::string& error)
 {
     const std::string file = InFolder(folder, name);
-    if (!ReadWholeFile(file, blob.data) || blob.data.empty()) return Fail(error, "cannot read sprite picture " + file);
+    if (!ReadWholeFile(file, blob.data) || blob.data.empty())
+        return RefuseSetting(error, "cannot read sprite picture " + file);
     blob.name = FullPath(file);
     return true;
 }
 
 }  // namespace
+
+bool RefuseSetting(std::string& error, const std::string& what)
+{
+    error = what;
+    return false;
+}
 
 const SpriteKind* SpriteKindTable::Find(const std::string& name) const
 {
@@ -65,6 +67,7 @@ const SpriteKindTable& SpriteKinds()
         // One line per kind file.
         AddMovingSpriteKinds(kinds);
         AddGlowSpriteKinds(kinds);
+        AddStillSpriteKinds(kinds);
         return kinds;
     }();
     return table;
@@ -107,7 +110,7 @@ bool ApplyViewSetting(DS_ViewObjCtrl& item, const std::string& key, const std::v
         std::vector<float> edges;
         if (!ReadFloatArgs(args, 4, edges) || edges[0] < 0.0f || edges[2] > 1.0f || edges[1] < 0.0f ||
             edges[3] > 1.0f || !(edges[0] < edges[2]) || !(edges[1] < edges[3])) {
-            return Fail(error, "area wants LEFT TOP RIGHT BOTTOM, fractions of the picture from 0 to 1");
+            return RefuseSetting(error, "area wants LEFT TOP RIGHT BOTTOM, fractions of the picture from 0 to 1");
         }
         item.normLeft = edges[0];
         item.normTop = edges[1];
@@ -118,7 +121,7 @@ bool ApplyViewSetting(DS_ViewObjCtrl& item, const std::string& key, const std::v
     }
     if (key == "speed") {
         unsigned value = 0;
-        if (!ReadUnsigned(args, UINT32_MAX, value)) return Fail(error, "speed wants a whole number");
+        if (!ReadUnsigned(args, UINT32_MAX, value)) return RefuseSetting(error, "speed wants a whole number");
         item.speed.SetValue(value);
         return true;
     }
@@ -129,7 +132,7 @@ bool ApplySpriteSetting(DS_BaseSpriteProp& item, const std::string& key, const s
                         std::string& error)
 {
     error.clear();
-    const auto bad = [&](const std::string& wants) { return Fail(error, key + " wants " + wants); };
+    const auto bad = [&](const std::string& wants) { return RefuseSetting(error, key + " wants " + wants); };
     unsigned whole = 0;
     int flag = 0;
     std::vector<float> floats;
@@ -189,7 +192,7 @@ bool ApplySpriteSetting(DS_BaseSpriteProp& item, const std::string& key, const s
 bool MakeSprite(const std::string& kind, SpriteDescription& sprite, std::string& error)
 {
     const SpriteKind* found = SpriteKinds().Find(kind);
-    if (!found) return Fail(error, "unknown sprite kind '" + kind + "'");
+    if (!found) return RefuseSetting(error, "unknown sprite kind '" + kind + "'");
     sprite.sprite = found->make();
     sprite.kind = kind;
     return true;
@@ -205,17 +208,17 @@ bool ApplySpriteStatement(SpriteDescription& sprite, const std::string& keyword,
         if (args.size() > 1) {
             std::vector<float> seconds;
             if (!ReadFloatArgs({args.front()}, 1, seconds) || !(seconds[0] > 0.0f)) {
-                return Fail(error, "image wants FILE, or SECONDS FILE... for a sequence");
+                return RefuseSetting(error, "image wants FILE, or SECONDS FILE... for a sequence");
             }
             sprite.frameSeconds = seconds[0];
             args.erase(args.begin());
         }
-        if (args.empty()) return Fail(error, "image needs a file");
+        if (args.empty()) return RefuseSetting(error, "image needs a file");
         sprite.pictures = args;
         return true;
     }
     if (keyword == "second-image") {
-        if (args.size() != 1) return Fail(error, "second-image needs one file");
+        if (args.size() != 1) return RefuseSetting(error, "second-image needs one file");
         sprite.secondPicture = args[0];
         return true;
     }
@@ -228,7 +231,7 @@ bool ApplySpriteStatement(SpriteDescription& sprite, const std::string& keyword,
         if (kind->settings(*sprite.sprite, keyword, args, error)) return true;
         if (!error.empty()) return false;
     }
-    return Fail(error, "unknown statement '" + keyword + "' for " + sprite.kind);
+    return RefuseSetting(error, "unknown statement '" + keyword + "' for " + sprite.kind);
 }
 
 bool StoreSpriteResources(SpriteDescription& sprite, const BrushFolders& folders, DS_DocResManager& manager,

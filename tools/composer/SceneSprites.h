@@ -89,7 +89,15 @@ bool ApplySpriteStatement(SpriteDescription& sprite, const std::string& keyword,
 bool StoreSpriteResources(SpriteDescription& sprite, const BrushFolders& folders, DS_DocResManager& manager,
                           std::string& error);
 
-// Helpers for the kinds' settings: exactly args.size() == count numbers.
+// Helpers for the kinds' settings: a new K with its defaults, for the kind
+// table's make; error = what and false, a setting's refusal; exactly
+// args.size() == count numbers.
+template <class K>
+std::unique_ptr<DS_ParticleSystemCtrl> MakeSpriteKind()
+{
+    return std::make_unique<K>();
+}
+bool RefuseSetting(std::string& error, const std::string& what);
 bool ReadFloatArgs(const std::vector<std::string>& args, size_t count, std::vector<float>& values);
 bool ReadWholeArgs(const std::vector<std::string>& args, size_t count, long long low, long long high,
                    std::vector<long long>& values);

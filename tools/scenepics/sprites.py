@@ -10,6 +10,14 @@ straight (not premultiplied) alpha, each drawn on a transparent ground.
                              in each half (the discharge shows one half of its
                              pictures on each segment), clear at the half's
                              edges, fading out towards both ends along u
+  sprite_ray.png    32 x 128 a warm light shaft, soft at its sides and ends
+  sprite_sparkle.png 32 x 32 a four-pointed glint
+  sprite_bolt.png   32 x 96  a pale blue lightning zigzag
+  sprite_grass.png   8 x 32  a green blade, narrow at its tip
+  sprite_sign.png   48 x 24  a red sign with a dark border, opaque
+  sprite_flower.png 32 x 64  a yellow head on a green stem
+  sprite_discharge.png 128 x 64  a strip of four 32 x 64 frames, each a
+                    violet zigzag of its own
 
 SPRITES maps each file name to its painter, which returns (width, height,
 rows) for imagefiles.png_rgba.
@@ -96,6 +104,78 @@ def glow():
     return _paint(64, 64, texel)
 
 
+# The still and light kinds' pictures.
+def ray():
+    def texel(u, v):
+        across = 1.0 - geo.smoothstep(0.1, 0.5, abs(u - 0.5))
+        along = math.sin(v * math.pi) ** 0.5
+        return 1.0, 0.96, 0.82, 0.8 * across * along
+    return _paint(32, 128, texel)
+
+
+def sparkle():
+    def texel(u, v):
+        dx, dy = abs(u - 0.5), abs(v - 0.5)
+        core = 1.0 - geo.smoothstep(0.04, 0.18, math.hypot(dx, dy))
+        spike = max((1.0 - geo.smoothstep(0.0, 0.05, dx)) * (1.0 - geo.smoothstep(0.15, 0.5, dy)),
+                    (1.0 - geo.smoothstep(0.0, 0.05, dy)) * (1.0 - geo.smoothstep(0.15, 0.5, dx)))
+        return 1.0, 1.0, 0.85, max(core, spike)
+    return _paint(32, 32, texel)
+
+
+def _zigzag(v, phase):
+    """Across position (0..1) of a jagged bolt at v: three kinks whose sides follow phase."""
+    t = (v * 3.0 + phase) % 1.0
+    tri = 1.0 - abs(2.0 * t - 1.0)
+    return 0.3 + 0.4 * tri
+
+
+def bolt():
+    def texel(u, v):
+        a = 1.0 - geo.smoothstep(0.05, 0.12, abs(u - _zigzag(v, 0.0)))
+        return 0.85, 0.9, 1.0, a * (1.0 - geo.smoothstep(0.9, 1.0, v))
+    return _paint(32, 96, texel)
+
+
+def grass():
+    def texel(u, v):
+        half = 0.06 + 0.4 * v
+        a = 1.0 - geo.smoothstep(half * 0.7, half, abs(u - 0.5))
+        return 0.2, 0.45 + 0.25 * (1.0 - v), 0.12, a
+    return _paint(8, 32, texel)
+
+
+def sign():
+    def texel(u, v):
+        edge = min(u, 1.0 - u, v, 1.0 - v)
+        border = edge < 0.08
+        if border:
+            return 0.3, 0.15, 0.05, 1.0
+        return 0.8, 0.2, 0.1, 1.0
+    return _paint(48, 24, texel)
+
+
+def flower():
+    def texel(u, v):
+        # A yellow head in the upper quarter on a green stem down to the foot.
+        head = 1.0 - geo.smoothstep(0.3, 0.38, math.hypot(u - 0.5, (v - 0.2) * 2.0))
+        stem = (1.0 - geo.smoothstep(0.04, 0.08, abs(u - 0.5))) * (1.0 if v > 0.2 else 0.0)
+        if head > 0.0:
+            return 1.0, 0.85, 0.1, head
+        return 0.2, 0.6, 0.15, stem
+    return _paint(32, 64, texel)
+
+
+def discharge():
+    """Four frames of 32 x 64 side by side, each bolt jagged its own way."""
+    def texel(u, v):
+        frame = min(int(u * 4.0), 3)
+        across = u * 4.0 - frame
+        a = 1.0 - geo.smoothstep(0.05, 0.12, abs(across - _zigzag(v, frame * 0.25)))
+        return 0.8, 0.7, 1.0, a
+    return _paint(128, 64, texel)
+
+
 SPRITES = {
     "sprite_fish.png": fish,
     "sprite_bird.png": bird,
@@ -103,4 +183,11 @@ SPRITES = {
     "sprite_fog.png": fog,
     "sprite_petal.png": petal,
     "sprite_glow.png": glow,
+    "sprite_ray.png": ray,
+    "sprite_sparkle.png": sparkle,
+    "sprite_bolt.png": bolt,
+    "sprite_grass.png": grass,
+    "sprite_sign.png": sign,
+    "sprite_flower.png": flower,
+    "sprite_discharge.png": discharge,
 }

@@ -172,6 +172,13 @@ TEST(ClassRegistration, SceneClassesAreRegisteredUnderTheirStoredNames)
         {"scene items", L"DS_ButterflyConstructor"},
         {"scene items", L"DS_ClockConstructor"},
         {"scene items", L"DS_3D_in_2D_array_Constructor"},
+        {"scene items", L"DS_GodRayConstructor"},
+        {"scene items", L"DS_SparkleConstructor"},
+        {"scene items", L"DS_LightingConstructor"},
+        {"scene items", L"DS_GrassConstructor"},
+        {"scene items", L"DS_StatObjConstructor"},
+        {"scene items", L"DS_FlowerConstructor"},
+        {"scene items", L"DS_DischargeConstructor"},
     };
     SceneClassRegistry classes;
     RegisterSceneClasses(classes);
