@@ -87,11 +87,6 @@ void DS_ViewObjCtrl::Restart()
 
 ScreenQuad EdgeQuad(float left, float top, float right, float bottom)
 {
-    return EdgeQuad(GetLeft(), GetRight(), GetTop(), GetBottom());
-}
-
-ScreenQuad DS_ViewObjCtrl::EdgeQuad(float left, float right, float top, float bottom)
-{
     ScreenQuad quad;
     quad.corners[0].x = left;
     quad.corners[0].y = bottom;

@@ -57,8 +57,6 @@ public:
     // 13. The rectangle in picture pixels: corner 0 (left, bottom),
     // 1 (left, top), 2 (right, bottom), 3 (right, top).
     virtual ScreenQuad GetViewQuad() const;
-    // The quad of four edges in the corner order of GetViewQuad.
-    static ScreenQuad EdgeQuad(float left, float right, float top, float bottom);
     // 14. Whether a point (picture pixels) hits the item: no, unless a kind says so.
     virtual bool HitTest(float x, float y);
 

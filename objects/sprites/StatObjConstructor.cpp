@@ -81,8 +81,8 @@ bool DS_StatObjConstructor::ReadFields(DS_IOF_Archive* ar, int32_t version)
 
 ScreenQuad DS_StatObjConstructor::GetViewQuad() const
 {
-    return EdgeQuad(static_cast<float>(bounds.left.GetValue()), static_cast<float>(bounds.right.GetValue()),
-                    static_cast<float>(bounds.top.GetValue()), static_cast<float>(bounds.bottom.GetValue()));
+    return EdgeQuad(static_cast<float>(bounds.left.GetValue()), static_cast<float>(bounds.top.GetValue()),
+                    static_cast<float>(bounds.right.GetValue()), static_cast<float>(bounds.bottom.GetValue()));
 }
 
 bool DS_StatObjConstructor::HitTest(float x, float y)
