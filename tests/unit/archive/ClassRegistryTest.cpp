@@ -161,6 +161,7 @@ TEST(ClassRegistration, SceneClassesAreRegisteredUnderTheirStoredNames)
         {"scene items", L"DS_MP3_Constructor"},
         {"scene items", L"DS_WAV_Constructor"},
         {"scene items", L"DS_DischargeFXConstructor"},
+        {"scene items", L"DS_ExplosionConstructor"},
     };
     SceneClassRegistry classes;
     RegisterSceneClasses(classes);
