@@ -6,6 +6,7 @@
 #include "engine/scene/SceneEngineClasses.h"
 #include "objects/particles/ParticleClasses.h"
 #include "objects/sprites/SpriteClasses.h"
+#include "objects/text/TextClasses.h"
 #include "sound/SoundClasses.h"
 
 void RegisterSceneClasses(SceneClassRegistry& classes)
@@ -16,6 +17,7 @@ void RegisterSceneClasses(SceneClassRegistry& classes)
     RegisterLightClasses(classes);
     RegisterSpriteClasses(classes);
     RegisterParticleClasses(classes);
+    RegisterTextClasses(classes);
     RegisterSoundClasses(classes);
 }
 

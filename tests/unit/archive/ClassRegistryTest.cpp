@@ -162,6 +162,8 @@ TEST(ClassRegistration, SceneClassesAreRegisteredUnderTheirStoredNames)
         {"scene items", L"DS_WAV_Constructor"},
         {"scene items", L"DS_DischargeFXConstructor"},
         {"scene items", L"DS_ExplosionConstructor"},
+        {"scene items", L"DS_StaticTextConstructor"},
+        {"scene items", L"DS_ScrollingTextConstructor"},
     };
     SceneClassRegistry classes;
     RegisterSceneClasses(classes);
