@@ -5,7 +5,9 @@
 #include "engine/archive/SceneClassRegistry.h"
 #include "engine/scene/SceneEngineClasses.h"
 #include "objects/3d/Object3DClasses.h"
+#include "objects/particles/ParticleClasses.h"
 #include "objects/sprites/SpriteClasses.h"
+#include "objects/text/TextClasses.h"
 #include "sound/SoundClasses.h"
 
 void RegisterSceneClasses(SceneClassRegistry& classes)
@@ -15,6 +17,8 @@ void RegisterSceneClasses(SceneClassRegistry& classes)
     RegisterBrushClasses(classes);
     RegisterLightClasses(classes);
     RegisterSpriteClasses(classes);
+    RegisterParticleClasses(classes);
+    RegisterTextClasses(classes);
     RegisterSoundClasses(classes);
     RegisterObject3DClasses(classes);
 }

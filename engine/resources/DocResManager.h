@@ -94,6 +94,10 @@ public:
     std::map<FileLinkValue, ComPtr<ID3DXEffect>, FileLinkLess> effects;
     // 9. Fonts.
     std::map<GuidResourceKey, ComPtr<ID3DXFont>, GuidLess> fonts;
+    // The sprite each font draws its text through. Without one, D3DX makes
+    // and frees a sprite (with its vertex declaration and state block) on
+    // every DrawText call.
+    std::map<GuidResourceKey, ComPtr<ID3DXSprite>, GuidLess> fontSprites;
     // 10. The bytes of every picture and linked file the manager has seen.
     BlobMap byteCache;
     // 11. Mask textures made from the stored mask pictures.
@@ -167,6 +171,9 @@ public:
     // A new font for the key (the one held before for it is released); null
     // when D3DX cannot make it.
     ComPtr<ID3DXFont> GetFont(const GuidResourceKey& key, const FontMediaParam& font);
+    // The sprite made with the key's font by GetFont (the caller gets its
+    // own reference); null without a font or when D3DX cannot make one.
+    ComPtr<ID3DXSprite> GetFontSprite(const GuidResourceKey& key) const;
     // The key's private render target, 512 x 512, starting as a copy of the
     // key's mask texture; made once. Null when the device cannot make it (the
     // next call tries again).

@@ -245,6 +245,7 @@ ComPtr<ID3DXEffect> DS_DocResManager::GetEffect(const DS_FileLink3& link)
 ComPtr<ID3DXFont> DS_DocResManager::GetFont(const GuidResourceKey& key, const FontMediaParam& font)
 {
     store_->fonts.erase(key);  // every call makes a new font; the old one is released
+    store_->fontSprites.erase(key);
     if (!device_) {
         return {};
     }
@@ -256,7 +257,17 @@ ComPtr<ID3DXFont> DS_DocResManager::GetFont(const GuidResourceKey& key, const Fo
         return {};
     }
     store_->fonts[key] = made;
+    ComPtr<ID3DXSprite> sprite;
+    if (SUCCEEDED(D3DXCreateSprite(device_.Get(), sprite.ReleaseAndGetAddressOf())) && sprite) {
+        store_->fontSprites[key] = sprite;
+    }
     return made;
+}
+
+ComPtr<ID3DXSprite> DS_DocResManager::GetFontSprite(const GuidResourceKey& key) const
+{
+    auto known = store_->fontSprites.find(key);
+    return known != store_->fontSprites.end() ? known->second : ComPtr<ID3DXSprite>();
 }
 
 RenderTargetChain* DS_DocResManager::GetRenderTarget(const GuidResourceKey& key)
@@ -296,6 +307,9 @@ void DS_DocResManager::OnLostDevice()
     for (auto& entry : store_->fonts) {
         if (entry.second) entry.second->OnLostDevice();
     }
+    for (auto& entry : store_->fontSprites) {
+        if (entry.second) entry.second->OnLostDevice();
+    }
 }
 
 void DS_DocResManager::OnResetDevice()
@@ -307,6 +321,9 @@ void DS_DocResManager::OnResetDevice()
         RemakeChain(key, *chain, chain->Width(), chain->Height());
     }
     for (auto& entry : store_->fonts) {
+        if (entry.second) entry.second->OnResetDevice();
+    }
+    for (auto& entry : store_->fontSprites) {
         if (entry.second) entry.second->OnResetDevice();
     }
 }

@@ -179,6 +179,9 @@ TEST(ClassRegistration, SceneClassesAreRegisteredUnderTheirStoredNames)
         {"scene items", L"DS_StatObjConstructor"},
         {"scene items", L"DS_FlowerConstructor"},
         {"scene items", L"DS_DischargeConstructor"},
+        {"scene items", L"DS_ExplosionConstructor"},
+        {"scene items", L"DS_StaticTextConstructor"},
+        {"scene items", L"DS_ScrollingTextConstructor"},
     };
     SceneClassRegistry classes;
     RegisterSceneClasses(classes);

@@ -24,16 +24,6 @@ protected:
         mask_ = MakeTexture(64, 64, [](UINT x, UINT) { return x < 32 ? 0xFFFFFFFFu : 0x00FFFFFFu; });
     }
 
-    // The bytes of ${CMAKE_BINARY_DIR}/fx/<stem>.fxo under link in the
-    // manager's byte cache, as a document would hold them.
-    void StoreEffect(const FileLinkValue& link, const char* stem)
-    {
-        ResourceBlob blob;
-        blob.data = ReadBuiltEffect(stem);
-        ASSERT_FALSE(blob.data.empty()) << stem << ".fxo is missing from the build";
-        manager_->Store().byteCache[link] = {blob};
-    }
-
     // Back-buffer colours along row y from x0 to x1, every 5 pixels.
     std::vector<uint32_t> Row(UINT y, UINT x0, UINT x1)
     {

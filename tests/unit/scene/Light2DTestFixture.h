@@ -11,6 +11,7 @@
 #include "engine/resources/CurrentScene.h"
 #include "engine/resources/DocResManager.h"
 #include "engine/scene/Light2D.h"
+#include "unit/BuildFiles.h"
 #include "unit/D3DTestDevice.h"
 
 class Light2DFixture : public D3DTestDevice {
@@ -47,6 +48,16 @@ protected:
         TextureFrames& set = manager_->Store().textureSets[link];
         set.textures = {texture};
         set.SetSize(w, h);
+    }
+
+    // The bytes of ${CMAKE_BINARY_DIR}/fx/<stem>.fxo under link in the
+    // manager's byte cache, as a document would hold them.
+    void StoreEffect(const FileLinkValue& link, const char* stem)
+    {
+        ResourceBlob blob;
+        blob.data = ReadBuiltEffect(stem);
+        ASSERT_FALSE(blob.data.empty()) << stem << ".fxo is missing from the build";
+        manager_->Store().byteCache[link] = {blob};
     }
 
     // A layer showing link in mode, built and made current as a slide does;
