@@ -4,7 +4,6 @@
 #include "effects/lights/LightClasses.h"
 #include "engine/archive/SceneClassRegistry.h"
 #include "engine/scene/SceneEngineClasses.h"
-#include "objects/particles/ParticleClasses.h"
 #include "objects/sprites/SpriteClasses.h"
 #include "sound/SoundClasses.h"
 
@@ -15,7 +14,6 @@ void RegisterSceneClasses(SceneClassRegistry& classes)
     RegisterBrushClasses(classes);
     RegisterLightClasses(classes);
     RegisterSpriteClasses(classes);
-    RegisterParticleClasses(classes);
     RegisterSoundClasses(classes);
 }
 
