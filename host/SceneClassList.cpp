@@ -4,6 +4,7 @@
 #include "effects/lights/LightClasses.h"
 #include "engine/archive/SceneClassRegistry.h"
 #include "engine/scene/SceneEngineClasses.h"
+#include "objects/particles/ParticleClasses.h"
 #include "objects/sprites/SpriteClasses.h"
 #include "sound/SoundClasses.h"
 
@@ -14,6 +15,7 @@ void RegisterSceneClasses(SceneClassRegistry& classes)
     RegisterBrushClasses(classes);
     RegisterLightClasses(classes);
     RegisterSpriteClasses(classes);
+    RegisterParticleClasses(classes);
     RegisterSoundClasses(classes);
 }
 

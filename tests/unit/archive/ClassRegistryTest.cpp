@@ -160,6 +160,9 @@ TEST(ClassRegistration, SceneClassesAreRegisteredUnderTheirStoredNames)
         {"scene items", L"DS_FireFX"},
         {"scene items", L"DS_MP3_Constructor"},
         {"scene items", L"DS_WAV_Constructor"},
+        {"scene items", L"DS_Bling"},
+        {"scene items", L"DS_CustomAirBrush"},
+        {"scene items", L"DS_TwinklingStars"},
     };
     SceneClassRegistry classes;
     RegisterSceneClasses(classes);

@@ -1,0 +1,12 @@
+#include "objects/particles/ParticleClasses.h"
+
+#include "engine/archive/SceneClassRegistry.h"
+#include "objects/particles/AirBrush.h"
+
+void RegisterParticleClasses(SceneClassRegistry& classes)
+{
+    // One line per particle kind, under its stored class name.
+    classes.sceneItems.Register<DS_Bling>(DS_Bling::kClassName);
+    classes.sceneItems.Register<DS_CustomAirBrush>(DS_CustomAirBrush::kClassName);
+    classes.sceneItems.Register<DS_TwinklingStars>(DS_TwinklingStars::kClassName);
+}
