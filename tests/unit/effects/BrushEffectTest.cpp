@@ -65,6 +65,9 @@ const std::vector<EffectContract>& Contracts()
          {Texture("Mask"), Texture("Background"), Floats("Scale", 2), Floats("Threshold", 1), Floats("Density", 1),
           Floats("ColorK1", 3), Floats("ColorK2", 3), Floats("Velocity", 2), Floats("mask_tex_shift", 4),
           Floats("PX_Transform", 1), Floats("PY_TransformH", 1), Floats("PY_TransformZ", 1), Floats("tex_shift", 4)}},
+        {"document/particles",
+         {"BlendMask", "CommonTex", "Blend_ScreenTex", "Blend_ColorDodgeTex", "Blend_SumTex", "JoinMask"},
+         {Texture("Texture1"), Texture("Texture2")}},
     };
     return contracts;
 }

@@ -1,11 +1,15 @@
 // A minimal textured particle kind for the particle tests: its record is the
 // two generator levels, InitObject loads the pictures and effect and sizes
-// two buffers, Render draws buffer 0 through RenderBlendMask.
+// two buffers, Update writes one square of side `side` per main particle
+// into both buffers (colour into 0, glow colour into 1), Render draws buffer
+// 0 through RenderBlendMask or, with `join` set, both buffers through
+// RenderJoinMask and then ComposeLayer.
 #pragma once
 
 #include <vector>
 
 #include "objects/particles/ParticlesObj.h"
+#include "objects/particles/QuadFunctions.h"
 #include "objects/particles/TexParticleGenerator.h"
 #include "unit/MemoryArchive.h"
 
@@ -16,7 +20,26 @@ public:
 
     void Render(DS_ABRender* service, DS_ParticlesObj* object) override
     {
-        RenderBlendMask(service, this, CurrentTexture(0), object);
+        if (!join) {
+            RenderBlendMask(service, this, CurrentTexture(0), object);
+            return;
+        }
+        if (!CanCompose()) return;
+        RenderJoinMask(this, service, object);
+        ComposeLayer(this, service);
+    }
+    void Update(float t, DS_ParticlesObj* object) override
+    {
+        DS_ParticleGenerator::Update(t, object);
+        const auto n = static_cast<unsigned>(particles.size());
+        for (size_t i = 0; i < object->BufferCount(); ++i) {
+            object->ReserveQuads(i, n);
+            DX_V::PCT* vertices = object->LockBuffer(i);
+            if (!vertices) continue;
+            for (unsigned k = 0; k < object->QuadCount(i); ++k)
+                ColorParticleQuad(particles[k], i == 0 ? color : glowColor, vertices, k, side, 1.0f);
+            object->UnlockBuffer(i);
+        }
     }
     void InitObject(DS_ParticlesObj* object) override
     {
@@ -28,6 +51,8 @@ public:
     void Write(DS_IOF_Archive* ar) override { WriteBody(ar); }
 
     bool composes = true;
+    bool join = false;
+    float side = 40.0f;
 };
 
 inline std::vector<uint8_t> WrittenRecord(DS_IOF_Item& item)
