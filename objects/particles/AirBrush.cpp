@@ -266,10 +266,14 @@ void DS_CustomAirBrush::LoadFrames()
     RebuildSprites();
 }
 
-void DS_CustomAirBrush::Update(float t, DS_ParticlesObj*)
+void DS_CustomAirBrush::Update(float t, DS_ParticlesObj* object)
 {
     frameSpeed.Update(t);
     frames.StepForward(frameSpeed.GetLocalTime());
+    // The sprites are written once; a device reset releases their buffer,
+    // so they are written again when it is gone.
+    const DS_ParticlesObj::QuadMesh* buffer = object ? object->Buffer(0) : nullptr;
+    if (buffer && !buffer->VertexBuffer() && !points.empty()) RebuildSprites();
 }
 
 void DS_CustomAirBrush::Render(DS_ABRender* service, DS_ParticlesObj* object)

@@ -104,7 +104,8 @@ public:
     void Write(DS_IOF_Archive* ar) override;
     // The blend-mask layer with the current frame of its own sequence.
     void Render(DS_ABRender* service, DS_ParticlesObj* object) override;
-    // Steps the sequence by the frame-speed clock; the sprites stay.
+    // Steps the sequence by the frame-speed clock; the sprites stay (they
+    // are written again only after a device reset released their buffer).
     void Update(float t, DS_ParticlesObj* object) override;
     void InitObject(DS_ParticlesObj* object) override;
     DS_ParticleGenerator* Clone() const override { return new DS_CustomAirBrush(*this); }

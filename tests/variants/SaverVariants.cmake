@@ -13,6 +13,9 @@
 #   corvalline_underwater_stress.scr   underwater_stress.scene here: the frame benchmark's
 #                                underwater slide under three full-screen brushes
 #   corvalline_water_lights.scr  water_lights.scene here: the lake and the two ring modes
+#   corvalline_particles.scr     particles.scene here: glints, a frame sequence and twinkling stars
+#   corvalline_particles_stress.scr  particles_stress.scene here: the frame benchmark's glints
+#                                and stars of 16383 points each
 # Each has its own copy of res/corvalline.rc with the document line changed,
 # so every other resource stays the program's own.
 include(${CMAKE_SOURCE_DIR}/cmake/SceneComposer.cmake)
@@ -70,14 +73,14 @@ endforeach()
 
 # Scenes here that use only the build's scene pictures.
 set(pictureDocuments "")
-foreach(scene still two_pictures glyphs water_lights)
+foreach(scene still two_pictures glyphs water_lights particles particles_stress)
     set(document ${variantDir}/${scene}_scene.kvb)
     add_custom_command(OUTPUT ${document}
         COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${SCENE_COMPOSER}
             ${CMAKE_CURRENT_LIST_DIR}/${scene}.scene ${SCENE_PICTURES_DIR} ${CMAKE_BINARY_DIR}/fx
             ${CMAKE_BINARY_DIR}/res/common_res/generated ${document}
         DEPENDS ${SCENE_COMPOSER_DEPENDS} ${CMAKE_CURRENT_LIST_DIR}/${scene}.scene ${SCENE_PICTURES}
-            ${CMAKE_BINARY_DIR}/res/common_res/generated/common_res.rc
+            ${CMAKE_BINARY_DIR}/res/common_res/generated/common_res.rc ${CORVALLINE_EFFECTS_DOCUMENT}
         WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
         COMMENT "Composing the ${scene} test scene"
         VERBATIM)
@@ -116,6 +119,8 @@ corvalline_saver_variant(corvalline_glyphs ${variantDir}/glyphs_scene.kvb)
 corvalline_saver_variant(corvalline_brushes_underwater ${variantDir}/brushes_underwater_scene.kvb)
 corvalline_saver_variant(corvalline_underwater_stress ${variantDir}/underwater_stress_scene.kvb)
 corvalline_saver_variant(corvalline_water_lights ${variantDir}/water_lights_scene.kvb)
+corvalline_saver_variant(corvalline_particles ${variantDir}/particles_scene.kvb)
+corvalline_saver_variant(corvalline_particles_stress ${variantDir}/particles_stress_scene.kvb)
 
 # The scene-slot unit tests read the splash and the documents of these
 # builds; the document robustness tests read the test-build documents.
