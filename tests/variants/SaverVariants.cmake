@@ -126,4 +126,4 @@ corvalline_saver_variant(corvalline_particles_stress ${variantDir}/particles_str
 # builds; the document robustness tests read the test-build documents.
 add_dependencies(unit_tests variant_documents)
 add_dependencies(unit_tests corvalline_no_document corvalline_cut_document corvalline_sounds corvalline_glyphs
-    corvalline_water_lights)
+    corvalline_water_lights corvalline_particles)

@@ -154,7 +154,8 @@ TEST_P(TestBuildDocumentMutations, LoadOrAreRefused)
     EXPECT_LE(report.largestAllocation, report.allocationLimit);
 }
 
-INSTANTIATE_TEST_SUITE_P(Documents, TestBuildDocumentMutations, ::testing::Values("brushes_underwater_scene.kvb"));
+INSTANTIATE_TEST_SUITE_P(Documents, TestBuildDocumentMutations,
+                         ::testing::Values("brushes_underwater_scene.kvb", "particles_scene.kvb"));
 
 // Playing documents on a real device, as a render unit does.
 class PlayedDocument : public DocumentPlayback {
