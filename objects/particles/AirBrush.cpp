@@ -167,7 +167,10 @@ void DS_Bling::InitObject(DS_ParticlesObj* object)
     DS_TexParticleGenerator::InitObject(object);
     if (object) object->SetBufferCount(2);
     AcquireRenderTarget();
-    for (PParticle& p : points) StartGlintAtRandomPhase(p);
+    for (PParticle& p : points) {
+        p.ClearProcesses();
+        StartGlintAtRandomPhase(p);
+    }
 }
 
 void DS_Bling::Update(float t, DS_ParticlesObj* object)

@@ -8,38 +8,6 @@
 
 namespace {
 
-// Exactly count numbers of type T; false when there are fewer, more, or
-// they do not parse.
-template <typename T>
-bool ReadExactly(const std::string& text, std::vector<T>& values, size_t count)
-{
-    std::istringstream in(text);
-    values.assign(count, T());
-    for (T& value : values) {
-        if (!(in >> value)) return false;
-    }
-    std::string extra;
-    return !(in >> extra);
-}
-
-bool ReadUnsigned(const std::string& text, unsigned& value)
-{
-    std::vector<long long> number;
-    if (!ReadExactly(text, number, 1) || number[0] < 0 || number[0] > UINT32_MAX) return false;
-    value = static_cast<unsigned>(number[0]);
-    return true;
-}
-
-bool ReadColor(const std::string& text, unsigned long& color)
-{
-    std::istringstream in(text);
-    unsigned long value = 0;
-    std::string extra;
-    if (!(in >> std::hex >> value) || (in >> extra) || value > 0xFFFFFFul) return false;
-    color = value;
-    return true;
-}
-
 ResourceBlob ReadPicture(const std::string& folder, const std::string& name, std::string& error)
 {
     const std::string file = InFolder(folder, name);
@@ -95,10 +63,10 @@ bool ApplyParticlesStatement(ParticlesDescription& particles, const std::string&
         if (!ReadColor(rest, color)) return unfit();
         (keyword == "color" ? brush.color : brush.glowColor).SetValue(color);
     } else if (keyword == "point") {
-        if (!ReadExactly(rest, numbers, 2)) return unfit();
+        if (!ReadNumbers(rest, numbers, 2)) return unfit();
         brush.points.emplace_back(numbers[0], numbers[1], 0.0f);
     } else if (keyword == "grid") {
-        if (!ReadExactly(rest, numbers, 6) || numbers[4] < 1.0f || numbers[5] < 1.0f) return unfit();
+        if (!ReadNumbers(rest, numbers, 6) || numbers[4] < 1.0f || numbers[5] < 1.0f) return unfit();
         const int columns = static_cast<int>(numbers[4]), rows = static_cast<int>(numbers[5]);
         for (int j = 0; j < rows; ++j) {
             for (int i = 0; i < columns; ++i) {
