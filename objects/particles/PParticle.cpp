@@ -1,9 +1,67 @@
 #include "objects/particles/PParticle.h"
 
+#include <memory>
+#include <new>
+#include <utility>
+#include <vector>
+
 #include "engine/params/MediaQuad.h"
 #include "engine/params/Random.h"
 
 namespace {
+
+static_assert(sizeof(PBrownian) <= PProcess::kBlockSize, "the largest process must fit a recycled block");
+static_assert(sizeof(PFade) <= PProcess::kBlockSize && sizeof(PTwinkle) <= PProcess::kBlockSize &&
+                  sizeof(PKinetic) <= PProcess::kBlockSize,
+              "every process kind must fit a recycled block");
+
+// The recycled blocks of every process. Process-wide because processes are
+// made by plain new wherever a kind builds a particle (generators, their
+// copies, tests) and may move between lists of different generators; the
+// scene runs on one thread, so it needs no lock. Blocks return to the free
+// list, never to the heap: the storage holds the largest number of processes
+// alive at once. It is never destroyed, so a process deleted during static
+// destruction still finds it.
+class ProcessBlocks {
+public:
+    static ProcessBlocks& Get()
+    {
+        static ProcessBlocks* blocks = new ProcessBlocks;
+        return *blocks;
+    }
+
+    void* Take()
+    {
+        if (!free_) Grow();
+        Block* block = free_;
+        free_ = block->next;
+        return block;
+    }
+
+    void Give(void* memory)
+    {
+        auto* block = static_cast<Block*>(memory);
+        block->next = free_;
+        free_ = block;
+    }
+
+private:
+    union Block {
+        Block* next;
+        alignas(8) unsigned char bytes[PProcess::kBlockSize];
+    };
+    static constexpr size_t kChunkBlocks = 1024;
+
+    void Grow()
+    {
+        chunks_.emplace_back(new Block[kChunkBlocks]);
+        Block* chunk = chunks_.back().get();
+        for (size_t i = 0; i < kChunkBlocks; ++i) Give(&chunk[i]);
+    }
+
+    Block* free_ = nullptr;
+    std::vector<std::unique_ptr<Block[]>> chunks_;
+};
 
 constexpr float kRandScale = 1.0f / static_cast<float>(kRandMax);
 
@@ -19,11 +77,36 @@ PParticle::PParticle(float x, float y, float z)
 {
 }
 
+void* PProcess::operator new(size_t size)
+{
+    if (size > kBlockSize) return ::operator new(size);
+    return ProcessBlocks::Get().Take();
+}
+
+void PProcess::operator delete(void* block, size_t size)
+{
+    if (!block) return;
+    // The virtual destructor passes the size of the kind that was made.
+    if (size > kBlockSize) {
+        ::operator delete(block);
+        return;
+    }
+    ProcessBlocks::Get().Give(block);
+}
+
 PParticle::PParticle(const PParticle& other) : position(other.position), startPosition(other.startPosition)
 {
     for (int c = 0; c < kChannelCount; ++c) channels[c] = other.channels[c];
-    processes_.reserve(other.processes_.size());
-    for (const auto& process : other.processes_) processes_.emplace_back(process->Clone());
+    for (size_t i = 0; i < other.processCount_; ++i) processes_[i] = other.processes_[i]->Clone();
+    processCount_ = other.processCount_;
+}
+
+PParticle::PParticle(PParticle&& other) noexcept : position(other.position), startPosition(other.startPosition)
+{
+    for (int c = 0; c < kChannelCount; ++c) channels[c] = other.channels[c];
+    for (size_t i = 0; i < other.processCount_; ++i) processes_[i] = other.processes_[i];
+    processCount_ = other.processCount_;
+    other.processCount_ = 0;
 }
 
 PParticle& PParticle::operator=(const PParticle& other)
@@ -35,18 +118,43 @@ PParticle& PParticle::operator=(const PParticle& other)
     return *this;
 }
 
+PParticle& PParticle::operator=(PParticle&& other) noexcept
+{
+    if (this == &other) return *this;
+    ClearProcesses();
+    position = other.position;
+    startPosition = other.startPosition;
+    for (int c = 0; c < kChannelCount; ++c) channels[c] = other.channels[c];
+    for (size_t i = 0; i < other.processCount_; ++i) processes_[i] = other.processes_[i];
+    processCount_ = other.processCount_;
+    other.processCount_ = 0;
+    return *this;
+}
+
+void PParticle::ClearProcesses()
+{
+    for (size_t i = 0; i < processCount_; ++i) delete processes_[i];
+    processCount_ = 0;
+}
+
 bool PParticle::Apply(float dt)
 {
     bool alive = true;
-    for (const auto& process : processes_) {
-        if (!process->Apply(dt, *this)) alive = false;
+    for (size_t i = 0; i < processCount_; ++i) {
+        if (!processes_[i]->Apply(dt, *this)) alive = false;
     }
     return alive;
 }
 
-void PParticle::AddProcess(PProcess* process)
+bool PParticle::AddProcess(PProcess* process)
 {
-    if (process) processes_.emplace_back(process);
+    if (!process) return true;
+    if (processCount_ >= kMaxProcesses) {
+        delete process;
+        return false;
+    }
+    processes_[processCount_++] = process;
+    return true;
 }
 
 bool PLifeConst::Apply(float dt, PParticle& particle)
@@ -137,7 +245,8 @@ bool PBrownian::Apply(float dt, PParticle& particle)
         const D3DXVECTOR3 hi = steering->rect->Corner(3).GetValue();
         const bool outside = p.y > hi.y || p.y < lo.y || p.x < lo.x || p.x > hi.x;
         if (outside) {
-            const bool still = steerAcceleration.x == 0.0f && steerAcceleration.y == 0.0f && steerAcceleration.z == 0.0f;
+            const bool still =
+                steerAcceleration.x == 0.0f && steerAcceleration.y == 0.0f && steerAcceleration.z == 0.0f;
             if (inside || still) AimAtCentre(p);
             inside = 0;
         } else {

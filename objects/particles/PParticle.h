@@ -7,9 +7,8 @@
 
 #include <d3dx9math.h>
 
+#include <cstddef>
 #include <cstdint>
-#include <memory>
-#include <vector>
 
 #include "engine/params/UINTSclaleTo.h"
 
@@ -17,8 +16,18 @@ class MediaQuad;
 class PParticle;
 
 // Abstract process. Virtual slots in order: destructor, Apply, Clone.
+//
+// Processes are made and dropped with every trail particle and glint
+// restart, so they come from recycled fixed-size blocks instead of the heap:
+// in a steady frame no allocation happens.
 class PProcess {
 public:
+    // Largest process kind the recycled blocks hold; a larger one (none of
+    // the kinds here) goes to the heap.
+    static constexpr size_t kBlockSize = 64;
+    static void* operator new(size_t size);
+    static void operator delete(void* block, size_t size);
+
     virtual ~PProcess() = default;
     // Advances the particle by dt seconds; false when the particle ends.
     virtual bool Apply(float dt, PParticle& particle) = 0;
@@ -28,6 +37,9 @@ public:
 
 class PParticle {
 public:
+    // Most processes one particle holds (the kinds give at most four).
+    static constexpr size_t kMaxProcesses = 8;
+
     // Channel indices.
     static constexpr int kLife = 0;   // 0..1 phase, starts at 0
     static constexpr int kSize = 1;   // factor, starts at 1
@@ -43,9 +55,9 @@ public:
     PParticle(const PParticle& other);
     PParticle& operator=(const PParticle& other);
     // Moving hands the processes over without cloning them.
-    PParticle(PParticle&& other) noexcept = default;
-    PParticle& operator=(PParticle&& other) noexcept = default;
-    ~PParticle() = default;
+    PParticle(PParticle&& other) noexcept;
+    PParticle& operator=(PParticle&& other) noexcept;
+    ~PParticle() { ClearProcesses(); }
 
     // Applies every process in list order, always all of them (a dying
     // particle still moves in its last frame); true only if every one
@@ -54,11 +66,12 @@ public:
     // Start position := position (after a trail emission).
     void RememberPosition() { startPosition = position; }
     // Deletes every process.
-    void ClearProcesses() { processes_.clear(); }
-    // Takes ownership of process (ignored when null).
-    void AddProcess(PProcess* process);
-    size_t ProcessCount() const { return processes_.size(); }
-    PProcess* Process(size_t i) const { return processes_[i].get(); }
+    void ClearProcesses();
+    // Takes ownership of process. A null process is ignored; one past
+    // kMaxProcesses is deleted and false returned.
+    bool AddProcess(PProcess* process);
+    size_t ProcessCount() const { return processCount_; }
+    PProcess* Process(size_t i) const { return i < processCount_ ? processes_[i] : nullptr; }
 
     float& Channel(int c) { return channels[c]; }
 
@@ -67,7 +80,10 @@ public:
     float channels[kChannelCount];
 
 private:
-    std::vector<std::unique_ptr<PProcess>> processes_;
+    // Kept in the particle itself, so a particle list needs no allocation
+    // per particle.
+    PProcess* processes_[kMaxProcesses] = {};
+    size_t processCount_ = 0;
 };
 
 // Life += rate x dt; alive while life < 1.
@@ -93,7 +109,9 @@ public:
 // reaches end. Start and the remaining amount advance as it runs.
 class PFade : public PProcess {
 public:
-    PFade(int channel, float start, float end, float amount) : channel(channel), start(start), end(end), amount(amount) {}
+    PFade(int channel, float start, float end, float amount) : channel(channel), start(start), end(end), amount(amount)
+    {
+    }
     bool Apply(float dt, PParticle& particle) override;
     PProcess* Clone() const override { return new PFade(*this); }
     int channel;
@@ -134,7 +152,10 @@ public:
 // Constant acceleration motion.
 class PKinetic : public PProcess {
 public:
-    PKinetic(const D3DXVECTOR3& velocity, const D3DXVECTOR3& acceleration) : velocity(velocity), acceleration(acceleration) {}
+    PKinetic(const D3DXVECTOR3& velocity, const D3DXVECTOR3& acceleration)
+        : velocity(velocity), acceleration(acceleration)
+    {
+    }
     bool Apply(float dt, PParticle& particle) override;
     PProcess* Clone() const override { return new PKinetic(*this); }
     D3DXVECTOR3 velocity;
@@ -154,9 +175,9 @@ public:
 // processes; read afresh at every step. The owner keeps the block and the
 // parameters it refers to alive for as long as its particles exist.
 struct BrownianSteering {
-    const MediaQuad* rect = nullptr;               // corner 0 minimum, corner 3 maximum
-    const UINTSclaleTo<float>* speed = nullptr;    // speed factor
-    const UINTSclaleTo<float>* period = nullptr;   // wander period P
+    const MediaQuad* rect = nullptr;                 // corner 0 minimum, corner 3 maximum
+    const UINTSclaleTo<float>* speed = nullptr;      // speed factor
+    const UINTSclaleTo<float>* period = nullptr;     // wander period P
     const UINTSclaleTo<float>* steerTime = nullptr;  // steering time T
 };
 

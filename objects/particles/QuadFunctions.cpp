@@ -153,8 +153,7 @@ void ColorParticleQuadRotated(const PParticle& particle, const MediaColor& color
     D3DXVECTOR3 axis1, axis2;
     D3DXVec3TransformCoord(&axis1, &x, &rotation);
     D3DXVec3TransformCoord(&axis2, &y, &rotation);
-    ParticleQuad quad =
-        BuildQuadAxes(particle.position, axis1, axis2, particle.channels[PParticle::kSize] * sizeScale);
+    ParticleQuad quad = BuildQuadAxes(particle.position, axis1, axis2, particle.channels[PParticle::kSize] * sizeScale);
     SetQuadColor(quad, VertexColor(color.GetValue(), ParticleAlpha(particle, color, alphaFactor)));
     WriteQuadVertices(vertices, k, quad);
 }

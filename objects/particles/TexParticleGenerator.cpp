@@ -22,11 +22,13 @@ void UseTexture(ID3DXEffect* effect, const char* name, IDirect3DBaseTexture9* te
     effect->SetTexture(name, texture);
 }
 
+// A failed clear leaves the previous layer in the target; the frame goes on
+// (the next clear tries again), so its result is not acted on.
 void ClearTarget(D3DCOLOR color)
 {
     if (IDirect3DDevice9* device = CurrentDevice()) {
-        // A failed clear leaves the old layer; the draw itself still goes on.
-        if (FAILED(device->Clear(0, nullptr, D3DCLEAR_TARGET, color, 1.0f, 0))) return;
+        const HRESULT hr = device->Clear(0, nullptr, D3DCLEAR_TARGET, color, 1.0f, 0);
+        (void)hr;
     }
 }
 
@@ -156,26 +158,26 @@ void DS_TexParticleGenerator::ComposeLayer(DS_TexParticleGenerator* generator, D
     ID3DXEffect* effect = generator->effect_.Get();
     IDirect3DTexture9* layer = generator->renderTarget_->Current();
     switch (generator->blendMode.GetValue()) {
-    case kBlendScreen:
-        UseTechnique(effect, "Blend_ScreenTex");
-        UseTexture(effect, "Texture1", service->GetSceneTexture().Get());
-        UseTexture(effect, "Texture2", layer);
-        break;
-    case kBlendColorDodge:
-        UseTechnique(effect, "Blend_ColorDodgeTex");
-        UseTexture(effect, "Texture1", service->GetSceneTexture().Get());
-        UseTexture(effect, "Texture2", layer);
-        break;
-    case kBlendSum:
-        UseTechnique(effect, "Blend_SumTex");
-        UseTexture(effect, "Texture1", layer);
-        break;
-    default:
-        // Modes outside 0 to 3 would otherwise draw the sprite picture over
-        // the whole picture with whatever was set last: they compose as 0.
-        UseTechnique(effect, "CommonTex");
-        UseTexture(effect, "Texture1", layer);
-        break;
+        case kBlendScreen:
+            UseTechnique(effect, "Blend_ScreenTex");
+            UseTexture(effect, "Texture1", service->GetSceneTexture().Get());
+            UseTexture(effect, "Texture2", layer);
+            break;
+        case kBlendColorDodge:
+            UseTechnique(effect, "Blend_ColorDodgeTex");
+            UseTexture(effect, "Texture1", service->GetSceneTexture().Get());
+            UseTexture(effect, "Texture2", layer);
+            break;
+        case kBlendSum:
+            UseTechnique(effect, "Blend_SumTex");
+            UseTexture(effect, "Texture1", layer);
+            break;
+        default:
+            // Modes outside 0 to 3 would otherwise draw the sprite picture over
+            // the whole picture with whatever was set last: they compose as 0.
+            UseTechnique(effect, "CommonTex");
+            UseTexture(effect, "Texture1", layer);
+            break;
     }
     service->DrawWithEffect(service->GetScreenQuad(), effect);
 }

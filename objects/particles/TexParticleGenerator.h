@@ -36,6 +36,10 @@ public:
     DS_TexParticleGenerator(const DS_TexParticleGenerator& other);
     ~DS_TexParticleGenerator() override;
 
+    // 2. The textured level's record with the generator level inside it;
+    // kinds with a level of their own write theirs around it.
+    void Write(DS_IOF_Archive* ar) override { WriteBody(ar); }
+
     // 15. Remembers the object, loads the texture sets and the effect from
     // the current resource manager (none without one).
     void InitObject(DS_ParticlesObj* object) override;
@@ -57,8 +61,8 @@ public:
     // Draws buffer 0 of object with texture: through the effect into the
     // private target and composed by blend mode, or plainly with alpha
     // blending into the current target when the generator cannot compose.
-    static void RenderBlendMask(DS_ABRender* service, DS_TexParticleGenerator* generator,
-                                IDirect3DTexture9* texture, DS_ParticlesObj* object);
+    static void RenderBlendMask(DS_ABRender* service, DS_TexParticleGenerator* generator, IDirect3DTexture9* texture,
+                                DS_ParticlesObj* object);
     // Buffers 0 and 1 (textures 0 and 1) into the private target cleared to
     // white with alpha 0; the caller composes. Nothing without an effect and
     // a ready target.
@@ -88,7 +92,7 @@ public:
 
 protected:
     ComPtr<ID3DXEffect> effect_;
-    RenderTargetChain* renderTarget_ = nullptr;  // owned by the resource manager
+    RenderTargetChain* renderTarget_ = nullptr;   // owned by the resource manager
     DS_ParticlesObj* particlesObject_ = nullptr;  // owns this generator
 };
 

@@ -62,7 +62,7 @@ TEST(PParticle, LifeEndsAtOneAndEveryProcessStillRuns)
     PParticle p(0.0f, 0.0f, 0.0f);
     p.AddProcess(new PLifeConst(2.0f));
     p.AddProcess(new PKinetic(D3DXVECTOR3(10.0f, 0.0f, 0.0f), D3DXVECTOR3(0.0f, 0.0f, 0.0f)));
-    EXPECT_FALSE(p.Apply(0.5f));  // life exactly 1 ends the particle ...
+    EXPECT_FALSE(p.Apply(0.5f));          // life exactly 1 ends the particle ...
     EXPECT_FLOAT_EQ(p.position.x, 5.0f);  // ... which still moves in its last frame
 }
 
@@ -196,4 +196,30 @@ TEST(CallbackParticle, CallbacksRunInOrderAfterTheLifeCountsDown)
     EXPECT_EQ(p.velocity, D3DXVECTOR3(0.0f, -196.0f, 0.0f));
     EXPECT_FLOAT_EQ(p.size, 110.0f);
     EXPECT_FLOAT_EQ(p.alpha, 0.5f);
+}
+
+TEST(PParticle, ProcessesAreCappedMovedAndTheirBlocksReused)
+{
+    PParticle p(0.0f, 0.0f, 0.0f);
+    for (size_t i = 0; i < PParticle::kMaxProcesses; ++i) EXPECT_TRUE(p.AddProcess(new PSpin(1.0f)));
+    EXPECT_FALSE(p.AddProcess(new PSpin(1.0f)));  // deleted, not kept
+    EXPECT_EQ(p.ProcessCount(), PParticle::kMaxProcesses);
+    EXPECT_EQ(p.Process(PParticle::kMaxProcesses), nullptr);
+    p.Apply(1.0f);
+    EXPECT_FLOAT_EQ(p.channels[PParticle::kAngle], 8.0f);
+
+    // Moving hands the processes over; the source keeps none.
+    PProcess* first = p.Process(0);
+    PParticle moved(std::move(p));
+    EXPECT_EQ(moved.Process(0), first);
+    EXPECT_EQ(p.ProcessCount(), 0u);
+
+    // A dropped process's block serves the next one made.
+    PParticle single(0.0f, 0.0f, 0.0f);
+    single.AddProcess(new PSpin(1.0f));
+    const void* block = single.Process(0);
+    single.ClearProcesses();
+    PProcess* next = new PKinetic(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(0, 0, 0));
+    EXPECT_EQ(static_cast<const void*>(next), block);
+    delete next;
 }

@@ -121,10 +121,9 @@ TEST(ParticleGeneratorRecord, OlderVersionsGetTheirDefaults)
         unsigned trailLife, trailRate;
         int32_t trailsOn, mirror;
     } cases[] = {
-        {2, 3, 2, 1, 2, 1, 1},
-        {2, 2, 2, 20, 30, 0, 1},  // list stored, trail defaults
-        {2, 1, 0, 20, 30, 0, 1},  // neither list nor trail fields
-        {1, 3, 2, 1, 2, 1, 0},    // no mirror flags
+        {2, 3, 2, 1, 2, 1, 1},   {2, 2, 2, 20, 30, 0, 1},  // list stored, trail defaults
+        {2, 1, 0, 20, 30, 0, 1},                           // neither list nor trail fields
+        {1, 3, 2, 1, 2, 1, 0},                             // no mirror flags
         {1, 1, 0, 20, 30, 0, 0},
     };
     for (const auto& c : cases) {

@@ -53,9 +53,9 @@ TEST(ParticleGenerator, TrailTimeAccumulatesAndCountsStayBounded)
         float lastAfter;
         size_t trails;
     } cases[] = {
-        {30, 1, 0.02f, 0.0f, 0},     // less than one due: the time keeps accumulating
-        {30, 0, 0.1f, 0.1f, 0},      // trails off: the time still advances
-        {30, 1, -1.0f, -1.0f, 0},    // time went back: nothing, the time follows
+        {30, 1, 0.02f, 0.0f, 0},               // less than one due: the time keeps accumulating
+        {30, 0, 0.1f, 0.1f, 0},                // trails off: the time still advances
+        {30, 1, -1.0f, -1.0f, 0},              // time went back: nothing, the time follows
         {30, 1, 1e30f, 1e30f, kMaxParticles},  // a huge span is capped, no overflow
     };
     for (const auto& c : cases) {

@@ -83,21 +83,24 @@ TEST_F(ParticlePixelTest, EachBlendModeColoursTheSpriteAndKeepsThePicture)
         const char* label;
         int32_t blend;
         bool effect;
+        bool target;  // the kind fetches its private target
         bool needsScene;
         uint32_t sprite;  // 0xRRGGBB over grey 64
     } cases[] = {
-        {"plain", 0, false, false, 0x80FF00},
-        {"plain, screen asked", 1, false, false, 0x80FF00},  // no effect: drawn plainly, no scene needed
-        {"normal", 0, true, false, 0x80FF00},
-        {"screen", 1, true, true, 0xA0FF40},        // 64 + 128 - 64 x 128 / 255
-        {"colour dodge", 2, true, true, 0x80FF40},  // 64 / (1 - 0.5); green saturates
-        {"sum", 3, true, false, 0xC0FF40},
-        {"mode 9 as normal", 9, true, false, 0x80FF00},
+        {"plain", 0, false, true, false, 0x80FF00},
+        {"plain, screen asked", 1, false, true, false, 0x80FF00},    // no effect: drawn plainly, no scene needed
+        {"effect without target", 2, true, false, false, 0x80FF00},  // never through a missing target
+        {"normal", 0, true, true, false, 0x80FF00},
+        {"screen", 1, true, true, true, 0xA0FF40},        // 64 + 128 - 64 x 128 / 255
+        {"colour dodge", 2, true, true, true, 0x80FF40},  // 64 / (1 - 0.5); green saturates
+        {"sum", 3, true, true, false, 0xC0FF40},
+        {"mode 9 as normal", 9, true, true, false, 0x80FF00},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         objects_.clear();
         TestParticleKind item = Item(c.blend, c.effect);
+        item.composes = c.target;
         DS_ParticlesObj* object = Make(item);
         EXPECT_EQ(object->NeedsSceneTexture(), c.needsScene);
         Frame(0.1f);
@@ -119,7 +122,10 @@ TEST_F(ParticlePixelTest, JoinedBuffersComposeWithoutTheClearColour)
     item.color.StoreValue(0x000000FFul);  // red
     item.glowColor.StoreValue(0x0000FF00ul);
     item.glowColor.transparency.SetValue(50);  // alpha 127
-    Make(item);
+    DS_ParticlesObj* object = Make(item);
+    auto* clone = static_cast<TestParticleKind*>(object->Generator());
+    EXPECT_NE(clone->CurrentTexture(1), nullptr);
+    EXPECT_EQ(clone->CurrentTexture(2), nullptr);  // past the texture sets
     Frame(0.1f);
     EXPECT_TRUE(Near(ReadPixel(kSpriteX, kSpriteY), 0x807F00)) << std::hex << ReadPixel(kSpriteX, kSpriteY);
     EXPECT_TRUE(Near(ReadPixel(kSpriteX + 30, kSpriteY), kGrey)) << std::hex << ReadPixel(kSpriteX + 30, kSpriteY);
@@ -151,7 +157,6 @@ TEST_F(ParticlePixelTest, BuffersAreDynamicGrowByPowersOfTwoAndComeBackAfterRele
     EXPECT_EQ(object->QuadCount(0), 2u);
     object->ReserveQuads(0, 100000);
     EXPECT_EQ(object->QuadCount(0), DS_ParticlesObj::QuadMesh::kMaxQuads);
-
 }
 
 // The slide's invalidate step releases the buffers, the device is reset, and
@@ -184,5 +189,33 @@ TEST_F(ParticlePixelTest, SpritesAreDrawnAgainAfterADeviceReset)
         EXPECT_TRUE(Near(ReadPixel(kSpriteX, kSpriteY), sprite)) << std::hex << ReadPixel(kSpriteX, kSpriteY);
         EXPECT_TRUE(Near(ReadPixel(450, 100), kGrey)) << std::hex << ReadPixel(450, 100);
         objects_.clear();
+    }
+}
+
+// A portrait picture fitted into the wide back buffer (x 150 to 450): the
+// layer drawn through the private target lands where the plain sprite does.
+TEST_F(ParticlePixelTest, LayersLineUpWithThePictureWhenItIsFitted)
+{
+    AddPicture(kPictureLink, picture_, 300, 400);
+    MakeLayer(kPictureLink, RenderContext::kFit);
+    const struct {
+        const char* label;
+        int32_t blend;
+        bool effect;
+        uint32_t sprite;
+    } cases[] = {
+        {"plain", 0, false, 0x80FF00},
+        {"normal", 0, true, 0x80FF00},
+        {"screen", 1, true, 0xA0FF40},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        objects_.clear();
+        TestParticleKind item = Item(c.blend, c.effect);
+        Make(item);
+        Frame(0.1f);
+        EXPECT_TRUE(Near(ReadPixel(150 + kSpriteX, kSpriteY), c.sprite)) << std::hex << ReadPixel(300, kSpriteY);
+        EXPECT_TRUE(Near(ReadPixel(150 + kSpriteX - 30, kSpriteY), kGrey)) << std::hex << ReadPixel(270, kSpriteY);
+        EXPECT_TRUE(Near(ReadPixel(400, 100), kGrey)) << std::hex << ReadPixel(400, 100);
     }
 }

@@ -48,7 +48,6 @@ public:
         if (composes) AcquireRenderTarget();
     }
     DS_ParticleGenerator* Clone() const override { return new TestParticleKind(*this); }
-    void Write(DS_IOF_Archive* ar) override { WriteBody(ar); }
 
     bool composes = true;
     bool join = false;

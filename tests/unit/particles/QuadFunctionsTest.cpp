@@ -32,7 +32,8 @@ TEST(QuadFunctions, BuiltQuadsPlaceTheirCornersAndUVs)
     const ParticleQuad axes =
         BuildQuadAxes(D3DXVECTOR3(10.0f, 20.0f, 0.0f), D3DXVECTOR3(1, 0, 0), D3DXVECTOR3(0, 1, 0), 4.0f);
     const ParticleQuad square = BuildQuadCentered(D3DXVECTOR3(10.0f, 20.0f, 0.0f), 4.0f, 4.0f);
-    for (int i = 0; i < 4; ++i) ExpectVertex(axes.v[i], square.v[i].x, square.v[i].y, square.v[i].u, square.v[i].v, "axes");
+    for (int i = 0; i < 4; ++i)
+        ExpectVertex(axes.v[i], square.v[i].x, square.v[i].y, square.v[i].u, square.v[i].v, "axes");
 
     // A ray along x: the left normal is +y.
     const ParticleQuad ray = BuildQuadRay(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(10, 0, 0), 10.0f, 4.0f, 2.0f);
@@ -83,8 +84,7 @@ TEST(QuadFunctions, ColoursPackClampedAndRounded)
         float alpha;
         uint32_t argb;
     } cases[] = {
-        {0x00FF8000ul, 0.5f, 0x800080FFu},
-        {0x00FFFFFFul, 1.0f, 0xFFFFFFFFu},
+        {0x00FF8000ul, 0.5f, 0x800080FFu},  {0x00FFFFFFul, 1.0f, 0xFFFFFFFFu},
         {0x00000000ul, 2.0f, 0xFF000000u},   // clamped above
         {0x000000FFul, -0.5f, 0x00FF0000u},  // clamped below
         {0x00010203ul, 0.0f, 0x00030201u},   // red is the low byte
