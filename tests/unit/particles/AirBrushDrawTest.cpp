@@ -108,12 +108,19 @@ TEST_F(AirBrushDraw, EveryKindPutsSpritesOnItsPointsAndKeepsThePicture)
         {"custom", [] { return std::unique_ptr<DS_AirBrush>(new DS_CustomAirBrush()); }},
         {"stars", [] { return std::unique_ptr<DS_AirBrush>(new DS_TwinklingStars()); }},
     };
+    // Mode 9 is no blend mode: with the effect it composes as mode 0.
+    const struct {
+        const char* label;
+        bool effect;
+        int32_t blend;
+    } ways[] = {{" plainly", false, 0}, {" with the effect", true, 0}, {" in mode 9", true, 9}};
     for (const auto& kind : kinds) {
-        for (const bool effect : {false, true}) {
-            SCOPED_TRACE(std::string(kind.label) + (effect ? " with the effect" : " plainly"));
+        for (const auto& way : ways) {
+            SCOPED_TRACE(std::string(kind.label) + way.label);
             objects_.clear();
             std::unique_ptr<DS_AirBrush> brush = kind.make();
-            Fill(*brush, effect, 20, {{150, 200, 0}, {450, 100, 0}});
+            Fill(*brush, way.effect, 20, {{150, 200, 0}, {450, 100, 0}});
+            brush->blendMode.SetValue(way.blend);
             if (auto* bling = dynamic_cast<DS_Bling*>(brush.get())) {
                 bling->growTime.SetValue(50);
                 bling->shrinkTime.SetValue(50);
