@@ -206,13 +206,22 @@ void DS_Bling::Update(float t, DS_ParticlesObj* object)
     const float glowAlpha = static_cast<float>(glowColor.GetAlpha()) / 255.0f;
     const float colorAlpha = static_cast<float>(color.GetAlpha()) / 255.0f;
     const UINT quads = object->QuadCount(0) < object->QuadCount(1) ? object->QuadCount(0) : object->QuadCount(1);
+    // Glints keep the alpha channel they start with, so the two colours
+    // are packed again only when a point's alpha differs from the last.
+    float packedFor = -1.0f;
+    uint32_t glowArgb = 0, glintArgb = 0;
     for (UINT k = 0; k < quads; ++k) {
         const PParticle& p = points[k];
         ParticleQuad quad = BuildQuadAxes(p.position, axis1, axis2, GlintSide(p));
         const float f = opacity * p.channels[PParticle::kAlpha];
-        SetQuadColor(quad, VertexColor(glowColor.GetValue(), glowAlpha * f));
+        if (f != packedFor) {
+            glowArgb = VertexColor(glowColor.GetValue(), glowAlpha * f);
+            glintArgb = VertexColor(color.GetValue(), colorAlpha * f);
+            packedFor = f;
+        }
+        SetQuadColor(quad, glowArgb);
         WriteQuadVertices(glow, k, quad);
-        SetQuadColor(quad, VertexColor(color.GetValue(), colorAlpha * f));
+        SetQuadColor(quad, glintArgb);
         WriteQuadVertices(glint, k, quad);
     }
     object->UnlockBuffer(1);
