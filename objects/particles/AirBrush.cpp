@@ -5,8 +5,8 @@
 #include "engine/archive/IOF_Item.h"
 #include "engine/params/Random.h"
 #include "engine/resources/CurrentScene.h"
-#include "engine/scene/ABRender.h"
 #include "engine/resources/DocResManager.h"
+#include "engine/scene/ABRender.h"
 #include "engine/scene/TimeLineControl.h"
 #include "objects/particles/ParticlesObj.h"
 #include "objects/particles/QuadFunctions.h"
@@ -19,7 +19,7 @@ void DrawBufferPlainly(DS_ABRender* service, DS_ParticlesObj* object, size_t i, 
 {
     IDirect3DDevice9* device = CurrentDevice();
     const DS_ParticlesObj::QuadMesh* buffer = object ? object->Buffer(i) : nullptr;
-    if (!service || !device || !buffer || object->QuadCount(i) == 0) return;
+    if (!service || !device || !buffer || !buffer->VertexBuffer() || object->QuadCount(i) == 0) return;
     if (FAILED(device->SetTexture(0, texture))) return;
     service->DrawMesh(*buffer, nullptr, 2 * object->QuadCount(i));
 }
