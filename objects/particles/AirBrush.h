@@ -22,6 +22,8 @@ public:
 
     // Draws buffer 0 with picture 0 through the blend-mask layer.
     void Render(DS_ABRender* service, DS_ParticlesObj* object) override;
+    // Nothing moves at this level: the points are the painted ones.
+    void Update(float t, DS_ParticlesObj* object) override {}
     // The textured level's InitObject, one geometry buffer, the private
     // target when there is an effect, and the sprites.
     void InitObject(DS_ParticlesObj* object) override;
