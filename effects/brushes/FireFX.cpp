@@ -118,6 +118,23 @@ void DS_FireFX::SetNoiseParams(const DS_Frame& mesh)
     SetFloats("c13", {0.0f, kScroll3 * c});
 }
 
+bool DS_FireFX::PrepareAsEffect(const DS_Frame& mesh)
+{
+    if (!HasEffect() || !patternTexture_ || !noiseTexture_) return false;
+    SetNoiseParams(mesh);
+    SetFadedParams(ComputeFadedParams(1.0f));
+    SetTechnique("AsEffect");
+    return true;
+}
+
+void DS_FireFX::SetFadedParams(const FadedParams& p) const
+{
+    SetFloats("ColorK1", {p.colorK1[0], p.colorK1[1], p.colorK1[2]});
+    SetFloats("ColorK2", {p.colorK2[0], p.colorK2[1], p.colorK2[2]});
+    SetFloat("Brightness", p.brightness);
+    SetFloat("Density", p.density);
+}
+
 DS_FireFX::FadedParams DS_FireFX::ComputeFadedParams(float fade) const
 {
     FadedParams p;
@@ -143,17 +160,13 @@ void DS_FireFX::Render(DS_ABRender* service)
     // completely; it draws only its grid, so the scene goes in first.
     if (fullScreen.GetValue() != 0 && FAILED(CopySceneToTarget(service))) return;
     SetNoiseParams(Grid());
-    const FadedParams p = ComputeFadedParams(Fade());
-    SetFloats("ColorK1", {p.colorK1[0], p.colorK1[1], p.colorK1[2]});
-    SetFloats("ColorK2", {p.colorK2[0], p.colorK2[1], p.colorK2[2]});
     if (!context || context->Mode() == RenderContext::kToTarget) {
         SetFloats("bg_scale_factor", {1.0f, 1.0f});
     } else {
         SetFloats("bg_scale_factor", {context->InverseScaleX(), context->InverseScaleY()});
     }
     SetMaskAndBackground(service);
-    SetFloat("Brightness", p.brightness);
-    SetFloat("Density", p.density);
+    SetFadedParams(ComputeFadedParams(Fade()));
     SetTechnique("Main");
     service->DrawIndexedWithEffect(Grid(), Effect());
 }

@@ -49,6 +49,12 @@ public:
     // "ViewProj", "Noise", "Pattern" and the scroll offsets "c11", "c12",
     // "c13" from the clock.
     void SetNoiseParams(const DS_Frame& mesh);
+    // The flame light's draw on a mesh of its own: SetNoiseParams, then the
+    // colours, "Brightness" and "Density" at full fade (the effect is
+    // shared with the fire brushes, which leave their own values behind),
+    // then the technique "AsEffect". False, setting nothing, without an
+    // effect or without both pictures.
+    bool PrepareAsEffect(const DS_Frame& mesh);
 
     // The per-frame values of Render, for tests and the flame light.
     struct FadedParams {
@@ -84,6 +90,8 @@ private:
     // Fields 1 to 5 and 6 to 8 of the record.
     bool ReadColorsAndLinks(DS_IOF_Archive* ar);
     bool ReadAmounts(DS_IOF_Archive* ar);
+    // "ColorK1", "ColorK2", "Brightness" and "Density".
+    void SetFadedParams(const FadedParams& p) const;
     // Quad corners that are not finite (a damaged record) become 0.
     void ClampQuad();
 

@@ -38,13 +38,16 @@ sampler2D NoiseSampler {
     AddressV = WRAP
 }
 
+// The pattern tiles across but not up and down: its base (v = 1) is full
+// heat, which the shaken lookups just above the tips (v below 0) would
+// otherwise wrap round to as a bright streak along the top edge.
 sampler2D PatternSampler {
     Texture = <Pattern>
     MinFilter = LINEAR
     MagFilter = LINEAR
     MipFilter = LINEAR
     AddressU = WRAP
-    AddressV = WRAP
+    AddressV = CLAMP
 }
 
 sampler2D MaskSampler {

@@ -73,6 +73,15 @@ class TestComposer(unittest.TestCase):
             ("particles DS_Bling\nimage missing.png\n", "cannot read picture"),
             ("particles DS_CustomAirBrush\nframes 0.5 sprite_frame0.png missing.png\n", "cannot read picture"),
             ("particles DS_Bling\neffect missing.fxo\n", "cannot read effect"),
+            ("light DS_GlassBallLight\nposition 10\n", "does not fit this light"),
+            ("light DS_GlassBallLight\nsize -1\n", "does not fit this light"),
+            ("light DS_GlassBallLight\ntop-color 1000000\n", "does not fit this light"),
+            ("light DS_GlassBallLight\nmode 1 2\n", "does not fit this light"),
+            ("light DS_GlassBallLight\nstrength 3\n", "unknown statement 'strength'"),
+            ("light DS_GlassBallLight\nstand-image 999\n", "no library picture 999"),
+            ("light DS_FlameLight\nfire-colors 00FFFF\n", "does not fit this light"),
+            ("light DS_FlameLight\nstrength -1\n", "does not fit this light"),
+            ("light DS_FlameLight\nmode 1\n", "unknown statement 'mode'"),
         ]
         for body, message in cases:
             with self.subTest(body=body):
@@ -122,6 +131,22 @@ class TestComposer(unittest.TestCase):
         self.assertIn("FakeLake2D".encode("utf-16-le"), document)
         with open(os.path.join(PICTURES, "ripple_dudv.dds"), "rb") as f:
             self.assertIn(f.read(), document)
+
+    def test_flame_document_holds_its_pictures_and_effects(self):
+        code, err, output = self.compose(SLIDE + "light DS_FlameLight\nfire-colors 00FFFF 0000FF\nbump-scale 90\n")
+        self.assertEqual(code, 0, err)
+        with open(output, "rb") as f:
+            document = f.read()
+        self.assertIn("DS_FlameLight".encode("utf-16-le"), document)
+        for stored in (os.path.join(EFFECTS, "063_distortion.fxo"), os.path.join(EFFECTS, "092_fire.fxo"),
+                       os.path.join(LIBRARY, "flame_pattern.dds"), os.path.join(LIBRARY, "noise.dds"),
+                       os.path.join(LIBRARY, "distortion.dds")):
+            with open(stored, "rb") as f:
+                self.assertIn(f.read(), document, stored)
+        # Without the library's pictures the composer cannot store them.
+        code, err, _ = self.compose(SLIDE + "light DS_FlameLight\n", library=self.tmp)
+        self.assertEqual(code, 1, err)
+        self.assertIn("no library picture 7", err)
 
 
 if __name__ == "__main__":

@@ -16,6 +16,10 @@
 #   corvalline_particles.scr     particles.scene here: glints, a frame sequence and twinkling stars
 #   corvalline_particles_stress.scr  particles_stress.scene here: the frame benchmark's glints
 #                                and stars of 16383 points each
+#   corvalline_flame_glassball.scr  flame_glassball.scene here: a flame slide, then a glass ball
+#   corvalline_glassball_stress.scr  glassball_stress.scene here: the frame benchmark's scrolling
+#                                glass ball with background picture, overlays and stand
+#   corvalline_flame_stress.scr  flame_stress.scene here: the frame benchmark's flame slide
 # Each has its own copy of res/corvalline.rc with the document line changed,
 # so every other resource stays the program's own.
 include(${CMAKE_SOURCE_DIR}/cmake/SceneComposer.cmake)
@@ -73,7 +77,7 @@ endforeach()
 
 # Scenes here that use only the build's scene pictures.
 set(pictureDocuments "")
-foreach(scene still two_pictures glyphs water_lights particles particles_stress)
+foreach(scene still two_pictures glyphs water_lights glassball_stress particles particles_stress)
     set(document ${variantDir}/${scene}_scene.kvb)
     add_custom_command(OUTPUT ${document}
         COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${SCENE_COMPOSER}
@@ -89,7 +93,7 @@ endforeach()
 
 # Scenes whose masks and patterns compose_picture_scene.py makes from their names.
 set(madePictureDocuments "")
-foreach(scene brushes_underwater underwater_stress)
+foreach(scene brushes_underwater underwater_stress flame_glassball flame_stress)
     set(document ${variantDir}/${scene}_scene.kvb)
     add_custom_command(OUTPUT ${document}
         COMMAND Python3::Interpreter ${CMAKE_CURRENT_LIST_DIR}/compose_picture_scene.py
@@ -121,6 +125,9 @@ corvalline_saver_variant(corvalline_underwater_stress ${variantDir}/underwater_s
 corvalline_saver_variant(corvalline_water_lights ${variantDir}/water_lights_scene.kvb)
 corvalline_saver_variant(corvalline_particles ${variantDir}/particles_scene.kvb)
 corvalline_saver_variant(corvalline_particles_stress ${variantDir}/particles_stress_scene.kvb)
+corvalline_saver_variant(corvalline_flame_glassball ${variantDir}/flame_glassball_scene.kvb)
+corvalline_saver_variant(corvalline_glassball_stress ${variantDir}/glassball_stress_scene.kvb)
+corvalline_saver_variant(corvalline_flame_stress ${variantDir}/flame_stress_scene.kvb)
 
 # The scene-slot unit tests read the splash and the documents of these
 # builds; the document robustness tests read the test-build documents.

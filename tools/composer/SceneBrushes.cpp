@@ -1,5 +1,9 @@
 #include "tools/composer/SceneBrushes.h"
 
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -188,6 +192,20 @@ std::string LibraryPictureFile(const std::string& folder, int64_t number)
     return std::string();
 }
 
+// The compiled effect numbered like the library's resource (NNN_name.fxo)
+// in the effect folder; empty when there is none.
+std::string EffectFileByNumber(const std::string& folder, int64_t number)
+{
+    char prefix[24];
+    std::snprintf(prefix, sizeof prefix, "%03lld_", static_cast<long long>(number));
+    WIN32_FIND_DATAA found = {};
+    const std::string pattern = InFolder(folder, std::string(prefix) + "*.fxo");
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return std::string();
+    FindClose(search);
+    return InFolder(folder, found.cFileName);
+}
+
 // The image links of the brush kinds that have them.
 std::vector<const DS_ImageFileLink*> ImageLinks(const DS_FX_Constructor& brush)
 {
@@ -336,5 +354,20 @@ bool StoreBrushResources(BrushDescription& brush, const BrushFolders& folders, D
     for (const DS_ImageFileLink* image : ImageLinks(*brush.brush)) {
         if (!StoreLibraryPicture(image->GetValue(), folders, manager, error)) return false;
     }
+    return true;
+}
+
+bool StoreLibraryEffect(const FileLinkValue& link, const BrushFolders& folders, DS_DocResManager& manager,
+                        std::string& error)
+{
+    const std::string file = EffectFileByNumber(folders.effects, link.stamp);
+    ResourceBlob effect;
+    if (file.empty() || !ReadWholeFile(file, effect.data) || effect.data.empty()) {
+        error = "no compiled effect " + std::to_string(link.stamp) + " in " + folders.effects;
+        return false;
+    }
+    effect.module = link.path;
+    effect.id = static_cast<int32_t>(link.stamp);
+    manager.Store().linkedFiles[link] = {effect};
     return true;
 }

@@ -53,3 +53,10 @@ bool StoreBrushResources(BrushDescription& brush, const BrushFolders& folders, D
 // with a message when the library folder has no such picture.
 bool StoreLibraryPicture(const FileLinkValue& link, const BrushFolders& folders, DS_DocResManager& manager,
                          std::string& error);
+
+// Stores the bytes of the compiled effect that link names (NNN_name.fxo of
+// the effect folder, NNN its resource number) under link, as the library's
+// own resource. False with a message when the effect folder has no such
+// effect.
+bool StoreLibraryEffect(const FileLinkValue& link, const BrushFolders& folders, DS_DocResManager& manager,
+                        std::string& error);

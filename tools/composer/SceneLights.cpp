@@ -9,6 +9,8 @@
 #include "effects/lights/WaterRingLight.h"
 #include "engine/resources/DudvDds.h"
 #include "tools/composer/ComposerFiles.h"
+#include "tools/composer/GlassBallLight.h"
+#include "tools/composer/FlameLight.h"
 #include "tools/composer/UnderwaterLight.h"
 
 namespace {
@@ -186,6 +188,8 @@ std::unique_ptr<DS_2D_Light> MakeLight(const std::string& kind)
     if (kind == "FakeLake2D") return std::make_unique<FakeLake2D>();
     if (kind == "DS_WaterRingLight") return std::make_unique<DS_WaterRingLight>();
     if (kind == "FakeUndervater") return std::make_unique<FakeUndervater>();
+    if (kind == "DS_GlassBallLight") return std::make_unique<DS_GlassBallLight>();
+    if (kind == "DS_FlameLight") return std::make_unique<DS_FlameLight>();
     return nullptr;
 }
 
@@ -198,6 +202,12 @@ bool ApplyLightStatement(LightDescription& description, const std::string& keywo
     }
     if (auto* underwater = dynamic_cast<FakeUndervater*>(description.light.get())) {
         return ApplyUnderwaterStatement(*underwater, keyword, rest, error);
+    }
+    if (auto* ball = dynamic_cast<DS_GlassBallLight*>(description.light.get())) {
+        return ApplyGlassBallStatement(*ball, keyword, rest, error);
+    }
+    if (auto* flame = dynamic_cast<DS_FlameLight*>(description.light.get())) {
+        return ApplyFlameStatement(*flame, keyword, rest, error);
     }
     auto* glyphs = dynamic_cast<DS_MatrixCodeLight*>(description.light.get());
     if (!glyphs) return ApplyWaterStatement(description, keyword, rest, error);
@@ -222,6 +232,12 @@ bool StoreLightResources(LightDescription& description, const BrushFolders& fold
     }
     if (const auto* underwater = dynamic_cast<const FakeUndervater*>(light)) {
         return StoreUnderwaterResources(*underwater, folders, manager, error);
+    }
+    if (const auto* ball = dynamic_cast<const DS_GlassBallLight*>(light)) {
+        return StoreGlassBallResources(*ball, folders, manager, error);
+    }
+    if (const auto* flame = dynamic_cast<const DS_FlameLight*>(light)) {
+        return StoreFlameResources(*flame, folders, manager, error);
     }
     const auto* lake = dynamic_cast<const FakeLake2D*>(light);
     if (lake && !description.rippleMap.empty()) {

@@ -8,24 +8,6 @@
 
 #include "tools/composer/ComposerFiles.h"
 
-namespace {
-
-// The compiled effect numbered like the library's resource (NNN_name.fxo)
-// in the effect folder; empty when there is none.
-std::string EffectFileByNumber(const std::string& folder, int64_t number)
-{
-    char prefix[24];
-    std::snprintf(prefix, sizeof prefix, "%03lld_", static_cast<long long>(number));
-    WIN32_FIND_DATAA found = {};
-    const std::string pattern = InFolder(folder, std::string(prefix) + "*.fxo");
-    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return std::string();
-    FindClose(search);
-    return InFolder(folder, found.cFileName);
-}
-
-}  // namespace
-
 bool ApplyUnderwaterStatement(FakeUndervater& light, const std::string& keyword, const std::string& rest,
                               std::string& error)
 {
@@ -53,15 +35,5 @@ bool ApplyUnderwaterStatement(FakeUndervater& light, const std::string& keyword,
 bool StoreUnderwaterResources(const FakeUndervater& light, const BrushFolders& folders, DS_DocResManager& manager,
                               std::string& error)
 {
-    const FileLinkValue& link = light.Underwater().effectLink.GetValue();
-    const std::string file = EffectFileByNumber(folders.effects, link.stamp);
-    ResourceBlob effect;
-    if (file.empty() || !ReadWholeFile(file, effect.data) || effect.data.empty()) {
-        error = "no compiled effect " + std::to_string(link.stamp) + " in " + folders.effects;
-        return false;
-    }
-    effect.module = link.path;
-    effect.id = static_cast<int32_t>(link.stamp);
-    manager.Store().linkedFiles[link] = {effect};
-    return true;
+    return StoreLibraryEffect(light.Underwater().effectLink.GetValue(), folders, manager, error);
 }

@@ -42,7 +42,8 @@
 //     pattern-width N             (fire; its quad's u runs across, v down)
 //   light KIND                    makes the slide's picture layer a light
 //                                 (DS_MatrixCodeLight, FakeUndervater,
-//                                 FakeLake2D, DS_WaterRingLight) with the kind's
+//                                 FakeLake2D, DS_WaterRingLight,
+//                                 DS_GlassBallLight, DS_FlameLight) with the kind's
 //                                 defaults; picture and camera still apply;
 //                                 the lines after it, up to a brush, set it:
 //     cell-size N, density N, highlights N, glitches N, background N,
@@ -57,9 +58,17 @@
 //     lake-color BBGGRR (hex)     (lake)
 //     mode N, wave-speed N, grid-aspect N, grid-density N, drop-size N,
 //     damping N, depth N, drop-rate N, specular-level N, shininess N  (rings)
+//     position X Y, size N, lens N, speed N, mode N, overlay1 0|1,
+//     overlay2 0|1, stand 0|1, picture-background 0|1, top-color BBGGRR,
+//     bottom-color BBGGRR, overlay1-image N, overlay2-image N,
+//     stand-image N, background-image N     (DS_GlassBallLight)
+//     fire 0|1, distortion N, flame-offset N, distortion-speed N, strength N,
+//     bump-scale N, fire-colors FIRST SECOND (BBGGRR hex), density N,
+//     brightness N, fire-speed N  (DS_FlameLight; its pictures 7, 8 and 62
+//                                 and effects 63 and 92 are stored too)
 // Brushes are drawn from the last to the first. Library pictures that a
 // brush's or a light's image links name (water bump, stream noise, glyph
-// strip) are stored too.
+// strip, the glass ball's overlays, stand and background) are stored too.
 //   sound mp3|wav FILE            adds a sound item to the slide's second list
 //                                 (FILE relative to PICTURE_FOLDER); the lines
 //                                 after it set the sound (see SceneSounds.h):

@@ -142,6 +142,8 @@ TEST(ClassRegistration, SceneClassesAreRegisteredUnderTheirStoredNames)
         {"picture layers", L"FakeLake2D"},
         {"picture layers", L"DS_WaterRingLight"},
         {"picture layers", L"DS_MatrixCodeLight"},
+        {"picture layers", L"DS_GlassBallLight"},
+        {"picture layers", L"DS_FlameLight"},
         {"slides", L"DS_SlideContainer"},
         {"scene items", L"DS_WavesFX"},
         {"scene items", L"DS_LightFX"},

@@ -8,6 +8,7 @@
 #include "engine/archive/SceneClassRegistry.h"
 #include "host/SceneClassList.h"
 #include "engine/scene/ABObj.h"
+#include "engine/scene/Light2D.h"
 #include "unit/MemoryArchive.h"
 
 // Reads the class name and version, then the record through the registered
@@ -24,6 +25,18 @@ inline std::unique_ptr<DS_ABObj_Constructor> ReadSceneItem(MemoryArchive& memory
     memory.ReadInt(version);
     const auto* reader = classes.sceneItems.Find(name);
     return reader ? reader->Create(&ar, version) : nullptr;
+}
+
+// A picture-layer record (header included) read through the registry, as a
+// slide reads its layer; null for an unknown class or a record that cannot
+// be read.
+inline std::unique_ptr<DS_2D_Light> ReadPictureLayer(MemoryArchive& memory)
+{
+    SceneClassRegistry classes;
+    RegisterSceneClasses(classes);
+    DS_IOF_Archive ar = memory.Handle();
+    ar.classes = &classes;
+    return ReadRecordByName(&ar, classes.pictureLayers);
 }
 
 // The record read back as ReadSceneItem does, as class T; null for a record

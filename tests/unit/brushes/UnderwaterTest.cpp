@@ -19,15 +19,6 @@ namespace {
 
 const FileLinkValue kWobbleLink{DS_FX_Constructor::kEffectModule, DS_UnderwaterFX::kDefaultEffectId};
 
-std::unique_ptr<DS_2D_Light> ReadPictureLayer(MemoryArchive& memory)
-{
-    SceneClassRegistry classes;
-    RegisterSceneClasses(classes);
-    DS_IOF_Archive ar = memory.Handle();
-    ar.classes = &classes;
-    return ReadRecordByName(&ar, classes.pictureLayers);
-}
-
 FakeUndervater* AsUnderwater(const std::unique_ptr<DS_2D_Light>& layer)
 {
     return dynamic_cast<FakeUndervater*>(layer.get());

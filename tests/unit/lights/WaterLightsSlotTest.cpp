@@ -13,41 +13,6 @@ class WaterLightsSlot : public TestBuildSlot {
 protected:
     WaterLightsSlot() : TestBuildSlot(L"corvalline_water_lights.scr") {}
 
-    // Frame moves every quarter second up to t: a slide begins with the
-    // first frame after the one before it ended, so the show keeps its
-    // times only when no frame is far apart.
-    void RunTo(float t)
-    {
-        for (; now_ < t; now_ += 0.25f) slot_->FrameMove(now_);
-    }
-
-    // Frames every 0.1 s from t to t + 1; the first and the last.
-    std::pair<std::vector<uint32_t>, std::vector<uint32_t>> Second(float t)
-    {
-        RunTo(t);
-        now_ = t + 1.0f;
-        std::vector<uint32_t> first;
-        for (int i = 0; i <= 10; ++i) {
-            slot_->FrameMove(t + 0.1f * static_cast<float>(i));
-            slot_->RenderScene(Device());
-            if (i == 0) first = BackBufferPixels();
-        }
-        return {first, BackBufferPixels()};
-    }
-
-    // Pixels that differ in rows from..to (fractions of the height).
-    static int Changed(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, double from, double to)
-    {
-        int count = 0;
-        for (UINT y = static_cast<UINT>(from * kBackBufferSize); y < static_cast<UINT>(to * kBackBufferSize); ++y) {
-            for (UINT x = 0; x < kBackBufferSize; ++x) {
-                const size_t i = static_cast<size_t>(y) * kBackBufferSize + x;
-                count += (a[i] & 0xFFFFFF) != (b[i] & 0xFFFFFF);
-            }
-        }
-        return count;
-    }
-
     void ExpectLake(float t)
     {
         const auto [first, last] = Second(t);
@@ -62,7 +27,6 @@ protected:
         ASSERT_FALSE(first.empty());
         EXPECT_GT(Changed(first, last, 0.0, 1.0), 100) << "the rings move at " << t;
     }
-
 };
 
 TEST_F(WaterLightsSlot, PlaysEachSlideAndSurvivesADeviceReset)

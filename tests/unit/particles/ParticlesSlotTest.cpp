@@ -13,36 +13,12 @@ class ParticlesSlot : public TestBuildSlot {
 protected:
     ParticlesSlot() : TestBuildSlot(L"corvalline_particles.scr") {}
 
-    // Frames every tenth of a second from now to t; the last one's pixels.
-    std::vector<uint32_t> DrawAt(float t)
-    {
-        for (; now_ < t; now_ += 0.1f) {
-            slot_->FrameMove(now_);
-            slot_->RenderScene(Device());
-        }
-        return BackBufferPixels();
-    }
-
-    // Pixels that differ in rows from..to (fractions of the height): the
-    // picture fills the square back buffer, so its rows are the picture's.
-    static int Changed(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, double from, double to)
-    {
-        int count = 0;
-        for (UINT y = static_cast<UINT>(from * kBackBufferSize); y < static_cast<UINT>(to * kBackBufferSize); ++y) {
-            for (UINT x = 0; x < kBackBufferSize; ++x) {
-                const size_t i = static_cast<size_t>(y) * kBackBufferSize + x;
-                count += i < a.size() && i < b.size() && (a[i] & 0xFFFFFF) != (b[i] & 0xFFFFFF);
-            }
-        }
-        return count;
-    }
-
     // Over one second from t: the sky (glints and stars) and the discs over
-    // the lake change, the hills and the lake between them do not.
+    // the lake change, the hills and the lake between them do not. The
+    // picture fills the square back buffer, so its rows are the picture's.
     void ExpectBrushesMove(float t, const char* when)
     {
-        const std::vector<uint32_t> first = DrawAt(t);
-        const std::vector<uint32_t> last = DrawAt(t + 1.0f);
+        const auto [first, last] = Second(t);
         ASSERT_FALSE(first.empty());
         EXPECT_GT(Changed(first, last, 0.0, 0.34), 20) << "glints and stars " << when;
         EXPECT_GT(Changed(first, last, 0.74, 0.93), 100) << "the disc frames " << when;
@@ -56,6 +32,7 @@ TEST_F(ParticlesSlot, BrushesPlayBeforeAndAfterADeviceReset)
     if (HasFatalFailure()) return;
     ExpectBrushesMove(3.0f, "before the reset");
 
+    RunTo(4.5f);
     slot_->InvalidateDeviceObjects();
     ASSERT_EQ(ResetDevice(), D3D_OK) << "nothing of the default pool outlived the invalidate step";
     slot_->RestoreDeviceObjects();

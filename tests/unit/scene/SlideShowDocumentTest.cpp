@@ -155,7 +155,8 @@ TEST_P(TestBuildDocumentMutations, LoadOrAreRefused)
 }
 
 INSTANTIATE_TEST_SUITE_P(Documents, TestBuildDocumentMutations,
-                         ::testing::Values("brushes_underwater_scene.kvb", "particles_scene.kvb"));
+                         ::testing::Values("brushes_underwater_scene.kvb", "flame_glassball_scene.kvb",
+                                           "particles_scene.kvb"));
 
 // Playing documents on a real device, as a render unit does.
 class PlayedDocument : public DocumentPlayback {
