@@ -6,46 +6,28 @@
 
 #include <algorithm>
 
-#include "engine/scene/CountedPtr.h"
 #include "objects/particles/AirBrush.h"
-#include "objects/particles/ParticlesObj.h"
-#include "unit/BuildFiles.h"
-#include "unit/scene/Light2DTestFixture.h"
+#include "unit/particles/ParticleLayerFixture.h"
 
 namespace {
 
-constexpr uint32_t kGrey = 0x404040;
 constexpr unsigned long kRedColor = 0x000000FFul;  // 0x00BBGGRR
 
-class AirBrushDraw : public Light2DFixture {
+class AirBrushDraw : public ParticleLayerFixture {
 protected:
-    const FileLinkValue kPictureLink{L"brush-test-picture", 1};
     const FileLinkValue kSpriteLink{L"brush-test-sprite", 1};
     const FileLinkValue kFramesLink{L"brush-test-frames", 1};
-    const FileLinkValue kEffectLink{L"brush-test-effect", 1};
 
     void SetUp() override
     {
-        Light2DFixture::SetUp();
+        ParticleLayerFixture::SetUp();
         if (HasFatalFailure()) return;
-        AddPicture(kPictureLink, MakeTexture(8, 8, [](UINT, UINT) { return 0xFF000000u | kGrey; }), 600, 400);
-        MakeLayer(kPictureLink, RenderContext::kStretch);
         AddPicture(kSpriteLink, MakeTexture(16, 16, [](UINT, UINT) { return 0xFFFFFFFFu; }), 16, 16);
         TextureFrames& frames = manager_->Store().textureSets[kFramesLink];
         frames.textures = {MakeTexture(16, 32, [](UINT, UINT) { return 0xFFFF0000u; }),
                            MakeTexture(16, 32, [](UINT, UINT) { return 0xFF0000FFu; })};
         frames.durations = {0.5f, 0.5f};
         frames.SetSize(16, 32);
-        ResourceBlob blob;
-        blob.data = ReadBuiltEffect("document/particles");
-        ASSERT_FALSE(blob.data.empty()) << "document/particles.fxo is missing from the build";
-        manager_->Store().byteCache[kEffectLink] = {blob};
-    }
-
-    void TearDown() override
-    {
-        objects_.clear();
-        Light2DFixture::TearDown();
     }
 
     // The levels every brush shares: white sprite pictures, red, the given
@@ -65,19 +47,6 @@ protected:
         }
     }
 
-    DS_ParticlesObj* Make(DS_AirBrush& brush)
-    {
-        auto* object = static_cast<DS_ParticlesObj*>(brush.CreateObject());
-        objects_.emplace_back(object);
-        return object;
-    }
-
-    void Frame(float t)
-    {
-        for (auto& object : objects_) object->Update(t);
-        DrawFrame(objects_);
-    }
-
     // Pixels of the box around (x, y) that are not the grey picture (one
     // read of the back buffer).
     int Covered(UINT x, UINT y, UINT half)
@@ -92,8 +61,6 @@ protected:
         }
         return covered;
     }
-
-    std::vector<CountedPtr<DS_ABObj>> objects_;
 };
 
 // Each kind with and without the effect: without the effect it draws
