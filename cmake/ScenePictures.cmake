@@ -2,7 +2,7 @@
 # tools/scenepics/make_pictures.py into ${SCENE_PICTURES_DIR}: the slide
 # picture, the splash (linked into the program as "DDS" 5), the brush masks,
 # the description of their regions, the lake light's ripple map and the
-# particle sprites.
+# sprite and particle pictures.
 set(SCENE_PICTURES_DIR ${CMAKE_BINARY_DIR}/scenepics)
 set(SCENE_PICTURES_CONVERT /usr/bin/convert CACHE FILEPATH "ImageMagick convert used to make the scene pictures")
 set(SCENE_PICTURES
@@ -12,9 +12,15 @@ set(SCENE_PICTURES
     ${SCENE_PICTURES_DIR}/mask_stream.png
     ${SCENE_PICTURES_DIR}/mask_ripple.png
     ${SCENE_PICTURES_DIR}/regions.json
-    ${SCENE_PICTURES_DIR}/ripple_dudv.dds)
+    ${SCENE_PICTURES_DIR}/ripple_dudv.dds
+    ${SCENE_PICTURES_DIR}/sprite_bird.png
+    ${SCENE_PICTURES_DIR}/sprite_drop.png
+    ${SCENE_PICTURES_DIR}/sprite_fish.png
+    ${SCENE_PICTURES_DIR}/sprite_fog.png
+    ${SCENE_PICTURES_DIR}/sprite_glow.png
+    ${SCENE_PICTURES_DIR}/sprite_petal.png)
 foreach(sprite glint glow star frame0 frame1 frame2 frame3)
-    list(APPEND SCENE_PICTURES ${SCENE_PICTURES_DIR}/sprite_${sprite}.png)
+    list(APPEND SCENE_PICTURES ${SCENE_PICTURES_DIR}/particle_${sprite}.png)
 endforeach()
 file(GLOB SCENE_PICTURES_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/scenepics/*.py)
 add_custom_command(OUTPUT ${SCENE_PICTURES}

@@ -4,6 +4,7 @@
 #include "effects/lights/LightClasses.h"
 #include "engine/archive/SceneClassRegistry.h"
 #include "engine/scene/SceneEngineClasses.h"
+#include "objects/3d/Object3DClasses.h"
 #include "objects/particles/ParticleClasses.h"
 #include "objects/sprites/SpriteClasses.h"
 #include "sound/SoundClasses.h"
@@ -17,6 +18,7 @@ void RegisterSceneClasses(SceneClassRegistry& classes)
     RegisterSpriteClasses(classes);
     RegisterParticleClasses(classes);
     RegisterSoundClasses(classes);
+    RegisterObject3DClasses(classes);
 }
 
 void RegisterSceneClasses()

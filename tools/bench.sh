@@ -27,6 +27,8 @@ BENCH_SCENES=(
     corvalline_particles_stress.scr   # glints and twinkling stars of 16383 points each
     corvalline_glassball_stress.scr   # a scrolling glass ball, picture background, overlays, stand
     corvalline_flame_stress.scr   # flames and heat haze, camera drifting
+    corvalline_sprites_stress.scr     # rain at 16383 drops, 2,000 other sprites, a glowing discharge
+    corvalline_objects3d_stress.scr   # 1000 leaves, 50 butterflies and a clock
 )
 
 frames=1000

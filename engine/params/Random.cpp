@@ -40,6 +40,25 @@ void DS_SRand(uint32_t seed)
     g_randState = seed;
 }
 
+uint32_t DS_RandState()
+{
+    return g_randState;
+}
+
+void DS_SkipRand(uint64_t count)
+{
+    // One step is x -> a x + c; two steps of (a, c) make (a a, a c + c).
+    // The steps of the set bits of count are applied in turn.
+    uint32_t a = kRandMultiplier;
+    uint32_t c = kRandIncrement;
+    while (count != 0) {
+        if (count & 1u) g_randState = g_randState * a + c;
+        c = a * c + c;
+        a = a * a;
+        count >>= 1;
+    }
+}
+
 float RandomRange(float a, float b)
 {
     return a + ScaledDraw(b - a);

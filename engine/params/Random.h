@@ -20,6 +20,12 @@ constexpr int kRandMax = 0x7FFF;
 int DS_Rand();
 // Replaces the state (users that repeat a pattern seed it with a stored seed).
 void DS_SRand(uint32_t seed);
+// The current state (DS_SRand with it resumes the sequence from here).
+uint32_t DS_RandState();
+// Advances the state as count draws would, in about log2(count) steps: for
+// callers that must keep their place in the sequence but do not need the
+// numbers themselves.
+void DS_SkipRand(uint64_t count);
 
 // a + (r / 32767) x (b - a) with one draw r; r = 32767 gives b. For b < a the
 // result lies in [b, a]. Always draws exactly one number.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <type_traits>
 
+#include "engine/resources/TextureLoader.h"
+
 namespace {
 
 template <class V, class = void>
@@ -369,6 +371,21 @@ void DS_IndexedMesh<V>::ReleaseBuffers()
     triangleCount_ = 0;
     this->ReleaseVertices();
     this->primitiveCount_ = 0;
+}
+
+template <class V>
+void DS_IndexedMesh<V>::TakeMesh(const MeshEntry& entry)
+{
+    ReleaseBuffers();
+    this->boundingRadius = entry.radius;
+    this->boundingCentre = entry.centre;
+    if (entry.IsEmpty()) return;
+    this->vertexBuffer_ = entry.vertexBuffer;
+    indexBuffer_ = entry.indexBuffer;
+    this->vertexCount_ = entry.vertexCount;
+    triangleCount_ = entry.faceCount;
+    this->primitiveType_ = D3DPT_TRIANGLELIST;
+    this->primitiveCount_ = entry.faceCount;
 }
 
 template <class V>

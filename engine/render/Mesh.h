@@ -12,6 +12,8 @@
 #include "engine/render/ScreenQuad.h"
 #include "engine/render/VertexFormats.h"
 
+struct MeshEntry;
+
 template <class V>
 class DS_SimpleMesh : public DS_Frame {
 public:
@@ -109,6 +111,11 @@ public:
     HRESULT CreateQuads(IDirect3DDevice9* device, UINT n, bool dynamicVertices = false);
     // Releases both buffers; the mesh then draws nothing.
     void ReleaseBuffers();
+    // Shares a loaded mesh: its vertex and index buffers (one reference
+    // each, replacing the ones held), vertex and triangle counts as a
+    // triangle list, and its bounding sphere into the frame header. An empty
+    // entry leaves the mesh without buffers, drawing nothing.
+    void TakeMesh(const MeshEntry& entry);
 
     uint16_t* LockIndices();
     void UnlockIndices();

@@ -97,6 +97,20 @@ HRESULT DrawPlaced(const Mesh& mesh, ID3DXEffect* effect, Draw draw)
     return ForEachPass(effect, [&] { return draw(device); });
 }
 
+// Stage 0 shows the texture with its alpha, blended over the picture when
+// blending is on: the 3D draws set all of it, so a mesh looks the same
+// whatever was drawn before it (sprite draws leave the stage modulating and
+// additive kinds leave the destination factor at ONE).
+void TexturedMeshStage(StateWriter& states)
+{
+    states.Stage(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    states.Stage(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    states.Stage(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    states.Stage(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    states.Render(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    states.Render(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+}
+
 }  // namespace
 
 DS_2D_Light::DS_2D_Light() : chain_(CurrentDevice())
@@ -251,7 +265,8 @@ HRESULT DS_2D_Light::Draw3DObject(const Part3DDraw& part)
     const TexturedPNTMesh& mesh = *part.mesh;
     StateWriter states(device);
     states.Keep(context->Apply(device));
-    if (part.transparent) states.Render(D3DRS_ALPHABLENDENABLE, TRUE);
+    states.Render(D3DRS_ALPHABLENDENABLE, part.transparent ? TRUE : FALSE);
+    TexturedMeshStage(states);
     states.Texture(0, mesh.Texture());
     states.Keep(Bind(device, mesh));
     if (SUCCEEDED(states.Result())) {
@@ -317,8 +332,7 @@ HRESULT DS_2D_Light::DrawMeshList(const TexturedPNTMesh& mesh)
     StateWriter states(device);
     states.Keep(context->Apply(device));
     states.Render(D3DRS_ALPHABLENDENABLE, TRUE);
-    states.Stage(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-    states.Stage(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    TexturedMeshStage(states);
     states.Texture(0, mesh.Texture());
     states.Keep(Bind(device, mesh));
     if (SUCCEEDED(states.Result())) {

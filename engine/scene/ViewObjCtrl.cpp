@@ -85,10 +85,9 @@ void DS_ViewObjCtrl::Restart()
     lastTime_ = 0.0f;
 }
 
-ScreenQuad DS_ViewObjCtrl::GetViewQuad() const
+ScreenQuad EdgeQuad(float left, float top, float right, float bottom)
 {
     ScreenQuad quad;
-    const float left = GetLeft(), right = GetRight(), top = GetTop(), bottom = GetBottom();
     quad.corners[0].x = left;
     quad.corners[0].y = bottom;
     quad.corners[1].x = left;
@@ -98,6 +97,11 @@ ScreenQuad DS_ViewObjCtrl::GetViewQuad() const
     quad.corners[3].x = right;
     quad.corners[3].y = top;
     return quad;
+}
+
+ScreenQuad DS_ViewObjCtrl::GetViewQuad() const
+{
+    return EdgeQuad(GetLeft(), GetTop(), GetRight(), GetBottom());
 }
 
 bool DS_ViewObjCtrl::HitTest(float, float)

@@ -23,6 +23,10 @@ int32_t SaturatingTruncate(float value);
 // rule downstream meets it. A short read leaves value unchanged.
 void ReadFiniteFloat(DS_IOF_Archive* ar, float& value);
 
+// The quad of a rectangle in picture pixels as the view items give it:
+// corner 0 (left, bottom), 1 (left, top), 2 (right, bottom), 3 (right, top).
+ScreenQuad EdgeQuad(float left, float top, float right, float bottom);
+
 class DS_ViewObjCtrl : public DS_ABObj_Constructor {
 public:
     static constexpr const wchar_t* kClassName = L"DS_ViewObjCtrl";

@@ -618,3 +618,23 @@ class PictureView:
 
 def make_lparam(x, y):
     return ((y & 0xFFFF) << 16) | (x & 0xFFFF)
+
+
+# The scene composer and the build folders it takes its files from.
+COMPOSER = os.path.join(BIN, "scene_composer.exe")
+SCENE_PICTURES = os.path.join(BUILD, "scenepics")
+EFFECTS = os.path.join(BUILD, "fx")
+LIBRARY = os.path.join(BUILD, "res", "common_res", "generated")
+
+
+def compose(scene, folder, library=LIBRARY):
+    """Composes the scene text in folder (test.scene into test.kvb);
+    returns the composer's exit code, its error output and the document's
+    path."""
+    path = os.path.join(folder, "test.scene")
+    with open(path, "w") as f:
+        f.write(scene)
+    output = os.path.join(folder, "test.kvb")
+    r = subprocess.run([os.path.join(TOOLS, "wine-run.sh"), COMPOSER, path, SCENE_PICTURES, EFFECTS, library, output],
+                       stdin=subprocess.DEVNULL, capture_output=True, timeout=300)
+    return r.returncode, r.stderr.decode("utf-8", "replace"), output

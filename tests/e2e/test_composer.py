@@ -1,19 +1,13 @@
-"""The scene composer's brush, light, sound and particle statements: a scene it
+"""The scene composer's brush, light, sound, sprite, model and particle statements: a scene it
 cannot compose ends with a message naming the fault and writes no document;
 a good one writes a document that holds the brush's mask and effect bytes,
-or the lake's ripple map."""
+the lake's ripple map, or the sprites' and particles' pictures."""
 import os
 import shutil
-import subprocess
 import tempfile
 import unittest
 
-from harness import BIN, BUILD, TOOLS
-
-COMPOSER = os.path.join(BIN, "scene_composer.exe")
-PICTURES = os.path.join(BUILD, "scenepics")
-EFFECTS = os.path.join(BUILD, "fx")
-LIBRARY = os.path.join(BUILD, "res", "common_res", "generated")
+from harness import EFFECTS, LIBRARY, SCENE_PICTURES as PICTURES, compose
 
 SLIDE = "slide S\npicture landscape.jpg\n"
 WATER = SLIDE + "brush DS_WaterFX\nmask mask_water.png\neffect 090_water.fxo\n"
@@ -27,13 +21,7 @@ class TestComposer(unittest.TestCase):
         shutil.rmtree(self.tmp, ignore_errors=True)
 
     def compose(self, scene, library=LIBRARY):
-        path = os.path.join(self.tmp, "test.scene")
-        with open(path, "w") as f:
-            f.write(scene)
-        output = os.path.join(self.tmp, "test.kvb")
-        r = subprocess.run([os.path.join(TOOLS, "wine-run.sh"), COMPOSER, path, PICTURES, EFFECTS, library, output],
-                           stdin=subprocess.DEVNULL, capture_output=True, timeout=300)
-        return r.returncode, r.stderr.decode("utf-8", "replace"), output
+        return compose(scene, self.tmp, library)
 
     def test_scenes_it_cannot_compose(self):
         cases = [
@@ -67,11 +55,11 @@ class TestComposer(unittest.TestCase):
             ("light FakeLake2D\nripple-map mask_water.png\n", "cannot read the V8U8 ripple map"),
             ("particles DS_Sparks\n", "unknown particles kind"),
             ("particles DS_TwinklingStars\ngrow 50\n", "unknown statement 'grow' for this brush"),
-            ("particles DS_Bling\nframes 0.5 sprite_frame0.png\n", "does not fit this brush"),
+            ("particles DS_Bling\nframes 0.5 particle_frame0.png\n", "does not fit this brush"),
             ("particles DS_Bling\npoint 10\n", "does not fit this brush"),
             ("particles DS_Bling\nglow-color 1000000\n", "does not fit this brush"),
             ("particles DS_Bling\nimage missing.png\n", "cannot read picture"),
-            ("particles DS_CustomAirBrush\nframes 0.5 sprite_frame0.png missing.png\n", "cannot read picture"),
+            ("particles DS_CustomAirBrush\nframes 0.5 particle_frame0.png missing.png\n", "cannot read picture"),
             ("particles DS_Bling\neffect missing.fxo\n", "cannot read effect"),
             ("light DS_GlassBallLight\nposition 10\n", "does not fit this light"),
             ("light DS_GlassBallLight\nsize -1\n", "does not fit this light"),
@@ -82,6 +70,28 @@ class TestComposer(unittest.TestCase):
             ("light DS_FlameLight\nfire-colors 00FFFF\n", "does not fit this light"),
             ("light DS_FlameLight\nstrength -1\n", "does not fit this light"),
             ("light DS_FlameLight\nmode 1\n", "unknown statement 'mode'"),
+            ("sprite DS_NoSuchSprite\n", "unknown sprite kind 'DS_NoSuchSprite'"),
+            ("sprite DS_FishConstructor\ncount 16384\n", "count wants"),
+            ("sprite DS_FishConstructor\narea 0.5 0 0.4 1\n", "area wants"),
+            ("sprite DS_FishConstructor\narea 0 0 1.5 1\n", "area wants"),
+            ("sprite DS_FishConstructor\nalpha 1 0\n", "alpha wants"),
+            ("sprite DS_FishConstructor\ncolor 1000000\n", "color wants"),
+            ("sprite DS_FishConstructor\nmax-speed 1\n", "max-speed wants"),
+            ("sprite DS_FishConstructor\ndirection 90\n", "unknown statement 'direction'"),
+            ("sprite DS_FishConstructor\nimage\n", "image needs a file"),
+            ("sprite DS_FishConstructor\nimage 0 a.png b.png\n", "image wants"),
+            ("sprite DS_FishConstructor\nimage missing.png\n", "cannot read sprite picture"),
+            ("sprite DS_FlowConstructor\nedge middle 0 0 0 0 0\n", "edge wants"),
+            ("sprite DS_FlowConstructor\nedge top 3 0 0 0 0\n", "edge wants"),
+            ("sprite DS_RainConstructor\norientation 4\n", "orientation wants"),
+            ("sprite DS_FogConstructor\nframes 0 5\n", "frames wants"),
+            ("model dragon\n", "unknown model kind 'dragon'"),
+            ("model butterfly\ncount 1001\n", "count wants 0 to 1000"),
+            ("model butterfly\narea 0.5 0 0.2 1\n", "area wants LEFT TOP RIGHT BOTTOM"),
+            ("model clock\nwing-scale 2\n", "unknown statement 'wing-scale'"),
+            ("model array\ndirection 360\n", "direction wants 0 to 359"),
+            ("model array\nmesh missing.x\n", "cannot read model file"),
+            ("model butterfly\nwing-picture missing.png\n", "cannot read model file"),
         ]
         for body, message in cases:
             with self.subTest(body=body):
@@ -108,19 +118,32 @@ class TestComposer(unittest.TestCase):
                 self.assertIn(f.read(), document, stored)
 
     def test_particles_document_holds_its_pictures_sequence_and_effect(self):
-        code, err, output = self.compose(SLIDE + "particles DS_Bling\nimage sprite_glow.png\nimage sprite_glint.png\n"
+        code, err, output = self.compose(SLIDE + "particles DS_Bling\nimage particle_glow.png\nimage particle_glint.png\n"
                                          "effect document/particles.fxo\npoint 10 20\n"
-                                         "particles DS_CustomAirBrush\nframes 0.5 sprite_frame0.png sprite_frame1.png\n"
+                                         "particles DS_CustomAirBrush\nframes 0.5 particle_frame0.png particle_frame1.png\n"
                                          "grid 0 0 100 100 2 2\n")
         self.assertEqual(code, 0, err)
         with open(output, "rb") as f:
             document = f.read()
         for kind in ("DS_Bling", "DS_CustomAirBrush"):
             self.assertIn(kind.encode("utf-16-le"), document)
-        for stored in [os.path.join(PICTURES, "sprite_%s.png" % name) for name in ("glow", "glint", "frame0", "frame1")] + \
+        for stored in [os.path.join(PICTURES, "particle_%s.png" % name) for name in ("glow", "glint", "frame0", "frame1")] + \
                 [os.path.join(EFFECTS, "document", "particles.fxo")]:
             with open(stored, "rb") as f:
                 self.assertIn(f.read(), document, stored)
+
+    def test_sprite_document_holds_its_pictures(self):
+        code, err, output = self.compose(SLIDE + "sprite DS_RainConstructor\nimage sprite_drop.png\ncount 20\n"
+                                         "sprite DS_FishConstructor\nimage 0.5 sprite_fish.png sprite_petal.png\n"
+                                         "second-image sprite_fog.png\n")
+        self.assertEqual(code, 0, err)
+        with open(output, "rb") as f:
+            document = f.read()
+        for kind in ("DS_RainConstructor", "DS_FishConstructor"):
+            self.assertIn(kind.encode("utf-16-le"), document)
+        for name in ("landscape.jpg", "sprite_drop.png", "sprite_fish.png", "sprite_petal.png", "sprite_fog.png"):
+            with open(os.path.join(PICTURES, name), "rb") as f:
+                self.assertIn(f.read(), document, name)
 
     def test_lake_document_holds_its_ripple_map(self):
         code, err, output = self.compose(SLIDE + "light FakeLake2D\nripple-map ripple_dudv.dds\nlake-height 40\n"

@@ -20,6 +20,14 @@
 #   corvalline_glassball_stress.scr  glassball_stress.scene here: the frame benchmark's scrolling
 #                                glass ball with background picture, overlays and stand
 #   corvalline_flame_stress.scr  flame_stress.scene here: the frame benchmark's flame slide
+#   corvalline_sprites.scr       sprites.scene here: a sprite system of each kind over the
+#                                landscape, camera still
+#   corvalline_sprites_stress.scr  sprites_stress.scene here: the frame benchmark's sprite
+#                                slide (rain at 16383 drops, 2,000 other sprites and a
+#                                glowing discharge of 16383 segments)
+#   corvalline_objects3d.scr     objects3d.scene here: butterflies, a clock and falling leaves
+#   corvalline_objects3d_stress.scr  objects3d_stress.scene here: 1000 leaves, 50 butterflies
+#                                and a clock for the frame benchmark
 # Each has its own copy of res/corvalline.rc with the document line changed,
 # so every other resource stays the program's own.
 include(${CMAKE_SOURCE_DIR}/cmake/SceneComposer.cmake)
@@ -77,7 +85,8 @@ endforeach()
 
 # Scenes here that use only the build's scene pictures.
 set(pictureDocuments "")
-foreach(scene still two_pictures glyphs water_lights glassball_stress particles particles_stress)
+foreach(scene still two_pictures glyphs water_lights glassball_stress sprites sprites_stress particles
+    particles_stress)
     set(document ${variantDir}/${scene}_scene.kvb)
     add_custom_command(OUTPUT ${document}
         COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${SCENE_COMPOSER}
@@ -109,8 +118,27 @@ foreach(scene brushes_underwater underwater_stress flame_glassball flame_stress)
     list(APPEND madePictureDocuments ${document})
 endforeach()
 
+# Scenes whose wing picture, leaf picture and leaf mesh compose_object3d_scene.py makes.
+set(objectDocuments "")
+foreach(scene objects3d objects3d_stress)
+    set(document ${variantDir}/${scene}_scene.kvb)
+    add_custom_command(OUTPUT ${document}
+        COMMAND Python3::Interpreter ${CMAKE_CURRENT_LIST_DIR}/compose_object3d_scene.py
+            ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${SCENE_COMPOSER}
+            ${CMAKE_CURRENT_LIST_DIR}/${scene}.scene ${SCENE_PICTURES_DIR} ${CMAKE_BINARY_DIR}/fx
+            ${CMAKE_BINARY_DIR}/res/common_res/generated ${document}
+        DEPENDS ${SCENE_COMPOSER_DEPENDS} ${CMAKE_CURRENT_LIST_DIR}/compose_object3d_scene.py
+            ${CMAKE_CURRENT_LIST_DIR}/compose_picture_scene.py ${CMAKE_SOURCE_DIR}/tools/make_common_res.py
+            ${CMAKE_CURRENT_LIST_DIR}/${scene}.scene ${SCENE_PICTURES_DIR}/landscape.jpg
+            ${CMAKE_BINARY_DIR}/res/common_res/generated/common_res.rc
+        WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+        COMMENT "Composing the ${scene} test scene"
+        VERBATIM)
+    list(APPEND objectDocuments ${document})
+endforeach()
+
 add_custom_target(variant_documents DEPENDS ${cutDocument} ${toneDocuments} ${pictureDocuments}
-    ${madePictureDocuments})
+    ${madePictureDocuments} ${objectDocuments})
 add_dependencies(variant_documents scene_documents scene_pictures common_res_files)
 
 corvalline_saver_variant(corvalline_no_document "")
@@ -128,9 +156,13 @@ corvalline_saver_variant(corvalline_particles_stress ${variantDir}/particles_str
 corvalline_saver_variant(corvalline_flame_glassball ${variantDir}/flame_glassball_scene.kvb)
 corvalline_saver_variant(corvalline_glassball_stress ${variantDir}/glassball_stress_scene.kvb)
 corvalline_saver_variant(corvalline_flame_stress ${variantDir}/flame_stress_scene.kvb)
+corvalline_saver_variant(corvalline_sprites ${variantDir}/sprites_scene.kvb)
+corvalline_saver_variant(corvalline_sprites_stress ${variantDir}/sprites_stress_scene.kvb)
+corvalline_saver_variant(corvalline_objects3d ${variantDir}/objects3d_scene.kvb)
+corvalline_saver_variant(corvalline_objects3d_stress ${variantDir}/objects3d_stress_scene.kvb)
 
 # The scene-slot unit tests read the splash and the documents of these
 # builds; the document robustness tests read the test-build documents.
 add_dependencies(unit_tests variant_documents)
 add_dependencies(unit_tests corvalline_no_document corvalline_cut_document corvalline_sounds corvalline_glyphs
-    corvalline_water_lights corvalline_particles)
+    corvalline_water_lights corvalline_sprites corvalline_particles)

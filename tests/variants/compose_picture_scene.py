@@ -78,18 +78,27 @@ def make_picture(folder, name):
     return True
 
 
-def main(wine_run, composer, scene, picture_folder, fx_folder, library_folder, output):
-    folder = tempfile.mkdtemp(prefix="pictures-", dir=os.path.dirname(os.path.abspath(output)))
+def compose_with_made_files(make_files, wine_run, composer, scene, picture_folder, fx_folder, library_folder,
+                            output, prefix="pictures-"):
+    """Runs the composer over a temporary folder holding the scene's slide
+    pictures and what make_files(folder) writes into it, then removes it."""
+    folder = tempfile.mkdtemp(prefix=prefix, dir=os.path.dirname(os.path.abspath(output)))
     try:
-        for name in words_of(scene, "mask") + words_of(scene, "pattern"):
-            if name.endswith(".png") and not make_picture(folder, name):
-                sys.exit("%s: %s names no picture made here (box-L-T-R-B.png, pattern-RRGGBB.png)" % (scene, name))
+        make_files(folder)
         for name in words_of(scene, "picture"):
             shutil.copy(os.path.join(picture_folder, name), os.path.join(folder, name))
         subprocess.run([wine_run, composer, scene, folder, fx_folder, library_folder, output], check=True,
                        stdin=subprocess.DEVNULL)
     finally:
         shutil.rmtree(folder, ignore_errors=True)
+
+
+def main(wine_run, composer, scene, picture_folder, fx_folder, library_folder, output):
+    def make_files(folder):
+        for name in words_of(scene, "mask") + words_of(scene, "pattern"):
+            if name.endswith(".png") and not make_picture(folder, name):
+                sys.exit("%s: %s names no picture made here (box-L-T-R-B.png, pattern-RRGGBB.png)" % (scene, name))
+    compose_with_made_files(make_files, wine_run, composer, scene, picture_folder, fx_folder, library_folder, output)
 
 
 if __name__ == "__main__":

@@ -173,8 +173,8 @@ const std::map<std::string, Setting>& Settings()
     return settings;
 }
 
-// The file of picture number in the library's resource script (lines
-// `NUMBER DDS "FILE"`); empty when the script or the number is missing.
+}  // namespace
+
 std::string LibraryPictureFile(const std::string& folder, int64_t number)
 {
     std::ifstream script(InFolder(folder, kLibraryScript));
@@ -191,6 +191,8 @@ std::string LibraryPictureFile(const std::string& folder, int64_t number)
     }
     return std::string();
 }
+
+namespace {
 
 // The compiled effect numbered like the library's resource (NNN_name.fxo)
 // in the effect folder; empty when there is none.

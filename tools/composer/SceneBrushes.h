@@ -47,6 +47,10 @@ bool ApplyBrushStatement(BrushDescription& brush, const std::string& keyword, co
 bool StoreBrushResources(BrushDescription& brush, const BrushFolders& folders, DS_DocResManager& manager,
                          std::string& error);
 
+// The file of resource number in the library's resource script (lines
+// `NUMBER DDS "FILE"`); empty when the script or the number is missing.
+std::string LibraryPictureFile(const std::string& folder, int64_t number);
+
 // Stores the bytes of a picture of "common_res.dll" that link names, as the
 // library's own resource (module and number), so that the document and the
 // library give the same key. Links to anything else store nothing. False

@@ -69,6 +69,20 @@
 // Brushes are drawn from the last to the first. Library pictures that a
 // brush's or a light's image links name (water bump, stream noise, glyph
 // strip, the glass ball's overlays, stand and background) are stored too.
+//   sprite KIND                   adds a sprite system of the kind (see
+//                                 tools/composer/SceneSprites.h and the kinds'
+//                                 files) to the slide's drawn items, after the
+//                                 brushes; the lines after it set it:
+//     image FILE | image SECONDS FILE...   its picture or frame sequence
+//                                 (picture folder); second-image FILE
+//     area LEFT TOP RIGHT BOTTOM (fractions), speed N, count N, size N,
+//     transparency N, blend 0|1, color BBGGRR, pulse F, alpha MIN MAX,
+//     scale MIN MAX, frames COUNT RATE, sheet 0|1, mirror-h 0|1,
+//     mirror-v 0|1, static 0|1, animation-speed N, then the kind's own
+//   model butterfly|clock|array   adds a 3D object (see
+//                                 tools/composer/SceneModels.h) to the slide's
+//                                 drawn items, after the sprites; the lines
+//                                 after it set it
 //   sound mp3|wav FILE            adds a sound item to the slide's second list
 //                                 (FILE relative to PICTURE_FOLDER); the lines
 //                                 after it set the sound (see SceneSounds.h):
@@ -97,8 +111,10 @@
 #include "tools/composer/ComposerFiles.h"
 #include "tools/composer/SceneBrushes.h"
 #include "tools/composer/SceneLights.h"
+#include "tools/composer/SceneModels.h"
 #include "tools/composer/SceneParticles.h"
 #include "tools/composer/SceneSounds.h"
+#include "tools/composer/SceneSprites.h"
 
 namespace {
 
@@ -111,11 +127,13 @@ struct SlideDescription {
     bool cameraDrift = true;
     std::vector<BrushDescription> brushes;
     std::vector<SoundDescription> sounds;
+    std::vector<SpriteDescription> sprites;
+    std::vector<ModelDescription> models;
     // Drawn after (so under) the slide's brushes: items are drawn last to first.
     std::vector<ParticlesDescription> particles;
     LightDescription light;  // no light: a plain picture layer
     // What the settings statements that follow apply to.
-    enum class Last { kNone, kBrush, kLight, kSound, kParticles } last = Last::kNone;
+    enum class Last { kNone, kBrush, kLight, kSound, kSprite, kModel, kParticles } last = Last::kNone;
 };
 
 struct SceneDescription {
@@ -193,6 +211,24 @@ bool ParseScene(std::istream& in, SceneDescription& scene, std::string& error)
             if (!ApplyParticlesStatement(scene.slides.back().particles.back(), keyword, rest, problem)) {
                 return fail(problem);
             }
+        } else if (keyword == "sprite") {
+            SpriteDescription sprite;
+            std::string problem;
+            if (!MakeSprite(rest, sprite, problem)) return fail(problem);
+            scene.slides.back().sprites.push_back(std::move(sprite));
+            scene.slides.back().last = SlideDescription::Last::kSprite;
+        } else if (keyword == "model") {
+            ModelDescription model;
+            std::string problem;
+            if (!MakeModel(rest, model, problem)) return fail(problem);
+            scene.slides.back().models.push_back(std::move(model));
+            scene.slides.back().last = SlideDescription::Last::kModel;
+        } else if (scene.slides.back().last == SlideDescription::Last::kModel) {
+            std::string problem;
+            if (!ApplyModelStatement(scene.slides.back().models.back(), keyword, rest, problem)) return fail(problem);
+        } else if (scene.slides.back().last == SlideDescription::Last::kSprite) {
+            std::string problem;
+            if (!ApplySpriteStatement(scene.slides.back().sprites.back(), keyword, rest, problem)) return fail(problem);
         } else if (scene.slides.back().last == SlideDescription::Last::kLight) {
             std::string problem;
             if (!ApplyLightStatement(scene.slides.back().light, keyword, rest, problem)) return fail(problem);
@@ -245,6 +281,14 @@ bool ComposeSlide(SlideDescription& description, const BrushFolders& folders, DS
     for (BrushDescription& brush : description.brushes) {
         if (!StoreBrushResources(brush, folders, manager, error)) return false;
         slide->DrawnItems().push_back(std::move(brush.brush));
+    }
+    for (SpriteDescription& sprite : description.sprites) {
+        if (!StoreSpriteResources(sprite, folders, manager, error)) return false;
+        slide->DrawnItems().push_back(std::move(sprite.sprite));
+    }
+    for (ModelDescription& model : description.models) {
+        if (!StoreModelResources(model, folders, manager, error)) return false;
+        slide->DrawnItems().push_back(std::move(model.item));
     }
     for (ParticlesDescription& particles : description.particles) {
         if (!StoreParticlesResources(particles, folders, manager, error)) return false;

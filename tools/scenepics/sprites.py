@@ -1,68 +1,106 @@
-"""The particle sprite pictures: small square RGBA pictures drawn centred on
-each painted point.
+"""The sprite pictures of the sprite scenes: small RGBA pictures with
+straight (not premultiplied) alpha, each drawn on a transparent ground.
 
-glint     a four-pointed glint: two thin crossed rays and a bright core
-glow      a soft round glow, brightest at the centre
-star      a five-pointed star with a soft rim
-frame0-3  a four-frame sequence: a disc in a colour of its own per frame
-          (red, green, blue, yellow), so that a frame change shows
+  sprite_fish.png   64 x 32  a golden fish facing right (towards larger x)
+  sprite_bird.png   64 x 32  a dark gull with raised wings, seen from below
+  sprite_drop.png    8 x 64  a pale blue rain streak, fading at both ends
+  sprite_fog.png   128 x 128 a soft white patch, opaque nowhere
+  sprite_petal.png  32 x 32  a pink petal, a soft ellipse
+  sprite_glow.png   64 x 64  the glowing discharge's glow: a soft white band
+                             in each half (the discharge shows one half of its
+                             pictures on each segment), clear at the half's
+                             edges, fading out towards both ends along u
 
-Glint, glow and star are white with the shape in the alpha channel, so the
-particle colour tints them; the frames carry their colour themselves.
+SPRITES maps each file name to its painter, which returns (width, height,
+rows) for imagefiles.png_rgba.
 """
 import math
 
-SIZE = 64
-FRAME_COLORS = [(255, 40, 40), (40, 255, 40), (40, 80, 255), (255, 230, 40)]
-SPRITES = ["glint", "glow", "star"] + ["frame%d" % i for i in range(len(FRAME_COLORS))]
+import geometry as geo
 
 
-def _clamp01(v):
-    return 0.0 if v < 0.0 else 1.0 if v > 1.0 else v
-
-
-def _glint(x, y):
-    # x, y in [-1, 1]: rays along both axes thinning towards their tips, plus a core
-    ax, ay = abs(x), abs(y)
-    ray_h = _clamp01(1.0 - ax) * _clamp01(1.0 - ay / (0.06 + 0.1 * (1.0 - ax)))
-    ray_v = _clamp01(1.0 - ay) * _clamp01(1.0 - ax / (0.06 + 0.1 * (1.0 - ay)))
-    core = _clamp01(1.0 - math.hypot(x, y) / 0.35)
-    return max(ray_h, ray_v, core)
-
-
-def _glow(x, y):
-    d = _clamp01(1.0 - math.hypot(x, y))
-    return d * d
-
-
-def _star(x, y):
-    # distance to a five-pointed outline in polar form: radius swings between 0.4 and 0.95
-    r = math.hypot(x, y)
-    a = math.atan2(x, -y)  # 0 points up
-    sector = (a % (2 * math.pi / 5)) / (2 * math.pi / 5)  # 0 at a point, 0.5 between points
-    outline = 0.95 - 0.55 * (1.0 - abs(1.0 - 2.0 * sector))
-    return _clamp01((outline - r) / 0.08)
-
-
-def _disc(x, y):
-    return _clamp01((0.85 - math.hypot(x, y)) / 0.1)
-
-
-def sprite_rows(name, size=SIZE):
-    """Rows (top first) of size x size RGBA bytes for the named sprite of SPRITES."""
-    if name.startswith("frame"):
-        color = FRAME_COLORS[int(name[5:])]
-        shape = _disc
-    else:
-        color = (255, 255, 255)
-        shape = {"glint": _glint, "glow": _glow, "star": _star}[name]
+def _paint(width, height, texel):
+    """Rows of RGBA bytes; texel(u, v) gives (r, g, b, a) as floats 0..1 at
+    the texel centre (u across, v down, both 0..1)."""
     rows = []
-    for j in range(size):
-        y = (j + 0.5) / size * 2.0 - 1.0
-        # the colour stays where alpha is 0, so filtering at the rim does not darken it
-        row = bytearray(bytes((color[0], color[1], color[2], 0)) * size)
-        for i in range(size):
-            x = (i + 0.5) / size * 2.0 - 1.0
-            row[4 * i + 3] = int(shape(x, y) * 255.0 + 0.5)
+    for j in range(height):
+        row = bytearray(4 * width)
+        v = (j + 0.5) / height
+        for i in range(width):
+            r, g, b, a = texel((i + 0.5) / width, v)
+            row[4 * i:4 * i + 4] = bytes(int(max(0.0, min(1.0, c)) * 255.0 + 0.5) for c in (r, g, b, a))
         rows.append(bytes(row))
-    return rows
+    return width, height, rows
+
+
+def fish():
+    def texel(u, v):
+        # Body: an ellipse from u 0.2 to 0.95; tail: a triangle at the left.
+        dx, dy = (u - 0.58) / 0.37, (v - 0.5) / 0.34
+        body = 1.0 - geo.smoothstep(0.85, 1.0, math.hypot(dx, dy))
+        tail = 0.0
+        if u < 0.3:
+            tail = geo.smoothstep(0.0, 0.04, (0.3 - u) * 0.9 - abs(v - 0.5) + 0.02) * geo.smoothstep(0.0, 0.05, u)
+        a = max(body, tail)
+        eye = math.hypot(u - 0.84, (v - 0.42) * 0.5) < 0.035
+        if eye:
+            return 0.05, 0.05, 0.1, a
+        shade = 0.75 + 0.25 * (1.0 - v)
+        return 1.0 * shade, 0.62 * shade, 0.1 * shade, a
+    return _paint(64, 32, texel)
+
+
+def bird():
+    def texel(u, v):
+        # Two wing strokes meeting at the body: an "M" seen from below.
+        x = abs(u - 0.5) * 2.0
+        wing = 0.55 - 0.45 * math.sin(min(x, 1.0) * math.pi * 0.9)
+        thickness = 0.10 * (1.0 - x) + 0.03
+        a = 1.0 - geo.smoothstep(thickness * 0.6, thickness, abs(v - wing))
+        body = 1.0 - geo.smoothstep(0.08, 0.12, math.hypot(u - 0.5, (v - 0.55) * 0.6))
+        a = max(a, body) * (1.0 - geo.smoothstep(0.92, 1.0, x))
+        return 0.12, 0.12, 0.16, a
+    return _paint(64, 32, texel)
+
+
+def drop():
+    def texel(u, v):
+        across = 1.0 - geo.smoothstep(0.2, 0.5, abs(u - 0.5))
+        along = math.sin(v * math.pi) ** 0.5
+        return 0.82, 0.9, 1.0, 0.9 * across * along
+    return _paint(8, 64, texel)
+
+
+def fog():
+    def texel(u, v):
+        d = math.hypot(u - 0.5, v - 0.5) * 2.0
+        a = (1.0 - geo.smoothstep(0.0, 1.0, d)) * 0.7
+        return 0.95, 0.95, 0.97, a
+    return _paint(128, 128, texel)
+
+
+def petal():
+    def texel(u, v):
+        d = math.hypot((u - 0.5) / 0.42, (v - 0.5) / 0.28)
+        a = 1.0 - geo.smoothstep(0.8, 1.0, d)
+        return 1.0, 0.55 + 0.2 * v, 0.75, a
+    return _paint(32, 32, texel)
+
+
+def glow():
+    def texel(u, v):
+        across = 1.0 - geo.smoothstep(0.0, 0.5, abs((v * 2.0) % 1.0 - 0.5))
+        # The bolt's end segments show u below 0.195 and above 0.805 only.
+        along = geo.smoothstep(0.0, 0.195, u) * geo.smoothstep(0.0, 0.195, 1.0 - u)
+        return 1.0, 1.0, 1.0, across * across * along
+    return _paint(64, 64, texel)
+
+
+SPRITES = {
+    "sprite_fish.png": fish,
+    "sprite_bird.png": bird,
+    "sprite_drop.png": drop,
+    "sprite_fog.png": fog,
+    "sprite_petal.png": petal,
+    "sprite_glow.png": glow,
+}

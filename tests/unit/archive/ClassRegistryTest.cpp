@@ -165,6 +165,16 @@ TEST(ClassRegistration, SceneClassesAreRegisteredUnderTheirStoredNames)
         {"scene items", L"DS_Bling"},
         {"scene items", L"DS_CustomAirBrush"},
         {"scene items", L"DS_TwinklingStars"},
+        {"scene items", L"DS_FishConstructor"},
+        {"scene items", L"DS_BirdConstructor"},
+        {"scene items", L"DS_GhostConstructor"},
+        {"scene items", L"DS_FogConstructor"},
+        {"scene items", L"DS_FlowConstructor"},
+        {"scene items", L"DS_RainConstructor"},
+        {"scene items", L"DS_DischargeFXConstructor"},
+        {"scene items", L"DS_ButterflyConstructor"},
+        {"scene items", L"DS_ClockConstructor"},
+        {"scene items", L"DS_3D_in_2D_array_Constructor"},
     };
     SceneClassRegistry classes;
     RegisterSceneClasses(classes);

@@ -12,35 +12,27 @@
 
 namespace {
 
-std::vector<uint8_t> Written(DS_IOF_Item& item)
-{
-    MemoryArchive memory;
-    DS_IOF_Archive out = memory.Handle();
-    item.Write(&out);
-    return memory.bytes;
-}
-
 class BrushKindRecord : public ::testing::TestWithParam<BrushKind> {};
 
 TEST_P(BrushKindRecord, ReadingBackGivesTheSameKindAndTheSameRecord)
 {
     auto brush = GetParam().make();
     MemoryArchive memory;
-    memory.bytes = Written(*brush);
+    memory.bytes = WrittenRecord(*brush);
     auto item = ReadSceneItem(memory);
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(memory.cursor, memory.bytes.size());
     EXPECT_EQ(typeid(*item), typeid(*brush));
     // Every field holds a distinct value, so a field read into the wrong
     // place writes a different record.
-    EXPECT_EQ(Written(*item), memory.bytes);
+    EXPECT_EQ(WrittenRecord(*item), memory.bytes);
 }
 
 TEST_P(BrushKindRecord, OwnFieldsFollowTheHeaderInOrder)
 {
     auto brush = GetParam().make();
     MemoryArchive memory;
-    memory.bytes = Written(*brush);
+    memory.bytes = WrittenRecord(*brush);
     ds_string name;
     int32_t version = 0;
     memory.ReadString(name);

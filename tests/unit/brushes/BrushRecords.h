@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "engine/archive/SceneClassRegistry.h"
 #include "host/SceneClassList.h"
@@ -47,6 +48,15 @@ std::unique_ptr<T> ReadSceneItemAs(MemoryArchive& memory)
     std::unique_ptr<DS_ABObj_Constructor> item = ReadSceneItem(memory);
     if (!dynamic_cast<T*>(item.get())) return nullptr;
     return std::unique_ptr<T>(static_cast<T*>(item.release()));
+}
+
+// The bytes of item's record.
+inline std::vector<uint8_t> WrittenRecord(DS_IOF_Item& item)
+{
+    MemoryArchive memory;
+    DS_IOF_Archive out = memory.Handle();
+    item.Write(&out);
+    return memory.bytes;
 }
 
 // Writes item, then calls check with each copy of the record cut short by

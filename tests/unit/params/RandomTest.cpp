@@ -38,6 +38,19 @@ TEST(RandomSequenceTest, SeedReplaysTheSequence)
     EXPECT_EQ(DS_Rand(), 7584);
 }
 
+TEST(RandomSequenceTest, SkipLandsWhereThatManyDrawsWould)
+{
+    for (uint64_t count : {0ull, 1ull, 2ull, 3ull, 7ull, 1000ull, 65537ull}) {
+        SCOPED_TRACE(count);
+        DS_SRand(12345);
+        for (uint64_t i = 0; i < count; ++i) DS_Rand();
+        const uint32_t drawn = DS_RandState();
+        DS_SRand(12345);
+        DS_SkipRand(count);
+        EXPECT_EQ(DS_RandState(), drawn);
+    }
+}
+
 TEST(RandomSequenceTest, LibraryRandDoesNotDisturbTheSequence)
 {
     DS_SRand(1);

@@ -11,16 +11,15 @@
 #include "engine/scene/SlideContainer.h"
 #include "objects/sprites/SpriteArrayObj.h"
 #include "unit/D3DTestDevice.h"
-#include "unit/scene/Light2DTestFixture.h"
+#include "unit/sprites/SpriteDrawFixture.h"
 #include "unit/sprites/SpriteTestSupport.h"
 
 namespace {
 
 constexpr uint32_t kGrey = 0x808080;
 
-class SpriteDraw : public Light2DFixture {
+class SpriteDraw : public SpriteDrawFixture {
 protected:
-    const FileLinkValue kPictureLink{L"sprite-test-picture", 1};
     const FileLinkValue kRedLink{L"sprite-red", 1};
     const FileLinkValue kGreenLink{L"sprite-green", 1};
     const FileLinkValue kSheetLink{L"sprite-sheet", 1};
@@ -30,9 +29,8 @@ protected:
 
     void SetUp() override
     {
-        Light2DFixture::SetUp();
+        SpriteDrawFixture::SetUp();
         if (HasFatalFailure()) return;
-        saved_ = ViewMetrics::Instance();
         MakeBackground(kBlack);
         AddPicture(kRedLink, MakeTexture(8, 8, [](UINT, UINT) { return 0xFFFF0000u; }), 8, 8);
         AddPicture(kGreenLink, MakeTexture(8, 8, [](UINT, UINT) { return 0xFF00FF00u; }), 8, 8);
@@ -47,48 +45,9 @@ protected:
         item_.places = {D3DXVECTOR3(100, 100, 0), D3DXVECTOR3(300, 200, 0), D3DXVECTOR3(500, 300, 0)};
     }
 
-    void TearDown() override
-    {
-        objects_.clear();
-        Light2DFixture::TearDown();
-        ViewMetrics::Instance() = saved_;
-    }
-
-    void MakeBackground(uint32_t colour)
-    {
-        background_ = MakeTexture(8, 8, [colour](UINT, UINT) { return 0xFF000000u | colour; });
-        AddPicture(kPictureLink, background_, 600, 400);
-        MakeLayer(kPictureLink, RenderContext::kStretch);
-        ViewMetrics::Instance().pictureWidth = 600;
-        ViewMetrics::Instance().pictureHeight = 400;
-    }
-
-    DS_SpriteArrayObj& Build()
-    {
-        objects_.clear();
-        auto* object = static_cast<DS_SpriteArrayObj*>(item_.CreateObject());
-        objects_.emplace_back(object);
-        return *object;
-    }
-
-    void Frame(float t)
-    {
-        for (auto& object : objects_) object->Update(t);
-        DrawFrame(objects_);
-    }
-
-    bool PixelIs(UINT x, UINT y, uint32_t colour)
-    {
-        const uint32_t pixel = ReadPixel(x, y);
-        EXPECT_TRUE(Near(pixel, colour)) << "(" << x << ", " << y << ") is " << std::hex << pixel << ", not "
-                                         << colour;
-        return Near(pixel, colour);
-    }
+    DS_SpriteArrayObj& Build() { return BuildObject<DS_SpriteArrayObj>(item_); }
 
     TestSpriteKind item_;
-    ComPtr<IDirect3DTexture9> background_;
-    std::vector<CountedPtr<DS_ABObj>> objects_;
-    ViewMetrics saved_;
 };
 
 }  // namespace

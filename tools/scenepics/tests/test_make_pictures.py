@@ -167,7 +167,7 @@ class ScenePicturesTest(unittest.TestCase):
         frame_colors = set()
         for name in ("glint", "glow", "star", "frame0", "frame1", "frame2", "frame3"):
             with self.subTest(name):
-                path = self.path("sprite_%s.png" % name)
+                path = self.path("particle_%s.png" % name)
                 self.assertEqual(identify(path)[:3], ("PNG", 64, 64))
                 data, w, h = pixels(path, "rgba")
 
