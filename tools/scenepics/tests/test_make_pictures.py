@@ -163,7 +163,7 @@ class ScenePicturesTest(unittest.TestCase):
         self.assertGreater(title, 0.08)
         self.assertLess(bright_share(h - 90, h), title / 4)
 
-    def test_sprites_are_shapes_in_alpha_centred_and_frames_differ_in_colour(self):
+    def test_particle_sprites_are_shapes_in_alpha_centred_and_frames_differ_in_colour(self):
         frame_colors = set()
         for name in ("glint", "glow", "star", "frame0", "frame1", "frame2", "frame3"):
             with self.subTest(name):
