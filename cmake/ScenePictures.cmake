@@ -2,7 +2,7 @@
 # tools/scenepics/make_pictures.py into ${SCENE_PICTURES_DIR}: the slide
 # picture, the splash (linked into the program as "DDS" 5), the brush masks,
 # the description of their regions, the lake light's ripple map and the
-# sprite pictures.
+# sprite and particle pictures.
 set(SCENE_PICTURES_DIR ${CMAKE_BINARY_DIR}/scenepics)
 set(SCENE_PICTURES_CONVERT /usr/bin/convert CACHE FILEPATH "ImageMagick convert used to make the scene pictures")
 set(SCENE_PICTURES
@@ -26,6 +26,9 @@ set(SCENE_PICTURES
     ${SCENE_PICTURES_DIR}/sprite_sign.png
     ${SCENE_PICTURES_DIR}/sprite_flower.png
     ${SCENE_PICTURES_DIR}/sprite_discharge.png)
+foreach(sprite glint glow star frame0 frame1 frame2 frame3)
+    list(APPEND SCENE_PICTURES ${SCENE_PICTURES_DIR}/particle_${sprite}.png)
+endforeach()
 file(GLOB SCENE_PICTURES_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/scenepics/*.py)
 add_custom_command(OUTPUT ${SCENE_PICTURES}
     COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/scenepics/make_pictures.py

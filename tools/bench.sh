@@ -24,6 +24,7 @@ BENCH_SCENES=(
     corvalline_glyphs.scr         # two slides of falling glyphs
     corvalline_water_lights.scr   # the lake and the two water-ring modes
     corvalline_underwater_stress.scr  # under water with three full-screen brushes
+    corvalline_particles_stress.scr   # glints and twinkling stars of 16383 points each
     corvalline_glassball_stress.scr   # a scrolling glass ball, picture background, overlays, stand
     corvalline_flame_stress.scr   # flames and heat haze, camera drifting
     corvalline_sprites_stress.scr     # rain at 16383 drops, 2,000 other sprites, a glowing discharge

@@ -576,6 +576,46 @@ def read_picture(path):
     return parse_ppm(r.stdout)
 
 
+def color_distance(p, q):
+    """Mean difference of red, green and blue."""
+    return sum(abs(a - b) for a, b in zip(p, q)) / 3
+
+
+class PictureView:
+    """A screenshot's client area showing a picture stretched over it,
+    addressed in the picture's pixels, beside the picture itself."""
+
+    def __init__(self, img, area, landscape, picture_size, step, near, changed):
+        self.img, self.area, self.landscape = img, area, landscape
+        self.picture_size, self.step, self.near, self.changed = picture_size, step, near, changed
+        self.width, self.height = area[2] - area[0], area[3] - area[1]
+
+    def shown(self, x, y):
+        return self.img.pixel(self.area[0] + x * self.width // self.picture_size[0],
+                              self.area[1] + y * self.height // self.picture_size[1])
+
+    def picture(self, x, y):
+        lw, lh = self.landscape.width, self.landscape.height
+        return self.landscape.pixel(min(x * lw // self.picture_size[0], lw - 1),
+                                    min(y * lh // self.picture_size[1], lh - 1))
+
+    def points(self, box):
+        left, top, right, bottom = box
+        half = self.step // 2
+        return [(x, y) for y in range(top + half, bottom, self.step) for x in range(left + half, right, self.step)]
+
+    def share(self, boxes, test):
+        """The share of the sample points of boxes for which test(x, y) holds."""
+        points = [p for box in boxes for p in self.points(box)]
+        return sum(1 for x, y in points if test(x, y)) / len(points)
+
+    def like_picture(self, boxes):
+        return self.share(boxes, lambda x, y: color_distance(self.shown(x, y), self.picture(x, y)) < self.near)
+
+    def changed_from(self, other, box):
+        return self.share([box], lambda x, y: color_distance(self.shown(x, y), other.shown(x, y)) > self.changed)
+
+
 def make_lparam(x, y):
     return ((y & 0xFFFF) << 16) | (x & 0xFFFF)
 

@@ -9,7 +9,7 @@ import os
 import time
 import unittest
 
-from harness import BIN, BUILD, WM_CLOSE, Session, client_area, read_picture
+from harness import BIN, BUILD, WM_CLOSE, PictureView, Session, client_area, color_distance, read_picture
 
 SCR = os.path.join(BIN, "corvalline_brushes_underwater.scr")
 LANDSCAPE = os.path.join(BUILD, "scenepics", "landscape.jpg")
@@ -26,43 +26,15 @@ NEAR = 24       # mean channel difference that still counts as the same
 CHANGED = 30    # mean channel difference that counts as a change
 
 
-def diff(p, q):
-    return sum(abs(a - b) for a, b in zip(p, q)) / 3
-
-
-class View:
+class View(PictureView):
     """A screenshot's client area, addressed in picture pixels."""
 
     def __init__(self, img, area, landscape):
-        self.img, self.area, self.landscape = img, area, landscape
-        self.width, self.height = area[2] - area[0], area[3] - area[1]
-
-    def shown(self, x, y):
-        return self.img.pixel(self.area[0] + x * self.width // PICTURE[0],
-                              self.area[1] + y * self.height // PICTURE[1])
-
-    def picture(self, x, y):
-        lw, lh = self.landscape.width, self.landscape.height
-        return self.landscape.pixel(min(x * lw // PICTURE[0], lw - 1), min(y * lh // PICTURE[1], lh - 1))
-
-    @staticmethod
-    def points(box):
-        left, top, right, bottom = box
-        return [(x, y) for y in range(top + STEP // 2, bottom, STEP) for x in range(left + STEP // 2, right, STEP)]
-
-    def share(self, boxes, test):
-        """The share of the sample points of boxes for which test(x, y) holds."""
-        points = [p for box in boxes for p in self.points(box)]
-        return sum(1 for x, y in points if test(x, y)) / len(points)
-
-    def like_picture(self, boxes):
-        return self.share(boxes, lambda x, y: diff(self.shown(x, y), self.picture(x, y)) < NEAR)
+        super().__init__(img, area, landscape, PICTURE, STEP, NEAR, CHANGED)
 
     def like_mirrored_picture(self, box):
-        return self.share([box], lambda x, y: diff(self.shown(x, y), self.picture(PICTURE[0] - 1 - x, y)) < NEAR)
-
-    def changed_from(self, other, box):
-        return self.share([box], lambda x, y: diff(self.shown(x, y), other.shown(x, y)) > CHANGED)
+        return self.share([box],
+                          lambda x, y: color_distance(self.shown(x, y), self.picture(PICTURE[0] - 1 - x, y)) < NEAR)
 
     def kind(self):
         """'brushes' (slide 1), 'underwater' (slide 2) or '' (the splash, a fade)."""

@@ -1,7 +1,7 @@
-"""The scene composer's brush, light, sound, sprite and model statements: a scene it
+"""The scene composer's brush, light, sound, sprite, model and particle statements: a scene it
 cannot compose ends with a message naming the fault and writes no document;
 a good one writes a document that holds the brush's mask and effect bytes,
-the lake's ripple map, or the sprites' pictures."""
+the lake's ripple map, or the sprites' and particles' pictures."""
 import os
 import shutil
 import tempfile
@@ -53,6 +53,14 @@ class TestComposer(unittest.TestCase):
             ("light DS_WaterRingLight\ndrop-rate -1\n", "does not fit this light"),
             ("light FakeLake2D\nripple-map missing.dds\n", "cannot read the V8U8 ripple map"),
             ("light FakeLake2D\nripple-map mask_water.png\n", "cannot read the V8U8 ripple map"),
+            ("particles DS_Sparks\n", "unknown particles kind"),
+            ("particles DS_TwinklingStars\ngrow 50\n", "unknown statement 'grow' for this brush"),
+            ("particles DS_Bling\nframes 0.5 particle_frame0.png\n", "does not fit this brush"),
+            ("particles DS_Bling\npoint 10\n", "does not fit this brush"),
+            ("particles DS_Bling\nglow-color 1000000\n", "does not fit this brush"),
+            ("particles DS_Bling\nimage missing.png\n", "cannot read picture"),
+            ("particles DS_CustomAirBrush\nframes 0.5 particle_frame0.png missing.png\n", "cannot read picture"),
+            ("particles DS_Bling\neffect missing.fxo\n", "cannot read effect"),
             ("light DS_GlassBallLight\nposition 10\n", "does not fit this light"),
             ("light DS_GlassBallLight\nsize -1\n", "does not fit this light"),
             ("light DS_GlassBallLight\ntop-color 1000000\n", "does not fit this light"),
@@ -112,6 +120,21 @@ class TestComposer(unittest.TestCase):
             document = f.read()
         for stored in (os.path.join(PICTURES, "mask_water.png"), os.path.join(EFFECTS, "090_water.fxo"),
                        os.path.join(LIBRARY, "water_bump.png")):
+            with open(stored, "rb") as f:
+                self.assertIn(f.read(), document, stored)
+
+    def test_particles_document_holds_its_pictures_sequence_and_effect(self):
+        code, err, output = self.compose(SLIDE + "particles DS_Bling\nimage particle_glow.png\nimage particle_glint.png\n"
+                                         "effect document/particles.fxo\npoint 10 20\n"
+                                         "particles DS_CustomAirBrush\nframes 0.5 particle_frame0.png particle_frame1.png\n"
+                                         "grid 0 0 100 100 2 2\n")
+        self.assertEqual(code, 0, err)
+        with open(output, "rb") as f:
+            document = f.read()
+        for kind in ("DS_Bling", "DS_CustomAirBrush"):
+            self.assertIn(kind.encode("utf-16-le"), document)
+        for stored in [os.path.join(PICTURES, "particle_%s.png" % name) for name in ("glow", "glint", "frame0", "frame1")] + \
+                [os.path.join(EFFECTS, "document", "particles.fxo")]:
             with open(stored, "rb") as f:
                 self.assertIn(f.read(), document, stored)
 

@@ -13,6 +13,9 @@
 #   corvalline_underwater_stress.scr   underwater_stress.scene here: the frame benchmark's
 #                                underwater slide under three full-screen brushes
 #   corvalline_water_lights.scr  water_lights.scene here: the lake and the two ring modes
+#   corvalline_particles.scr     particles.scene here: glints, a frame sequence and twinkling stars
+#   corvalline_particles_stress.scr  particles_stress.scene here: the frame benchmark's glints
+#                                and stars of 16383 points each
 #   corvalline_flame_glassball.scr  flame_glassball.scene here: a flame slide, then a glass ball
 #   corvalline_glassball_stress.scr  glassball_stress.scene here: the frame benchmark's scrolling
 #                                glass ball with background picture, overlays and stand
@@ -82,14 +85,15 @@ endforeach()
 
 # Scenes here that use only the build's scene pictures.
 set(pictureDocuments "")
-foreach(scene still two_pictures glyphs water_lights glassball_stress sprites sprites_stress)
+foreach(scene still two_pictures glyphs water_lights glassball_stress sprites sprites_stress particles
+    particles_stress)
     set(document ${variantDir}/${scene}_scene.kvb)
     add_custom_command(OUTPUT ${document}
         COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${SCENE_COMPOSER}
             ${CMAKE_CURRENT_LIST_DIR}/${scene}.scene ${SCENE_PICTURES_DIR} ${CMAKE_BINARY_DIR}/fx
             ${CMAKE_BINARY_DIR}/res/common_res/generated ${document}
         DEPENDS ${SCENE_COMPOSER_DEPENDS} ${CMAKE_CURRENT_LIST_DIR}/${scene}.scene ${SCENE_PICTURES}
-            ${CMAKE_BINARY_DIR}/res/common_res/generated/common_res.rc
+            ${CMAKE_BINARY_DIR}/res/common_res/generated/common_res.rc ${CORVALLINE_EFFECTS_DOCUMENT}
         WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
         COMMENT "Composing the ${scene} test scene"
         VERBATIM)
@@ -147,6 +151,8 @@ corvalline_saver_variant(corvalline_glyphs ${variantDir}/glyphs_scene.kvb)
 corvalline_saver_variant(corvalline_brushes_underwater ${variantDir}/brushes_underwater_scene.kvb)
 corvalline_saver_variant(corvalline_underwater_stress ${variantDir}/underwater_stress_scene.kvb)
 corvalline_saver_variant(corvalline_water_lights ${variantDir}/water_lights_scene.kvb)
+corvalline_saver_variant(corvalline_particles ${variantDir}/particles_scene.kvb)
+corvalline_saver_variant(corvalline_particles_stress ${variantDir}/particles_stress_scene.kvb)
 corvalline_saver_variant(corvalline_flame_glassball ${variantDir}/flame_glassball_scene.kvb)
 corvalline_saver_variant(corvalline_glassball_stress ${variantDir}/glassball_stress_scene.kvb)
 corvalline_saver_variant(corvalline_flame_stress ${variantDir}/flame_stress_scene.kvb)
@@ -159,4 +165,4 @@ corvalline_saver_variant(corvalline_objects3d_stress ${variantDir}/objects3d_str
 # builds; the document robustness tests read the test-build documents.
 add_dependencies(unit_tests variant_documents)
 add_dependencies(unit_tests corvalline_no_document corvalline_cut_document corvalline_sounds corvalline_glyphs
-    corvalline_water_lights corvalline_sprites)
+    corvalline_water_lights corvalline_sprites corvalline_particles)

@@ -48,3 +48,18 @@ std::string InFolder(const std::string& folder, const std::string& file)
     }
     return folder + "/" + file;
 }
+
+bool ReadUnsigned(const std::string& text, unsigned& value)
+{
+    std::vector<long long> numbers;
+    if (!ReadNumbers(text, numbers, 1) || numbers[0] < 0 || numbers[0] > UINT32_MAX) return false;
+    value = static_cast<unsigned>(numbers[0]);
+    return true;
+}
+
+bool ReadColor(const std::string& text, unsigned long& color)
+{
+    std::istringstream in(text);
+    std::string extra;
+    return (in >> std::hex >> color) && !(in >> extra) && color <= 0xFFFFFFul;
+}

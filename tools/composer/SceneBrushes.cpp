@@ -24,28 +24,6 @@ namespace {
 
 constexpr char kLibraryScript[] = "common_res.rc";
 
-// Reads exactly count numbers of type T from text; false when there are
-// fewer, more, or they do not parse.
-template <typename T>
-bool ReadNumbers(const std::string& text, std::vector<T>& values, size_t count)
-{
-    std::istringstream in(text);
-    values.assign(count, T());
-    for (T& value : values) {
-        if (!(in >> value)) return false;
-    }
-    std::string extra;
-    return !(in >> extra);
-}
-
-bool ReadUnsigned(const std::string& text, unsigned& value)
-{
-    std::vector<long long> numbers;
-    if (!ReadNumbers(text, numbers, 1) || numbers[0] < 0 || numbers[0] > UINT32_MAX) return false;
-    value = static_cast<unsigned>(numbers[0]);
-    return true;
-}
-
 // A setting: applies the value text to the brush; false when the brush's
 // kind has no such setting (dynamic_cast failed) or the text is unreadable.
 using Setting = std::function<bool(DS_FX_Constructor&, const std::string&)>;

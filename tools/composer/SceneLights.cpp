@@ -23,14 +23,6 @@ bool ReadWhole(const std::string& text, long long low, long long high, long long
     return (in >> value) && !(in >> extra) && value >= low && value <= high;
 }
 
-// A colour written BBGGRR in hex.
-bool ReadColor(const std::string& text, unsigned long& color)
-{
-    std::istringstream in(text);
-    std::string extra;
-    return (in >> std::hex >> color) && !(in >> extra) && color <= 0xFFFFFFul;
-}
-
 using GlyphSetting = std::function<bool(DS_MatrixCodeLight&, const std::string&)>;
 
 // Set with notification, as an editor would, so derived values follow.

@@ -87,6 +87,13 @@
 //                                 (FILE relative to PICTURE_FOLDER); the lines
 //                                 after it set the sound (see SceneSounds.h):
 //     volume N, balance N, mode N, invisible MIN MAX, name "TEXT" (mp3)
+//   particles KIND                adds a painted particle brush (DS_Bling,
+//                                 DS_CustomAirBrush, DS_TwinklingStars) to the
+//                                 slide's drawn items; the lines after it set
+//                                 it (see SceneParticles.h): image, effect,
+//                                 color, glow-color, transparency, blend, size,
+//                                 point, grid, speed, grow, shrink, rotation,
+//                                 min-size, frame-speed, frames
 #include <windows.h>
 
 #include <cstdio>
@@ -105,6 +112,7 @@
 #include "tools/composer/SceneBrushes.h"
 #include "tools/composer/SceneLights.h"
 #include "tools/composer/SceneModels.h"
+#include "tools/composer/SceneParticles.h"
 #include "tools/composer/SceneSounds.h"
 #include "tools/composer/SceneSprites.h"
 
@@ -121,9 +129,11 @@ struct SlideDescription {
     std::vector<SoundDescription> sounds;
     std::vector<SpriteDescription> sprites;
     std::vector<ModelDescription> models;
+    // Drawn after (so under) the slide's brushes: items are drawn last to first.
+    std::vector<ParticlesDescription> particles;
     LightDescription light;  // no light: a plain picture layer
     // What the settings statements that follow apply to.
-    enum class Last { kNone, kBrush, kLight, kSound, kSprite, kModel } last = Last::kNone;
+    enum class Last { kNone, kBrush, kLight, kSound, kSprite, kModel, kParticles } last = Last::kNone;
 };
 
 struct SceneDescription {
@@ -190,6 +200,17 @@ bool ParseScene(std::istream& in, SceneDescription& scene, std::string& error)
             if (!MakeSound(rest, sound, problem)) return fail(problem);
             scene.slides.back().sounds.push_back(std::move(sound));
             scene.slides.back().last = SlideDescription::Last::kSound;
+        } else if (keyword == "particles") {
+            ParticlesDescription particles;
+            particles.brush = MakeParticles(rest);
+            if (!particles.brush) return fail("unknown particles kind '" + rest + "'");
+            scene.slides.back().particles.push_back(std::move(particles));
+            scene.slides.back().last = SlideDescription::Last::kParticles;
+        } else if (scene.slides.back().last == SlideDescription::Last::kParticles) {
+            std::string problem;
+            if (!ApplyParticlesStatement(scene.slides.back().particles.back(), keyword, rest, problem)) {
+                return fail(problem);
+            }
         } else if (keyword == "sprite") {
             SpriteDescription sprite;
             std::string problem;
@@ -268,6 +289,10 @@ bool ComposeSlide(SlideDescription& description, const BrushFolders& folders, DS
     for (ModelDescription& model : description.models) {
         if (!StoreModelResources(model, folders, manager, error)) return false;
         slide->DrawnItems().push_back(std::move(model.item));
+    }
+    for (ParticlesDescription& particles : description.particles) {
+        if (!StoreParticlesResources(particles, folders, manager, error)) return false;
+        slide->DrawnItems().push_back(std::move(particles.brush));
     }
     for (SoundDescription& sound : description.sounds) {
         if (!StoreSoundResources(sound, folders.pictures, manager, error)) return false;

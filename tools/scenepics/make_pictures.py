@@ -9,6 +9,8 @@
   regions.json      the regions of the masks in picture pixels
   ripple_dudv.dds   the lake light's tileable ripple map (256 x 256 V8U8 DDS)
   sprite_*.png      the sprite pictures (sprites.py)
+  particle_*.png    the particle sprites: glint, glow, star and a four-frame
+                    sequence frame0 to frame3 (particle_sprites.py)
 
 The landscape is painted at half size and enlarged by ImageMagick, which
 also encodes the JPEG and draws the splash title. Output is the same bytes
@@ -26,6 +28,7 @@ import geometry as geo  # noqa: E402
 import imagefiles  # noqa: E402
 import landscape  # noqa: E402
 import masks  # noqa: E402
+import particle_sprites  # noqa: E402
 import ripple  # noqa: E402
 import splash  # noqa: E402
 import sprites  # noqa: E402
@@ -35,7 +38,7 @@ PAINT_SIZE = (geo.WIDTH // 2, geo.HEIGHT // 2)
 MASK_SIZE = 512
 JPEG_QUALITY = 90
 OUTPUTS = ["landscape.jpg", "splash.bmp", "mask_water.png", "mask_stream.png", "mask_ripple.png", "regions.json",
-           "ripple_dudv.dds"] + sorted(sprites.SPRITES)
+           "ripple_dudv.dds"] + sorted(sprites.SPRITES) + sorted(particle_sprites.SPRITES)
 
 
 def run_convert(convert, args, ppm_bytes):
@@ -65,7 +68,7 @@ def make(outdir, convert=CONVERT):
     info["masks"] = {name: {"file": "mask_%s.png" % name, "width": MASK_SIZE, "height": MASK_SIZE} for name in geo.MASKS}
     write_file(os.path.join(outdir, "regions.json"), (json.dumps(info, indent=2, sort_keys=True) + "\n").encode())
     write_file(os.path.join(outdir, "ripple_dudv.dds"), ripple.dds_v8u8())
-    for name, painter in sorted(sprites.SPRITES.items()):
+    for name, painter in sorted(sprites.SPRITES.items()) + sorted(particle_sprites.SPRITES.items()):
         write_file(os.path.join(outdir, name), imagefiles.png_rgba(*painter()))
 
 

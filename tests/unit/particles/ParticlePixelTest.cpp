@@ -4,44 +4,26 @@
 // its colour on the sprite and leaves the picture as it was away from it.
 #include <gtest/gtest.h>
 
-#include "engine/scene/CountedPtr.h"
 #include "engine/scene/SlideContainer.h"
-#include "unit/BuildFiles.h"
+#include "unit/particles/ParticleLayerFixture.h"
 #include "unit/particles/ParticleTestSupport.h"
-#include "unit/scene/Light2DTestFixture.h"
 
 namespace {
 
-constexpr uint32_t kGrey = 0x404040;
 constexpr UINT kSpriteX = 150, kSpriteY = 200;
 // Sprite colour 0x00BBGGRR: red 128, green 255, blue 0.
 constexpr unsigned long kSpriteColor = 0x0000FF80ul;
 
-class ParticlePixelTest : public Light2DFixture {
+class ParticlePixelTest : public ParticleLayerFixture {
 protected:
-    const FileLinkValue kPictureLink{L"particle-test-picture", 1};
     const FileLinkValue kSpriteLink{L"particle-test-sprite", 1};
-    const FileLinkValue kEffectLink{L"particle-test-effect", 1};
 
     void SetUp() override
     {
-        Light2DFixture::SetUp();
+        ParticleLayerFixture::SetUp();
         if (HasFatalFailure()) return;
-        picture_ = MakeTexture(8, 8, [](UINT, UINT) { return 0xFF000000u | kGrey; });
-        AddPicture(kPictureLink, picture_, 600, 400);
-        MakeLayer(kPictureLink, RenderContext::kStretch);
         sprite_ = MakeTexture(16, 16, [](UINT, UINT) { return 0xFFFFFFFFu; });
         AddPicture(kSpriteLink, sprite_, 16, 16);
-        ResourceBlob blob;
-        blob.data = ReadBuiltEffect("document/particles");
-        ASSERT_FALSE(blob.data.empty()) << "document/particles.fxo is missing from the build";
-        manager_->Store().byteCache[kEffectLink] = {blob};
-    }
-
-    void TearDown() override
-    {
-        objects_.clear();
-        Light2DFixture::TearDown();
     }
 
     // One sprite item drawn with the given blend mode, with or without the effect.
@@ -57,22 +39,7 @@ protected:
         return item;
     }
 
-    DS_ParticlesObj* Make(TestParticleKind& item)
-    {
-        auto* object = static_cast<DS_ParticlesObj*>(item.CreateObject());
-        objects_.emplace_back(object);
-        return object;
-    }
-
-    void Frame(float t)
-    {
-        for (auto& object : objects_) object->Update(t);
-        DrawFrame(objects_);
-    }
-
-    ComPtr<IDirect3DTexture9> picture_;
     ComPtr<IDirect3DTexture9> sprite_;
-    std::vector<CountedPtr<DS_ABObj>> objects_;
 };
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "objects/particles/QuadFunctions.h"
 #include "objects/particles/TexParticleGenerator.h"
 #include "unit/MemoryArchive.h"
+#include "unit/brushes/BrushRecords.h"
 
 class TestParticleKind : public DS_TexParticleGenerator {
 public:
@@ -53,14 +54,6 @@ public:
     bool join = false;
     float side = 40.0f;
 };
-
-inline std::vector<uint8_t> WrittenRecord(DS_IOF_Item& item)
-{
-    MemoryArchive memory;
-    DS_IOF_Archive out = memory.Handle();
-    item.Write(&out);
-    return memory.bytes;
-}
 
 // Reads a textured generator record (header included) into item; false when
 // the archive failed.

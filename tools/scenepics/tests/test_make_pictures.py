@@ -163,6 +163,26 @@ class ScenePicturesTest(unittest.TestCase):
         self.assertGreater(title, 0.08)
         self.assertLess(bright_share(h - 90, h), title / 4)
 
+    def test_particle_sprites_are_shapes_in_alpha_centred_and_frames_differ_in_colour(self):
+        frame_colors = set()
+        for name in ("glint", "glow", "star", "frame0", "frame1", "frame2", "frame3"):
+            with self.subTest(name):
+                path = self.path("particle_%s.png" % name)
+                self.assertEqual(identify(path)[:3], ("PNG", 64, 64))
+                data, w, h = pixels(path, "rgba")
+
+                def at(x, y):
+                    return tuple(data[4 * (y * w + x):4 * (y * w + x) + 4])
+
+                self.assertGreater(at(w // 2, h // 2)[3], 200, "opaque centre")
+                for x, y in ((0, 0), (w - 1, 0), (0, h - 1), (w - 1, h - 1)):
+                    self.assertEqual(at(x, y)[3], 0, "clear corner")
+                if name.startswith("frame"):
+                    frame_colors.add(at(w // 2, h // 2)[:3])
+                else:
+                    self.assertEqual(at(w // 2, h // 2)[:3], (255, 255, 255), "white, tinted by the particle colour")
+        self.assertEqual(len(frame_colors), 4)
+
     def test_command_line_reports_failures(self):
         cases = [
             ("no convert program", ["--convert", os.path.join(self.tmp.name, "no-such-convert")], None),
