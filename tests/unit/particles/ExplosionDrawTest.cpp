@@ -3,20 +3,17 @@
 // back buffer (picture pixels are back-buffer pixels).
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <vector>
 
-#include "engine/scene/CountedPtr.h"
 #include "engine/scene/TimeLineControl.h"
 #include "objects/particles/ExplosionConstructor.h"
 #include "objects/particles/FXObj.h"
-#include "unit/scene/Light2DTestFixture.h"
+#include "unit/sprites/SpriteDrawFixture.h"
 
 namespace {
 
-class ExplosionDraw : public Light2DFixture {
+class ExplosionDraw : public SpriteDrawFixture {
 protected:
-    const FileLinkValue kPictureLink{L"explosion-test-picture", 1};
     const FileLinkValue kGradientLink{L"explosion-test-gradient", 1};
     const FileLinkValue kNoiseLink{L"explosion-test-noise", 1};
     const FileLinkValue kEffectLink{L"explosion.fxo", 1};
@@ -24,13 +21,9 @@ protected:
 
     void SetUp() override
     {
-        Light2DFixture::SetUp();
+        SpriteDrawFixture::SetUp();
         if (HasFatalFailure()) return;
-        saved_ = ViewMetrics::Instance();
-        AddPicture(kPictureLink, MakeTexture(8, 8, [](UINT, UINT) { return 0xFF000000u; }), 600, 400);
-        MakeLayer(kPictureLink, RenderContext::kStretch);
-        ViewMetrics::Instance().pictureWidth = 600;
-        ViewMetrics::Instance().pictureHeight = 400;
+        MakeBackground(kBlack);
         // White fire, opaque over its first half, fading to nothing at its
         // right end; an even grey noise, so the rim is a circle.
         AddPicture(kGradientLink, MakeTexture(64, 1, [](UINT x, UINT) {
@@ -40,13 +33,6 @@ protected:
                    64, 1);
         AddPicture(kNoiseLink, MakeTexture(8, 8, [](UINT, UINT) { return 0xFF808080u; }), 8, 8);
         StoreEffect(kEffectLink, "document/explosion");
-    }
-
-    void TearDown() override
-    {
-        objects_.clear();
-        Light2DFixture::TearDown();
-        ViewMetrics::Instance() = saved_;
     }
 
     // A red explosion of size 200 at the centre that fades in over 1 s from
@@ -68,18 +54,15 @@ protected:
         line.visible.minimum.SetValue(100000);
         line.visible.maximum.SetValue(100000);
         line.fadeIn = 100;
-        objects_.clear();
-        objects_.emplace_back(item.CreateObject());
+        object_ = &BuildObject<DS_FXObj>(item);
     }
 
-    DS_ExplosionConstructor& Clone()
-    {
-        return static_cast<DS_ExplosionConstructor&>(static_cast<DS_FXObj&>(*objects_.front()).EffectItem());
-    }
+    DS_ExplosionConstructor& Clone() { return static_cast<DS_ExplosionConstructor&>(object_->EffectItem()); }
 
-    void Frame(float t)
+    // The time line advanced to application time t, then one frame.
+    void FrameAt(float t)
     {
-        objects_.front()->UpdateAt(t);
+        object_->UpdateAt(t);
         DrawFrame(objects_);
     }
 
@@ -108,8 +91,7 @@ protected:
         return true;
     }
 
-    std::vector<CountedPtr<DS_ABObj>> objects_;
-    ViewMetrics saved_;
+    DS_FXObj* object_ = nullptr;
 };
 
 }  // namespace
@@ -118,10 +100,10 @@ TEST_F(ExplosionDraw, GrowsAsItFadesInAndLeavesThePictureAroundIt)
 {
     DS_ExplosionConstructor item;
     Setup(item);
-    Frame(10.0f);  // the cycle starts
+    FrameAt(10.0f);  // the cycle starts
     std::vector<int> reaches;
     for (float t : {10.2f, 10.6f, 11.5f}) {
-        Frame(t);
+        FrameAt(t);
         reaches.push_back(RedReach());
         // Beyond the full size (half size 100) the picture is untouched.
         EXPECT_TRUE(Near(ReadPixel(kCentreX + 105, kCentreY), kBlack)) << t;
@@ -155,7 +137,7 @@ TEST_F(ExplosionDraw, NothingShowsWithoutAnEffectOrWhileInvisible)
         Setup(item, c.effect);
         Clone().TimeLine().invisible.minimum.SetValue(c.invisible);
         Clone().TimeLine().invisible.maximum.SetValue(c.invisible);
-        Frame(10.0f);
+        FrameAt(10.0f);
         Frame(11.5f);
         EXPECT_TRUE(DarkAroundCentre()) << c.name;
     }
