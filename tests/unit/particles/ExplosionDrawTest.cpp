@@ -37,13 +37,15 @@ protected:
 
     // A red explosion of size 200 at the centre that fades in over 1 s from
     // the start of its cycle and then stays.
-    void Setup(DS_ExplosionConstructor& item, bool withEffect = true)
+    void Setup(DS_ExplosionConstructor& item, bool withEffect = true, bool withPictures = true)
     {
         item.color.SetValue(0x0000FF);
         item.size.SetValue(200);
         item.position.SetValue(D3DXVECTOR3(float(kCentreX), float(kCentreY), 0.0f));
-        item.imageLink.StoreValue(kGradientLink);
-        item.secondImageLink.StoreValue(kNoiseLink);
+        if (withPictures) {
+            item.imageLink.StoreValue(kGradientLink);
+            item.secondImageLink.StoreValue(kNoiseLink);
+        }
         if (withEffect) item.effectLink.StoreValue(kEffectLink);
         DS_TimeLineControl& line = item.TimeLine();
         line.mode = DS_TimeLineControl::kCycle;
@@ -127,18 +129,28 @@ TEST_F(ExplosionDraw, NothingShowsWithoutAnEffectOrWhileInvisible)
         const char* name;
         bool effect;
         unsigned invisible;  // hundredths before the fade-in starts
+        bool pictures;
     };
     const Case cases[] = {
-        {"no effect", false, 0},
-        {"invisible", true, 500},
+        {"no effect", false, 0, true},
+        {"invisible", true, 500, true},
+        // Links naming no stored picture give empty sets: no texture bound,
+        // and the fire reads as the second colour (black here).
+        {"no pictures", true, 0, false},
     };
     for (const Case& c : cases) {
         DS_ExplosionConstructor item;
-        Setup(item, c.effect);
+        if (!c.pictures) {
+            item.imageLink.StoreValue(FileLinkValue{L"missing-gradient", 1});
+            item.secondImageLink.StoreValue(FileLinkValue{L"missing-noise", 1});
+        }
+        Setup(item, c.effect, c.pictures);
+        EXPECT_EQ(Clone().GradientTexture() != nullptr, c.pictures) << c.name;
+        EXPECT_EQ(Clone().NoiseTexture() != nullptr, c.pictures) << c.name;
         Clone().TimeLine().invisible.minimum.SetValue(c.invisible);
         Clone().TimeLine().invisible.maximum.SetValue(c.invisible);
         FrameAt(10.0f);
-        Frame(11.5f);
+        FrameAt(11.5f);
         EXPECT_TRUE(DarkAroundCentre()) << c.name;
     }
 }

@@ -151,3 +151,18 @@ TEST_F(TextDraw, ScrollingTextRunsUpItsBox)
     EXPECT_NEAR(centres[0], 200, 4);
     EXPECT_LT(centres[1], centres[0] - 4);
 }
+
+TEST_F(TextDraw, AHugeBoxIsClampedToWhatATextureHoldsAndStillShowsTheText)
+{
+    DS_StaticTextConstructor item;
+    Setup(item, L"TEST");
+    item.verticalAlignment.SetValue(1);
+    item.horizontalAlignment.SetValue(1);
+    item.boxWidth.SetValue(UINT32_MAX);
+    Frame(item, 0.1f);
+    RECT bounds;
+    ASSERT_TRUE(BrightBounds(150, 120, 450, 280, bounds)) << "no text drawn";
+    // Centred in the clamped box, which is centred on the position.
+    EXPECT_NEAR((bounds.left + bounds.right) / 2.0, 300.0, 4.0);
+    EXPECT_NEAR((bounds.top + bounds.bottom) / 2.0, 200.0, 4.0);
+}
