@@ -6,7 +6,7 @@
                           columns), so the effect's read past the rim leaves
                           the picture alone
   explosion_noise.png     128 x 128 RGBA: grey fractal value noise (seeded),
-                          opaque; the effect scrolls it to ruffle the fire
+                          black to white, opaque; the effect scrolls it to ruffle the fire
 
 SPRITES maps each file name to its painter, which returns (width, height,
 rows) for imagefiles.png_rgba.
@@ -37,12 +37,16 @@ def gradient():
 
 def noise_picture():
     size = NOISE_SIZE
-    values = noise.field(size, size, (32, 32), 4, NOISE_SEED)
+    values = noise.field(size, size, (16, 16), 4, NOISE_SEED)
+    # stretched over the whole grey range, so the fire's rim ruffles clearly
+    low = min(min(line) for line in values)
+    high = max(max(line) for line in values)
+    scale = 255.0 / (high - low) if high > low else 0.0
     rows = []
     for line in values:
         row = bytearray()
         for v in line:
-            g = max(0, min(255, int(v * 255.0 + 0.5)))
+            g = max(0, min(255, int((v - low) * scale + 0.5)))
             row += bytes((g, g, g, 255))
         rows.append(bytes(row))
     return size, size, rows
