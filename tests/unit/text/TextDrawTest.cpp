@@ -23,11 +23,7 @@ protected:
     {
         Light2DFixture::SetUp();
         if (HasFatalFailure()) return;
-        saved_ = ViewMetrics::Instance();
-        AddPicture(kPictureLink, MakeTexture(8, 8, [](UINT, UINT) { return 0xFF000000u; }), 600, 400);
-        MakeLayer(kPictureLink, RenderContext::kStretch);
-        ViewMetrics::Instance().pictureWidth = 600;
-        ViewMetrics::Instance().pictureHeight = 400;
+        ShowPlainPicture(kPictureLink, 0xFF000000u);
         StoreEffect(kEffectLink, "document/text");
     }
 
@@ -35,7 +31,6 @@ protected:
     {
         objects_.clear();
         Light2DFixture::TearDown();
-        ViewMetrics::Instance() = saved_;
     }
 
     // A white text in a 240 x 120 box at (300, 200).
@@ -60,13 +55,13 @@ protected:
     // The bounds of the bright pixels in the rectangle; false when none.
     bool BrightBounds(UINT x0, UINT y0, UINT x1, UINT y1, RECT& bounds)
     {
-        const std::vector<uint32_t> pixels = BackBufferPixels();
-        if (pixels.size() != static_cast<size_t>(BackBufferWidth()) * BackBufferHeight()) return false;
+        const PixelSnapshot shot = SnapshotPixels();
         bool any = false;
         bounds = {LONG(x1), LONG(y1), LONG(x0), LONG(y0)};
         for (UINT y = y0; y < y1; ++y) {
             for (UINT x = x0; x < x1; ++x) {
-                const uint32_t pixel = pixels[static_cast<size_t>(y) * BackBufferWidth() + x];
+                const uint32_t pixel = shot.At(x, y);
+                if (pixel == 0xFFFFFFFFu) continue;
                 if (((pixel >> 8) & 0xFF) < 128) continue;
                 any = true;
                 bounds.left = std::min<LONG>(bounds.left, x);
@@ -79,7 +74,6 @@ protected:
     }
 
     std::vector<CountedPtr<DS_ABObj>> objects_;
-    ViewMetrics saved_;
 };
 
 }  // namespace
