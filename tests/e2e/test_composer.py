@@ -100,7 +100,7 @@ class TestComposer(unittest.TestCase):
             ("sprite DS_SparkleConstructor\nsway 3\n", "unknown statement 'sway'"),
             ("timeline 1 50 100 50 100\n", "timeline needs an item"),
             ("light DS_MatrixCodeLight\ntimeline 1 50 100 50 100\n", "timeline needs an item"),
-            ("sprite DS_ExplosionConstructor\ntimeline 3 0 0 0 0\n", "timeline wants MODE"),
+            ("sprite DS_ExplosionConstructor\ntimeline 2 0 0 0 0\n", "timeline wants MODE"),
             ("sprite DS_ExplosionConstructor\ntimeline 1 0 0 0\n", "timeline wants MODE"),
             ("model clock\ntimeline 1 0 -1 0 0\n", "timeline durations"),
             ("sprite DS_ExplosionConstructor\nnoise 1 2\n", "noise wants"),

@@ -172,9 +172,10 @@ bool ApplyTimeline(SlideDescription& slide, const std::string& rest, std::string
         return false;
     }
     std::vector<long long> values;
+    // Mode 2 plays windows, which no statement makes: only 0 and 1 here.
     if (!ReadNumbers(rest, values, 5) || values[0] < DS_TimeLineControl::kAlwaysVisible ||
-        values[0] > DS_TimeLineControl::kWindows) {
-        error = "timeline wants MODE (0 to 2) FADE_IN VISIBLE FADE_OUT INVISIBLE";
+        values[0] > DS_TimeLineControl::kCycle) {
+        error = "timeline wants MODE (0 or 1) FADE_IN VISIBLE FADE_OUT INVISIBLE";
         return false;
     }
     for (size_t i = 1; i < values.size(); ++i) {
