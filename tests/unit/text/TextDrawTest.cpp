@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <memory>
 
 #include "engine/scene/CountedPtr.h"
@@ -159,4 +161,18 @@ TEST_F(TextDraw, AHugeBoxIsClampedToWhatATextureHoldsAndStillShowsTheText)
     // Centred in the clamped box, which is centred on the position.
     EXPECT_NEAR((bounds.left + bounds.right) / 2.0, 300.0, 4.0);
     EXPECT_NEAR((bounds.top + bounds.bottom) / 2.0, 200.0, 4.0);
+}
+
+TEST_F(TextDraw, FontHeightsBeyondATextureAreClamped)
+{
+    for (int32_t height : {INT32_MAX, INT32_MIN, -5000}) {
+        DS_StaticTextConstructor item;
+        Setup(item, L"TEST");
+        item.font.height = height;
+        item.UpdateFont();
+        ASSERT_NE(item.Font(), nullptr) << height;
+        D3DXFONT_DESCW desc{};
+        ASSERT_TRUE(SUCCEEDED(item.Font()->GetDescW(&desc))) << height;
+        EXPECT_EQ(std::abs(desc.Height), static_cast<INT>(DS_StaticTextConstructor::kMaxTargetSide)) << height;
+    }
 }
