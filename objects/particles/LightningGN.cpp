@@ -7,6 +7,7 @@
 #include "engine/params/Noise.h"
 #include "engine/params/Random.h"
 #include "engine/scene/TimeLineControl.h"
+#include "objects/particles/Firework.h"
 #include "objects/particles/ParticlesObj.h"
 
 namespace {
@@ -210,8 +211,7 @@ void DS_LightningGN::Restart()
 
 void DS_LightningGN::Render(DS_ABRender* service, DS_ParticlesObj* object)
 {
-    (void)service;
-    (void)object;
+    DS_Firework::RenderTwoLayers(service, this, object);
 }
 
 void DS_LightningGN::InitObject(DS_ParticlesObj* object)
