@@ -13,6 +13,7 @@ PARTICLE_SHOWS_SCR = os.path.join(BIN, "corvalline_particle_shows.scr")
 LANDSCAPE = os.path.join(BUILD, "scenepics", "landscape.jpg")
 # The bolt's box in tests/variants/particle_shows.scene (picture pixels),
 # with room for its branches, and the two ends of its line.
+PICTURE = (1024, 768)
 BOLT = (500, 10, 700, 340)
 TOP = (530, 20, 600, 90)
 BOTTOM = (590, 230, 660, 300)
@@ -29,7 +30,10 @@ class TestLightning(unittest.TestCase):
 
     def test_bolt_strikes_between_its_end_points_and_changes(self):
         def struck(view):
-            return covered(view, TOP) > 0.02 and covered(view, BOTTOM) > 0.02
+            # Past the splash (most of the picture shows as it is), with the
+            # bolt lit at both ends of its line.
+            return (view.like_picture([(0, 0) + PICTURE]) > 0.7 and covered(view, TOP) > 0.02
+                    and covered(view, BOTTOM) > 0.02)
 
         shots = shots_a_second_apart(self, PARTICLE_SHOWS_SCR, struck, count=4)
         # The strike covers only a thin part of its box (a bolt, not a fill).
