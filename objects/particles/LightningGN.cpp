@@ -403,32 +403,49 @@ void DS_LightningGN::BuildSegmentQuads(const std::vector<BoltNode>& polyline, fl
     }
 }
 
-float DS_LightningGN::Brightness(float x) const
+DS_LightningGN::FrameLight DS_LightningGN::CurrentLight() const
 {
     const DS_TimeLineControl& line = TimeLine();
-    const float a = line.GetAlpha();
-    switch (line.GetPhase()) {
+    FrameLight light;
+    light.phase = line.GetPhase();
+    light.alpha = line.GetAlpha();
+    if (light.phase == DS_TimeLineControl::kVisible) {
+        // One noise value for every node of the frame.
+        const double n = OctaveNoise1D(static_cast<double>(lastTime) * 1000.0, kFlickerScale, kFlickerPersistence,
+                                       kFlickerOctaves);
+        light.visible = 1.0f - static_cast<float>(n + 1.0) * flicker.GetDerived() * 0.5f;
+    }
+    return light;
+}
+
+float DS_LightningGN::FrameLight::Of(float x) const
+{
+    switch (phase) {
         case DS_TimeLineControl::kFadingOut:
-            return a * a;
+            return alpha * alpha;
         case DS_TimeLineControl::kInvisible:
-            return a;
+            return alpha;
         case DS_TimeLineControl::kFadingIn:
             // Each node lights up over a third of the fade-in, from the start
             // of its polyline to the end (negative values clamp to dark).
-            return a > 1.0f - x ? 1.0f : 3.0f * (a + x - 0.666f);
-        default: {
-            const double n = OctaveNoise1D(static_cast<double>(lastTime) * 1000.0, kFlickerScale,
-                                           kFlickerPersistence, kFlickerOctaves);
-            return 1.0f - static_cast<float>(n + 1.0) * flicker.GetDerived() * 0.5f;
-        }
+            return alpha > 1.0f - x ? 1.0f : 3.0f * (alpha + x - 0.666f);
+        default:
+            return visible;
     }
+}
+
+float DS_LightningGN::Brightness(float x) const
+{
+    return CurrentLight().Of(x);
 }
 
 void DS_LightningGN::FillBuffers(DS_ParticlesObj* object)
 {
     if (!object || object->BufferCount() < 2) return;
+    const FrameLight light = CurrentLight();
     const std::vector<BoltQuad>* lists[2] = {&core_, &glow_};
     const MediaColor* colours[2] = {&color, &glowColor};
+    const uint32_t clear = VertexColor(color.GetValue(), 0.0f);
     for (size_t i = 0; i < 2; ++i) {
         const std::vector<BoltQuad>& quads = *lists[i];
         object->ReserveQuads(i, static_cast<unsigned>(quads.size()));
@@ -436,10 +453,17 @@ void DS_LightningGN::FillBuffers(DS_ParticlesObj* object)
         if (!vertices) continue;
         const unsigned long bgr = colours[i]->GetValue();
         const float alpha = static_cast<float>(colours[i]->GetAlpha()) / 255.0f;
-        const uint32_t clear = VertexColor(color.GetValue(), 0.0f);
+        // Neighbouring quads mostly share their light (all of them outside
+        // the fade-in), so the colour is packed again only when it changes.
+        float packedFor = -1.0f;
+        uint32_t lit = 0;
         for (unsigned k = 0; k < object->QuadCount(i); ++k) {
+            const float f = light.Of(quads[k].brightness);
+            if (f != packedFor) {
+                lit = VertexColor(bgr, f * alpha);
+                packedFor = f;
+            }
             ParticleQuad quad = quads[k].quad;
-            const uint32_t lit = VertexColor(bgr, Brightness(quads[k].brightness) * alpha);
             quad.v[0].color = quad.v[1].color = lit;
             quad.v[2].color = quad.v[3].color = quads[k].tip ? clear : lit;
             WriteQuadVertices(vertices, k, quad);

@@ -134,6 +134,15 @@ public:
     bool built = false;
 
 private:
+    // What the time line gives the nodes this frame.
+    struct FrameLight {
+        int32_t phase = 0;
+        float alpha = 1.0f;
+        float visible = 1.0f;  // the flickered light of the visible phase
+        // The light of a node of brightness x.
+        float Of(float x) const;
+    };
+    FrameLight CurrentLight() const;
     // Quads one polyline of n nodes writes into buffer 0 at most.
     static unsigned PolylineQuads(size_t nodes);
     // The ribbon quads of polyline and its branches, appended to the kept
