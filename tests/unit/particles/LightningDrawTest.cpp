@@ -1,7 +1,8 @@
 // The lightning bolt drawn for real under Wine: a straight bolt across the
 // grey 600 x 400 picture at y = 200 from x = 100, a red core in a blue glow,
 // drawn through the two-layer render with the build's particles effect and
-// plainly without it. The bolt shows between its end points and nowhere
+// plainly without it (then also without a stroke picture, in its colours
+// alone). The bolt shows between its end points and nowhere
 // else, and its buffers hold exactly the quads it wrote.
 #include <gtest/gtest.h>
 
@@ -26,9 +27,9 @@ protected:
     }
 
     // Two passes without displacement: straight, ending at x = 466.
-    void SetUpBolt(DS_LightningGN& bolt, bool effect)
+    void SetUpBolt(DS_LightningGN& bolt, bool effect, bool picture = true)
     {
-        bolt.imageLinks.push_back(DS_ImageFileLink(DS_FileLink3(kStrokeLink)));
+        if (picture) bolt.imageLinks.push_back(DS_ImageFileLink(DS_FileLink3(kStrokeLink)));
         if (effect) bolt.effectLink.StoreValue(kEffectLink);
         bolt.startPoint.SetValue(D3DXVECTOR3(100.0f, kY, 0.0f));
         bolt.endPoint.SetValue(D3DXVECTOR3(500.0f, kY, 0.0f));
@@ -46,11 +47,17 @@ protected:
 
 TEST_F(LightningDrawTest, BoltShowsBetweenItsEndPointsWithAndWithoutTheEffect)
 {
-    for (bool effect : {false, true}) {
-        SCOPED_TRACE(effect ? "effect" : "plain");
+    const struct {
+        const char* label;
+        bool effect;
+        bool picture;
+    } cases[] = {{"plain", false, true}, {"plain without a picture", false, false}, {"effect", true, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        const bool effect = c.effect;
         objects_.clear();
         DS_LightningGN bolt;
-        SetUpBolt(bolt, effect);
+        SetUpBolt(bolt, effect, c.picture);
         DS_ParticlesObj* object = Make(bolt);
         // The last pass redraws the picture from the scene texture.
         EXPECT_EQ(object->NeedsSceneTexture(), effect);
