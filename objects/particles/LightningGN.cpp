@@ -279,12 +279,14 @@ void DS_LightningGN::Generate()
 void DS_LightningGN::BuildBolt(const D3DXVECTOR3& a, const D3DXVECTOR3& b, std::vector<BoltNode>& polyline,
                                int passes, float widthScale, const std::vector<BranchSpec>& specs, float brightness)
 {
-    // Positions first (no node has branches until the last step).
-    std::vector<D3DXVECTOR3> points{a, b};
-    std::vector<D3DXVECTOR3> scratch;
+    // Positions first (no node has branches until the last step). They are
+    // copied into the nodes before any branch is built, so every polyline
+    // of every bolt works in the same two lists.
+    std::vector<D3DXVECTOR3>& points = points_;
+    points.assign({a, b});
     const float displace = displacement.GetDerived();
-    for (int pass = 0; pass < passes; ++pass) DisplaceMidpoints(points, scratch, displace);
-    CutCorners(points, scratch);
+    for (int pass = 0; pass < passes; ++pass) DisplaceMidpoints(points, scratch_, displace);
+    CutCorners(points, scratch_);
 
     const size_t n = points.size();
     plannedQuads_ += PolylineQuads(n);

@@ -152,6 +152,8 @@ private:
     float TextureRatio() const;
 
     std::vector<BoltNode> bolt_;
+    std::vector<D3DXVECTOR3> points_;   // positions of the polyline being built
+    std::vector<D3DXVECTOR3> scratch_;
     std::vector<BoltQuad> core_;
     std::vector<BoltQuad> glow_;
     unsigned plannedQuads_ = 0;  // buffer-0 quads of the polylines built so far
