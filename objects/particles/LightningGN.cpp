@@ -253,6 +253,8 @@ unsigned DS_LightningGN::PolylineQuads(size_t nodes)
 
 void DS_LightningGN::Generate()
 {
+    // Draw order is fixed: one draw per level-3 branch, one per level-2
+    // branch, then BuildBolt's.
     if (random.GetValue() == 0) DS_SRand(seed.GetValue());
     bolt_.clear();
     const unsigned n1 = BranchCount(1);
@@ -288,6 +290,10 @@ void DS_LightningGN::BuildBolt(const D3DXVECTOR3& a, const D3DXVECTOR3& b, std::
     for (int pass = 0; pass < passes; ++pass) DisplaceMidpoints(points, scratch_, displace);
     CutCorners(points, scratch_);
 
+    // Draw order is fixed: two per segment of each pass along the polyline
+    // (above), one anchor per spec, then walking the nodes from the last,
+    // at each branch node the sign and the length share, followed at once
+    // by the branch's own draws. A branch left out still takes its two.
     const size_t n = points.size();
     plannedQuads_ += PolylineQuads(n);
     std::vector<int> anchors(specs.size());
