@@ -26,7 +26,7 @@ set(SCENE_PICTURES
     ${SCENE_PICTURES_DIR}/sprite_sign.png
     ${SCENE_PICTURES_DIR}/sprite_flower.png
     ${SCENE_PICTURES_DIR}/sprite_discharge.png)
-foreach(sprite glint glow star frame0 frame1 frame2 frame3)
+foreach(sprite glint glow star bolt frame0 frame1 frame2 frame3)
     list(APPEND SCENE_PICTURES ${SCENE_PICTURES_DIR}/particle_${sprite}.png)
 endforeach()
 list(APPEND SCENE_PICTURES ${SCENE_PICTURES_DIR}/explosion_gradient.png ${SCENE_PICTURES_DIR}/explosion_noise.png)

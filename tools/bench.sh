@@ -28,6 +28,7 @@ BENCH_SCENES=(
     corvalline_glassball_stress.scr   # a scrolling glass ball, picture background, overlays, stand
     corvalline_flame_stress.scr   # flames and heat haze, camera drifting
     corvalline_sprites_stress.scr     # rain at 16383 drops, 2,000 other sprites, a glowing discharge
+    corvalline_lightning_stress.scr   # a bolt at 12 subdivisions filling its 16383 quads
     corvalline_objects3d_stress.scr   # 1000 leaves, 50 butterflies and a clock
 )
 

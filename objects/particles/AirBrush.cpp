@@ -11,21 +11,6 @@
 #include "objects/particles/ParticlesObj.h"
 #include "objects/particles/QuadFunctions.h"
 
-namespace {
-
-// Buffer i of object, alpha-blended, texture x diffuse, with texture on
-// stage 0 (no texture: the diffuse colour alone).
-void DrawBufferPlainly(DS_ABRender* service, DS_ParticlesObj* object, size_t i, IDirect3DTexture9* texture)
-{
-    IDirect3DDevice9* device = CurrentDevice();
-    const DS_ParticlesObj::QuadMesh* buffer = object ? object->Buffer(i) : nullptr;
-    if (!service || !device || !buffer || !buffer->VertexBuffer() || object->QuadCount(i) == 0) return;
-    if (FAILED(device->SetTexture(0, texture))) return;
-    service->DrawMesh(*buffer, nullptr, 2 * object->QuadCount(i));
-}
-
-}  // namespace
-
 // ---------------------------------------------------------------------------
 // DS_AirBrush
 

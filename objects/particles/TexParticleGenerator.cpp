@@ -152,6 +152,51 @@ void DS_TexParticleGenerator::RenderJoinMask(DS_TexParticleGenerator* generator,
     service->PopRenderTarget();
 }
 
+void DS_TexParticleGenerator::DrawBufferPlainly(DS_ABRender* service, DS_ParticlesObj* object, size_t i,
+                                                IDirect3DTexture9* texture)
+{
+    IDirect3DDevice9* device = CurrentDevice();
+    const DS_ParticlesObj::QuadMesh* buffer = object ? object->Buffer(i) : nullptr;
+    if (!service || !device || !buffer || !buffer->VertexBuffer() || object->QuadCount(i) == 0) return;
+    if (FAILED(device->SetTexture(0, texture))) return;
+    service->DrawMesh(*buffer, nullptr, 2 * object->QuadCount(i));
+}
+
+void DS_TexParticleGenerator::RenderGlowLayers(DS_ABRender* service, DS_TexParticleGenerator* generator,
+                                               DS_ParticlesObj* object, std::initializer_list<LayerDraw> sharp,
+                                               std::initializer_list<LayerDraw> glow)
+{
+    if (!service || !generator || !object) return;
+    RenderTargetChain* target = generator->renderTarget_;
+    if (!generator->CanCompose() || !target->Begin(*target)) {
+        for (const LayerDraw& draw : glow) DrawBufferPlainly(service, object, draw.buffer, draw.texture);
+        for (const LayerDraw& draw : sharp) DrawBufferPlainly(service, object, draw.buffer, draw.texture);
+        return;
+    }
+    ID3DXEffect* effect = generator->effect_.Get();
+    UseTechnique(effect, "BlendMask_Max");
+    service->PushRenderTarget(*target, 3);
+    ClearTarget(0x00000000);
+    for (const LayerDraw& draw : sharp) {
+        UseTexture(effect, "Texture1", draw.texture);
+        DrawBuffer(service, object, draw.buffer, effect);
+    }
+    // Flip makes the other texture the target and hands back the sharp one.
+    IDirect3DTexture9* sharpLayer = target->Flip();
+    ClearTarget(0x00000000);
+    for (const LayerDraw& draw : glow) {
+        UseTexture(effect, "Texture1", draw.texture);
+        DrawBuffer(service, object, draw.buffer, effect);
+    }
+    target->End();
+    service->PopRenderTarget();
+    UseTechnique(effect, "Main");
+    UseTexture(effect, "Texture1", service->GetSceneTexture().Get());
+    UseTexture(effect, "Texture2", target->Current());
+    UseTexture(effect, "Texture3", sharpLayer);
+    service->DrawWithEffect(service->GetScreenQuad(), effect);
+}
+
 void DS_TexParticleGenerator::ComposeLayer(DS_TexParticleGenerator* generator, DS_ABRender* service)
 {
     if (!service || !generator || !generator->CanCompose()) return;

@@ -6,6 +6,7 @@
 #include <d3dx9.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <vector>
 
 #include "engine/params/MediaColor.h"
@@ -67,6 +68,24 @@ public:
     // white with alpha 0; the caller composes. Nothing without an effect and
     // a ready target.
     static void RenderJoinMask(DS_TexParticleGenerator* generator, DS_ABRender* service, DS_ParticlesObj* object);
+    // One buffer drawn with one picture.
+    struct LayerDraw {
+        size_t buffer;
+        IDirect3DTexture9* texture;
+    };
+    // The two-layer glow composition: the sharp draws into the private
+    // target cleared to transparent black, a flip, the glow draws into the
+    // other texture (cleared the same), both with "BlendMask_Max"; then
+    // "Main" redraws the whole picture from the scene texture with the glow
+    // and sharp layers added. Without an effect and a ready target the glow
+    // draws and then the sharp ones are drawn plainly into the current
+    // target (the generator then needs no scene texture).
+    static void RenderGlowLayers(DS_ABRender* service, DS_TexParticleGenerator* generator, DS_ParticlesObj* object,
+                                 std::initializer_list<LayerDraw> sharp, std::initializer_list<LayerDraw> glow);
+    // Buffer i of object, alpha-blended, texture x diffuse, with texture on
+    // stage 0 (no texture: the diffuse colour alone).
+    static void DrawBufferPlainly(DS_ABRender* service, DS_ParticlesObj* object, size_t i,
+                                  IDirect3DTexture9* texture);
     // The private target over the picture by blend mode (0 normal, 1 screen,
     // 2 colour dodge, 3 sum; any other mode composes as 0).
     static void ComposeLayer(DS_TexParticleGenerator* generator, DS_ABRender* service);

@@ -1,6 +1,7 @@
-// The composer's painted particle brushes: "particles KIND" adds a brush
-// (DS_Bling, DS_CustomAirBrush, DS_TwinklingStars) to the slide's drawn
-// items with the kind's defaults, the statements after it set it, and
+// The composer's particle systems: "particles KIND" adds a painted brush
+// (DS_Bling, DS_CustomAirBrush, DS_TwinklingStars) or a lightning bolt
+// (DS_LightningGN) to the slide's drawn items with the kind's defaults, the
+// statements after it set it, and
 // composing stores copies of its pictures and its effect in the resource
 // manager, so that the document plays without the files.
 #pragma once
@@ -9,13 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "objects/particles/AirBrush.h"
+#include "objects/particles/TexParticleGenerator.h"
 
 class DS_DocResManager;
 struct BrushFolders;
 
 struct ParticlesDescription {
-    std::unique_ptr<DS_AirBrush> brush;
+    std::unique_ptr<DS_TexParticleGenerator> brush;
     std::vector<std::string> images;  // picture folder, one a picture of the generator
     std::string effect;               // effect folder; empty for none
     // The custom brush's sequence (picture folder) and the seconds a frame.
@@ -23,9 +24,9 @@ struct ParticlesDescription {
     float frameSeconds = 0.0f;
 };
 
-// A new brush of the named kind with its defaults; null for a kind the
+// A new system of the named kind with its defaults; null for a kind the
 // composer does not know.
-std::unique_ptr<DS_AirBrush> MakeParticles(const std::string& kind);
+std::unique_ptr<DS_TexParticleGenerator> MakeParticles(const std::string& kind);
 
 // Applies "keyword rest" to the brush:
 //   image FILE                 appends a picture (picture 0 first)
@@ -39,6 +40,7 @@ std::unique_ptr<DS_AirBrush> MakeParticles(const std::string& kind);
 //   grow N, shrink N           (glints) hundredths of a second
 //   rotation N, min-size N     (glints)
 //   frame-speed N, frames SECONDS FILE...   (custom brush)
+//   the lightning's own statements (see LightningParticles.h)
 // Points are appended as stored points (no processes), as a document holds
 // them. False with a message for an unknown keyword, a setting the kind does
 // not have, or a value that cannot be read.

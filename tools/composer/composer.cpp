@@ -93,7 +93,8 @@
 //                                 it (see SceneParticles.h): image, effect,
 //                                 color, glow-color, transparency, blend, size,
 //                                 point, grid, speed, grow, shrink, rotation,
-//                                 min-size, frame-speed, frames
+//                                 min-size, frame-speed, frames; DS_LightningGN
+//                                 adds a lightning bolt (LightningParticles.h)
 //   timeline MODE FADE_IN VISIBLE FADE_OUT INVISIBLE   the time line of the
 //                                 last brush, sound, sprite, model or
 //                                 particles item: mode 0 always visible, 1

@@ -9,7 +9,7 @@
   regions.json      the regions of the masks in picture pixels
   ripple_dudv.dds   the lake light's tileable ripple map (256 x 256 V8U8 DDS)
   sprite_*.png      the sprite pictures (sprites.py)
-  particle_*.png    the particle sprites: glint, glow, star and a four-frame
+  particle_*.png    the particle sprites: glint, glow, star, bolt and a four-frame
                     sequence frame0 to frame3 (particle_sprites.py)
   explosion_*.png   the explosion effect's gradient and noise (effect_pictures.py)
 

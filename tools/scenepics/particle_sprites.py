@@ -4,11 +4,14 @@ each painted point.
   particle_glint.png   a four-pointed glint: two thin crossed rays and a bright core
   particle_glow.png    a soft round glow, brightest at the centre
   particle_star.png    a five-pointed star with a soft rim
+  particle_bolt.png    a lightning stroke: a bright band across the middle
+                       rows with a soft halo, the same along its whole
+                       length so that it repeats along a ribbon
   particle_frame0.png  to particle_frame3.png: a four-frame sequence, a disc
                        in a colour of its own per frame (red, green, blue,
                        yellow), so that a frame change shows
 
-Glint, glow and star are white with the shape in the alpha channel, so the
+Glint, glow, star and bolt are white with the shape in the alpha channel, so the
 particle colour tints them; the frames carry their colour themselves.
 SPRITES maps each file name to its painter, which returns (width, height,
 rows) for imagefiles.png_rgba.
@@ -17,7 +20,7 @@ import math
 
 SIZE = 64
 FRAME_COLORS = [(255, 40, 40), (40, 255, 40), (40, 80, 255), (255, 230, 40)]
-SHAPES = ["glint", "glow", "star"] + ["frame%d" % i for i in range(len(FRAME_COLORS))]
+SHAPES = ["glint", "glow", "star", "bolt"] + ["frame%d" % i for i in range(len(FRAME_COLORS))]
 
 
 def _clamp01(v):
@@ -47,6 +50,13 @@ def _star(x, y):
     return _clamp01((outline - r) / 0.08)
 
 
+def _bolt(x, y):
+    # y across the ribbon: a sharp core band and a softer halo on both sides
+    core = _clamp01((0.3 - abs(y)) / 0.1)
+    halo = _clamp01(1.0 - abs(y))
+    return max(core, 0.6 * halo * halo)
+
+
 def _disc(x, y):
     return _clamp01((0.85 - math.hypot(x, y)) / 0.1)
 
@@ -58,7 +68,7 @@ def sprite_rows(name, size=SIZE):
         shape = _disc
     else:
         color = (255, 255, 255)
-        shape = {"glint": _glint, "glow": _glow, "star": _star}[name]
+        shape = {"glint": _glint, "glow": _glow, "star": _star, "bolt": _bolt}[name]
     rows = []
     for j in range(size):
         y = (j + 0.5) / size * 2.0 - 1.0

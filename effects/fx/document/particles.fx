@@ -18,9 +18,20 @@
 //   Blend_ColorDodgeTex S / (1 - L), saturated
 // Where the layer is empty L = 0 and each composition leaves the picture as
 // it was.
+//
+// Glowing kinds draw two layers into a private target cleared to transparent
+// black, each with "BlendMask_Max": the sprite (premultiplied, as above) is
+// kept where it is brighter than what the layer holds (blend op MAX), so a
+// crowd of sprites never saturates into a block. "Main" then redraws the
+// whole picture:
+//   Texture1 = the scene S, Texture2 = the glow layer G, Texture3 = the
+//   sharp layer A (both premultiplied)
+//   Main                S + G + A, saturated
+// so the scene shows unchanged where both layers are empty.
 
 texture Texture1
 texture Texture2
+texture Texture3
 
 sampler2D Sampler1 {
     Texture = <Texture1>
@@ -33,6 +44,15 @@ sampler2D Sampler1 {
 
 sampler2D Sampler2 {
     Texture = <Texture2>
+    MinFilter = LINEAR
+    MagFilter = LINEAR
+    MipFilter = NONE
+    AddressU = CLAMP
+    AddressV = CLAMP
+}
+
+sampler2D Sampler3 {
+    Texture = <Texture3>
     MinFilter = LINEAR
     MagFilter = LINEAR
     MipFilter = NONE
@@ -94,6 +114,24 @@ pixelshader ColorDodge ps_2_0 {
     rcp r2.z, r1.z
     mul r0.xyz, r0, r2
     min r0.xyz, r0, c0.x
+    mov r0.w, c0.x
+    mov oC0, r0
+}
+
+pixelshader GlowSum ps_2_0 {
+    bind Sampler1 s0
+    bind Sampler2 s1
+    bind Sampler3 s2
+    def c0, 1, 0, 0, 0
+    dcl t0.xy
+    dcl_2d s0
+    dcl_2d s1
+    dcl_2d s2
+    texld r0, t0, s0                    // S
+    texld r1, t0, s1                    // G
+    texld r2, t0, s2                    // A
+    add r0.xyz, r0, r1
+    add_sat r0.xyz, r0, r2
     mov r0.w, c0.x
     mov oC0, r0
 }
@@ -163,5 +201,29 @@ technique Blend_ColorDodgeTex {
         ZEnable = FALSE
         CullMode = NONE
         PixelShader = ColorDodge
+    }
+}
+
+technique BlendMask_Max {
+    pass P0 {
+        AlphaBlendEnable = TRUE
+        SrcBlend = ONE
+        DestBlend = ONE
+        BlendOp = MAX
+        SeparateAlphaBlendEnable = FALSE
+        ZEnable = FALSE
+        CullMode = NONE
+        PixelShader = Sprite
+    }
+}
+
+technique Main {
+    pass P0 {
+        AlphaBlendEnable = FALSE
+        BlendOp = ADD
+        SeparateAlphaBlendEnable = FALSE
+        ZEnable = FALSE
+        CullMode = NONE
+        PixelShader = GlowSum
     }
 }

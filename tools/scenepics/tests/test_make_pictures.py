@@ -165,7 +165,7 @@ class ScenePicturesTest(unittest.TestCase):
 
     def test_particle_sprites_are_shapes_in_alpha_centred_and_frames_differ_in_colour(self):
         frame_colors = set()
-        for name in ("glint", "glow", "star", "frame0", "frame1", "frame2", "frame3"):
+        for name in ("glint", "glow", "star", "bolt", "frame0", "frame1", "frame2", "frame3"):
             with self.subTest(name):
                 path = self.path("particle_%s.png" % name)
                 self.assertEqual(identify(path)[:3], ("PNG", 64, 64))
@@ -181,6 +181,8 @@ class ScenePicturesTest(unittest.TestCase):
                     frame_colors.add(at(w // 2, h // 2)[:3])
                 else:
                     self.assertEqual(at(w // 2, h // 2)[:3], (255, 255, 255), "white, tinted by the particle colour")
+                if name == "bolt":
+                    self.assertEqual(at(0, h // 2), at(w - 1, h // 2), "the stroke repeats along the ribbon")
         self.assertEqual(len(frame_colors), 4)
 
     def test_explosion_gradient_fades_out_to_its_right_end_and_noise_varies(self):
