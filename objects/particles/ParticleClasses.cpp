@@ -3,6 +3,9 @@
 #include "engine/archive/SceneClassRegistry.h"
 #include "objects/particles/ExplosionConstructor.h"
 #include "objects/particles/AirBrush.h"
+#include "objects/particles/BrownAnimation.h"
+#include "objects/particles/PathAnimtion.h"
+#include "objects/particles/StaticAnimation.h"
 
 void RegisterParticleClasses(SceneClassRegistry& classes)
 {
@@ -11,4 +14,7 @@ void RegisterParticleClasses(SceneClassRegistry& classes)
     classes.sceneItems.Register<DS_Bling>(DS_Bling::kClassName);
     classes.sceneItems.Register<DS_CustomAirBrush>(DS_CustomAirBrush::kClassName);
     classes.sceneItems.Register<DS_TwinklingStars>(DS_TwinklingStars::kClassName);
+    classes.sceneItems.Register<DS_StaticAnimation>(DS_StaticAnimation::kClassName);
+    classes.sceneItems.Register<DS_BrownAnimation>(DS_BrownAnimation::kClassName);
+    classes.sceneItems.Register<DS_PathAnimtion>(DS_PathAnimtion::kClassName);
 }

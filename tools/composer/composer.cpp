@@ -93,7 +93,10 @@
 //                                 it (see SceneParticles.h): image, effect,
 //                                 color, glow-color, transparency, blend, size,
 //                                 point, grid, speed, grow, shrink, rotation,
-//                                 min-size, frame-speed, frames
+//                                 min-size, frame-speed, frames; or a
+//                                 frame-sequence animation (DS_StaticAnimation,
+//                                 DS_BrownAnimation, DS_PathAnimtion; see
+//                                 AnimationParticles.h)
 #include <windows.h>
 
 #include <cstdio>
