@@ -45,7 +45,7 @@ class TestAnimationComposer(unittest.TestCase):
         cases = [
             ("particles DS_StaticAnimation\n" + FRAMES + "count 3\n", "unknown statement 'count'"),
             ("particles DS_StaticAnimation\n" + FRAMES + "rect 1 2 3\n", "does not fit"),
-            ("particles DS_BrownAnimation\n" + FRAMES + "point 1 2\n", "unknown statement 'point'"),
+            ("particles DS_BrownAnimation\n" + FRAMES + "play-speed 3\n", "unknown statement 'play-speed'"),
             ("particles DS_PathAnimtion\n" + FRAMES + "speed fast\n", "does not fit"),
             ("particles DS_PathAnimtion\nframes 0 particle_frame0.png\n", "does not fit"),
             ("particles DS_PathAnimtion\npoint 1 2\n", "an animation needs its frames"),

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "objects/particles/BrownAnimation.h"
 #include "objects/particles/PathAnimtion.h"
@@ -189,11 +190,39 @@ TEST_F(FrameAnimationDraw, BrownianSpritesAreDrawnAtTheirPositions)
     }
     EXPECT_TRUE(Near(ReadPixel(20, 20), kGrey));
 
+    // A sprite whose position is not a number is left out of the buffer.
+    auto* generator = static_cast<DS_BrownAnimation*>(object->Generator());
+    generator->particles[2].position.x = std::numeric_limits<float>::quiet_NaN();
+    generator->FillBuffer(object);
+    EXPECT_EQ(object->QuadCount(0), 4u);
+
     brown.spriteCount.SetValue(0);
     objects_.clear();
     auto* empty = static_cast<DS_ParticlesObj*>(Make(brown));
     Frame(0.1f);
     EXPECT_EQ(empty->QuadCount(0), 0u);
+}
+
+// Without a picture in their first sequence the sprites have nothing to
+// show: no quads are drawn.
+TEST_F(FrameAnimationDraw, SpritesWithoutAPictureDrawNothing)
+{
+    DS_BrownAnimation brown;
+    brown.rectangle.SetRect(D3DXVECTOR3(300, 200, 0), 300, 200);
+    brown.spriteCount.SetValue(5);
+    brown.spriteScale.SetValue(100);
+    DS_PathAnimtion sprite;
+    sprite.path.emplace_back(D3DXVECTOR3(100, 100, 0));
+    sprite.path.emplace_back(D3DXVECTOR3(500, 100, 0));
+    sprite.spriteScale.SetValue(100);
+    DS_TexParticleGenerator* items[] = {&brown, &sprite};
+    for (DS_TexParticleGenerator* item : items) {
+        objects_.clear();
+        DS_ParticlesObj* object = Make(*item);
+        Frame(0.1f);
+        EXPECT_EQ(object->QuadCount(0), 0u);
+        EXPECT_TRUE(Near(ReadPixel(300, 200), kGrey));
+    }
 }
 
 }  // namespace
