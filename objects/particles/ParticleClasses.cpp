@@ -3,6 +3,9 @@
 #include "engine/archive/SceneClassRegistry.h"
 #include "objects/particles/ExplosionConstructor.h"
 #include "objects/particles/AirBrush.h"
+#include "objects/particles/Plant.h"
+#include "objects/particles/RadialRays.h"
+#include "objects/particles/Smoke.h"
 
 void RegisterParticleClasses(SceneClassRegistry& classes)
 {
@@ -11,4 +14,7 @@ void RegisterParticleClasses(SceneClassRegistry& classes)
     classes.sceneItems.Register<DS_Bling>(DS_Bling::kClassName);
     classes.sceneItems.Register<DS_CustomAirBrush>(DS_CustomAirBrush::kClassName);
     classes.sceneItems.Register<DS_TwinklingStars>(DS_TwinklingStars::kClassName);
+    classes.sceneItems.Register<DS_Plant>(DS_Plant::kClassName);
+    classes.sceneItems.Register<DS_RadialRays>(DS_RadialRays::kClassName);
+    classes.sceneItems.Register<DS_Smoke>(DS_Smoke::kClassName);
 }
