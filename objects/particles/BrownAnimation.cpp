@@ -5,8 +5,6 @@
 
 #include "engine/archive/IOF_Item.h"
 #include "engine/params/Random.h"
-#include "engine/resources/CurrentScene.h"
-#include "engine/scene/ABRender.h"
 #include "objects/particles/ParticlesObj.h"
 #include "objects/particles/QuadFunctions.h"
 
@@ -132,12 +130,5 @@ void DS_BrownAnimation::Update(float t, DS_ParticlesObj* object)
 
 void DS_BrownAnimation::Render(DS_ABRender* service, DS_ParticlesObj* object)
 {
-    // Buffer 0 with the first sequence's current frame on stage 0, through
-    // the item's effect when it has one.
-    IDirect3DTexture9* texture = CurrentTexture(0);
-    IDirect3DDevice9* device = CurrentDevice();
-    const DS_ParticlesObj::QuadMesh* buffer = object ? object->Buffer(0) : nullptr;
-    if (!service || !device || !texture || !buffer || !buffer->VertexBuffer() || object->QuadCount(0) == 0) return;
-    if (FAILED(device->SetTexture(0, texture))) return;
-    service->DrawMesh(*buffer, Effect(), 2 * object->QuadCount(0));
+    RenderPlain(service, this, object);
 }

@@ -6,6 +6,9 @@
 #include "objects/particles/BrownAnimation.h"
 #include "objects/particles/PathAnimtion.h"
 #include "objects/particles/StaticAnimation.h"
+#include "objects/particles/Plant.h"
+#include "objects/particles/RadialRays.h"
+#include "objects/particles/Smoke.h"
 
 void RegisterParticleClasses(SceneClassRegistry& classes)
 {
@@ -17,4 +20,7 @@ void RegisterParticleClasses(SceneClassRegistry& classes)
     classes.sceneItems.Register<DS_StaticAnimation>(DS_StaticAnimation::kClassName);
     classes.sceneItems.Register<DS_BrownAnimation>(DS_BrownAnimation::kClassName);
     classes.sceneItems.Register<DS_PathAnimtion>(DS_PathAnimtion::kClassName);
+    classes.sceneItems.Register<DS_Plant>(DS_Plant::kClassName);
+    classes.sceneItems.Register<DS_RadialRays>(DS_RadialRays::kClassName);
+    classes.sceneItems.Register<DS_Smoke>(DS_Smoke::kClassName);
 }

@@ -5,7 +5,6 @@
 #include "engine/archive/ArchiveValues.h"
 #include "engine/archive/IOF_Item.h"
 #include "engine/resources/CurrentScene.h"
-#include "engine/scene/ABRender.h"
 #include "objects/particles/ParticlesObj.h"
 #include "objects/particles/QuadFunctions.h"
 
@@ -253,16 +252,10 @@ void DS_PathAnimtion::Update(float t, DS_ParticlesObj* object)
 
 void DS_PathAnimtion::Render(DS_ABRender* service, DS_ParticlesObj* object)
 {
-    // Buffer 0 with the first sequence's current frame on stage 0, through
-    // the item's effect when it has one.
-    IDirect3DTexture9* texture = CurrentTexture(0);
-    IDirect3DDevice9* device = CurrentDevice();
-    const DS_ParticlesObj::QuadMesh* buffer = object ? object->Buffer(0) : nullptr;
-    if (!service || !device || !texture || !buffer || !buffer->VertexBuffer() || object->QuadCount(0) == 0) return;
     // Turned along its motion the quad's frame is mirrored (its normal is
     // (d.y, -d.x)), which reverses its winding: without this the device's
     // default culling would drop the sprite.
-    if (FAILED(device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE))) return;
-    if (FAILED(device->SetTexture(0, texture))) return;
-    service->DrawMesh(*buffer, Effect(), 2 * object->QuadCount(0));
+    IDirect3DDevice9* device = CurrentDevice();
+    if (!device || FAILED(device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE))) return;
+    RenderPlain(service, this, object);
 }
