@@ -2,7 +2,9 @@
 // (DS_Bling, DS_CustomAirBrush, DS_TwinklingStars) to the slide's drawn
 // items with the kind's defaults, the statements after it set it, and
 // composing stores copies of its pictures and its effect in the resource
-// manager, so that the document plays without the files.
+// manager, so that the document plays without the files. The
+// frame-sequence animations take the same statement; their settings are in
+// AnimationParticles.h.
 #pragma once
 
 #include <memory>
