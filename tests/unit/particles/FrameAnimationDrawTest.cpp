@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 
+#include "engine/scene/TimeLineControl.h"
 #include "objects/particles/BrownAnimation.h"
 #include "objects/particles/PathAnimtion.h"
 #include "objects/particles/StaticAnimation.h"
@@ -115,6 +116,16 @@ TEST_F(FrameAnimationDraw, TheStaticAnimationIsTintedAndBlendedByItsColour)
     const int expectOther = static_cast<int>(0x40 * (1 - 127 / 255.0) + 0.5);
     EXPECT_NEAR(static_cast<int>((pixel >> 16) & 0xFF), expectRed, 4) << std::hex << pixel;
     EXPECT_NEAR(static_cast<int>((pixel >> 8) & 0xFF), expectOther, 4) << std::hex << pixel;
+
+    // The time line's opacity scales that alpha: a time line that has not
+    // shown the item yet leaves the picture.
+    objects_.clear();
+    auto hidden = Static();
+    hidden->TimeLine().mode = DS_TimeLineControl::kCycle;
+    ASSERT_EQ(hidden->TimeLine().GetAlpha(), 0.0f);
+    Make(*hidden);
+    Frame(0.1f);
+    EXPECT_TRUE(Near(ReadPixel(150, 130), kGrey)) << std::hex << ReadPixel(150, 130);
 }
 
 // Without its effect, or without a picture, the static animation draws
