@@ -4,6 +4,7 @@
 
 #include "engine/resources/DocResManager.h"
 #include "tools/composer/ComposerFiles.h"
+#include "tools/composer/PlantParticles.h"
 #include "tools/composer/SceneBrushes.h"
 
 namespace {
@@ -23,8 +24,9 @@ ResourceBlob ReadPicture(const std::string& folder, const std::string& name, std
 
 }  // namespace
 
-std::unique_ptr<DS_AirBrush> MakeParticles(const std::string& kind)
+std::unique_ptr<DS_TexParticleGenerator> MakeParticles(const std::string& kind)
 {
+    if (auto plant = MakePlantParticles(kind)) return plant;
     if (kind == "DS_Bling") return std::make_unique<DS_Bling>();
     if (kind == "DS_CustomAirBrush") return std::make_unique<DS_CustomAirBrush>();
     if (kind == "DS_TwinklingStars") return std::make_unique<DS_TwinklingStars>();
@@ -34,7 +36,8 @@ std::unique_ptr<DS_AirBrush> MakeParticles(const std::string& kind)
 bool ApplyParticlesStatement(ParticlesDescription& particles, const std::string& keyword, const std::string& rest,
                              std::string& error)
 {
-    DS_AirBrush& brush = *particles.brush;
+    if (IsPlantParticles(*particles.brush)) return ApplyPlantStatement(particles, keyword, rest, error);
+    DS_AirBrush& brush = static_cast<DS_AirBrush&>(*particles.brush);
     auto* bling = dynamic_cast<DS_Bling*>(&brush);
     auto* custom = dynamic_cast<DS_CustomAirBrush*>(&brush);
     auto* stars = dynamic_cast<DS_TwinklingStars*>(&brush);
@@ -105,7 +108,7 @@ bool ApplyParticlesStatement(ParticlesDescription& particles, const std::string&
 bool StoreParticlesResources(ParticlesDescription& particles, const BrushFolders& folders, DS_DocResManager& manager,
                              std::string& error)
 {
-    DS_AirBrush& brush = *particles.brush;
+    DS_TexParticleGenerator& brush = *particles.brush;
     for (const std::string& name : particles.images) {
         const ResourceBlob picture = ReadPicture(folders.pictures, name, error);
         if (picture.data.empty()) return false;

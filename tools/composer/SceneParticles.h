@@ -15,7 +15,9 @@ class DS_DocResManager;
 struct BrushFolders;
 
 struct ParticlesDescription {
-    std::unique_ptr<DS_AirBrush> brush;
+    // A painted brush (DS_AirBrush), or a plant, rays or smoke
+    // (tools/composer/PlantParticles.h).
+    std::unique_ptr<DS_TexParticleGenerator> brush;
     std::vector<std::string> images;  // picture folder, one a picture of the generator
     std::string effect;               // effect folder; empty for none
     // The custom brush's sequence (picture folder) and the seconds a frame.
@@ -23,9 +25,9 @@ struct ParticlesDescription {
     float frameSeconds = 0.0f;
 };
 
-// A new brush of the named kind with its defaults; null for a kind the
-// composer does not know.
-std::unique_ptr<DS_AirBrush> MakeParticles(const std::string& kind);
+// A new brush or item of the named kind with its defaults; null for a
+// kind the composer does not know.
+std::unique_ptr<DS_TexParticleGenerator> MakeParticles(const std::string& kind);
 
 // Applies "keyword rest" to the brush:
 //   image FILE                 appends a picture (picture 0 first)

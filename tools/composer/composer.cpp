@@ -93,7 +93,9 @@
 //                                 it (see SceneParticles.h): image, effect,
 //                                 color, glow-color, transparency, blend, size,
 //                                 point, grid, speed, grow, shrink, rotation,
-//                                 min-size, frame-speed, frames
+//                                 min-size, frame-speed, frames; or a plant,
+//                                 radial rays or smoke (DS_Plant, DS_RadialRays,
+//                                 DS_Smoke; see PlantParticles.h)
 #include <windows.h>
 
 #include <cstdio>
