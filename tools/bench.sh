@@ -30,6 +30,7 @@ BENCH_SCENES=(
     corvalline_sprites_stress.scr     # rain at 16383 drops, 2,000 other sprites, a glowing discharge
     corvalline_objects3d_stress.scr   # 1000 leaves, 50 butterflies and a clock
     corvalline_animations_stress.scr  # 16383 Brownian sprites of a frame sequence
+    corvalline_plants_stress.scr      # 16383 seeded rays and smoke of 16383 quads
 )
 
 frames=1000

@@ -22,10 +22,11 @@ PICTURE = (1024, 768)
 # The animations of tests/variants/plants_text.scene, in picture pixels,
 # with the sprites' size around their area.
 STATIC = (60, 40, 220, 200)
-BROWNIAN = (608, 488, 1012, 732)
+BROWNIAN = (640, 540, 840, 740)
 PATH = (268, 28, 592, 232)
-# Where the picture shows once the slide has faded in: the bottom strip.
-AWAY = [(0, 740, 1024, 768)]
+# Where the picture shows once the slide has faded in: the cliff at the
+# left, away from every item of the scene.
+AWAY = [(0, 240, 200, 320)]
 STEP = 4        # picture pixels between samples
 NEAR = 24       # mean channel difference that still counts as the same
 CHANGED = 30    # mean channel difference that counts as a change

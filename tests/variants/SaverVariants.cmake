@@ -28,8 +28,11 @@
 #   corvalline_objects3d.scr     objects3d.scene here: butterflies, a clock and falling leaves
 #   corvalline_objects3d_stress.scr  objects3d_stress.scene here: 1000 leaves, 50 butterflies
 #                                and a clock for the frame benchmark
-#   corvalline_plants_text.scr   plants_text.scene here: plants, rays, smoke, frame-sequence
-#                                animations and texts over the landscape
+#   corvalline_plants_text.scr   plants_text.scene here: a swaying plant, swinging rays,
+#                                smoke, frame-sequence animations (and the texts) over the
+#                                landscape, camera still
+#   corvalline_plants_stress.scr plants_stress.scene here: the frame benchmark's 16383 rays
+#                                and smoke of 16383 quads
 #   corvalline_animations_stress.scr  animations_stress.scene here: 16383 Brownian sprites
 #                                for the frame benchmark
 # Each has its own copy of res/corvalline.rc with the document line changed,
@@ -90,7 +93,7 @@ endforeach()
 # Scenes here that use only the build's scene pictures.
 set(pictureDocuments "")
 foreach(scene still two_pictures glyphs water_lights glassball_stress sprites sprites_stress particles
-    particles_stress plants_text animations_stress)
+    particles_stress plants_text plants_stress animations_stress)
     set(document ${variantDir}/${scene}_scene.kvb)
     add_custom_command(OUTPUT ${document}
         COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${SCENE_COMPOSER}
@@ -157,6 +160,8 @@ corvalline_saver_variant(corvalline_underwater_stress ${variantDir}/underwater_s
 corvalline_saver_variant(corvalline_water_lights ${variantDir}/water_lights_scene.kvb)
 corvalline_saver_variant(corvalline_particles ${variantDir}/particles_scene.kvb)
 corvalline_saver_variant(corvalline_particles_stress ${variantDir}/particles_stress_scene.kvb)
+corvalline_saver_variant(corvalline_plants_text ${variantDir}/plants_text_scene.kvb)
+corvalline_saver_variant(corvalline_plants_stress ${variantDir}/plants_stress_scene.kvb)
 corvalline_saver_variant(corvalline_flame_glassball ${variantDir}/flame_glassball_scene.kvb)
 corvalline_saver_variant(corvalline_glassball_stress ${variantDir}/glassball_stress_scene.kvb)
 corvalline_saver_variant(corvalline_flame_stress ${variantDir}/flame_stress_scene.kvb)
@@ -164,7 +169,6 @@ corvalline_saver_variant(corvalline_sprites ${variantDir}/sprites_scene.kvb)
 corvalline_saver_variant(corvalline_sprites_stress ${variantDir}/sprites_stress_scene.kvb)
 corvalline_saver_variant(corvalline_objects3d ${variantDir}/objects3d_scene.kvb)
 corvalline_saver_variant(corvalline_objects3d_stress ${variantDir}/objects3d_stress_scene.kvb)
-corvalline_saver_variant(corvalline_plants_text ${variantDir}/plants_text_scene.kvb)
 corvalline_saver_variant(corvalline_animations_stress ${variantDir}/animations_stress_scene.kvb)
 
 # The scene-slot unit tests read the splash and the documents of these

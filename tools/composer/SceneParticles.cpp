@@ -5,6 +5,7 @@
 #include "engine/resources/DocResManager.h"
 #include "tools/composer/AnimationParticles.h"
 #include "tools/composer/ComposerFiles.h"
+#include "tools/composer/PlantParticles.h"
 #include "tools/composer/SceneBrushes.h"
 
 namespace {
@@ -27,6 +28,7 @@ ResourceBlob ReadPicture(const std::string& folder, const std::string& name, std
 std::unique_ptr<DS_TexParticleGenerator> MakeParticles(const std::string& kind)
 {
     if (auto animation = MakeAnimationParticles(kind)) return animation;
+    if (auto plant = MakePlantParticles(kind)) return plant;
     if (kind == "DS_Bling") return std::make_unique<DS_Bling>();
     if (kind == "DS_CustomAirBrush") return std::make_unique<DS_CustomAirBrush>();
     if (kind == "DS_TwinklingStars") return std::make_unique<DS_TwinklingStars>();
@@ -37,6 +39,7 @@ bool ApplyParticlesStatement(ParticlesDescription& particles, const std::string&
                              std::string& error)
 {
     if (IsAnimationParticles(*particles.brush)) return ApplyAnimationStatement(particles, keyword, rest, error);
+    if (IsPlantParticles(*particles.brush)) return ApplyPlantStatement(particles, keyword, rest, error);
     DS_AirBrush& brush = static_cast<DS_AirBrush&>(*particles.brush);
     auto* bling = dynamic_cast<DS_Bling*>(&brush);
     auto* custom = dynamic_cast<DS_CustomAirBrush*>(&brush);

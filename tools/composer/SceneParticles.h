@@ -17,7 +17,8 @@ class DS_DocResManager;
 struct BrushFolders;
 
 struct ParticlesDescription {
-    // A painted brush (DS_AirBrush) or a frame-sequence animation
+    // A painted brush (DS_AirBrush), a plant, rays or smoke
+    // (tools/composer/PlantParticles.h) or a frame-sequence animation
     // (tools/composer/AnimationParticles.h).
     std::unique_ptr<DS_TexParticleGenerator> brush;
     std::vector<std::string> images;  // picture folder, one a picture of the generator
@@ -27,7 +28,7 @@ struct ParticlesDescription {
     float frameSeconds = 0.0f;
 };
 
-// A new brush or animation of the named kind with its defaults; null for a
+// A new brush or item of the named kind with its defaults; null for a
 // kind the composer does not know.
 std::unique_ptr<DS_TexParticleGenerator> MakeParticles(const std::string& kind);
 

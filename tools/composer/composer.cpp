@@ -93,7 +93,9 @@
 //                                 it (see SceneParticles.h): image, effect,
 //                                 color, glow-color, transparency, blend, size,
 //                                 point, grid, speed, grow, shrink, rotation,
-//                                 min-size, frame-speed, frames; or a
+//                                 min-size, frame-speed, frames; or a plant,
+//                                 radial rays or smoke (DS_Plant, DS_RadialRays,
+//                                 DS_Smoke; see PlantParticles.h); or a
 //                                 frame-sequence animation (DS_StaticAnimation,
 //                                 DS_BrownAnimation, DS_PathAnimtion; see
 //                                 AnimationParticles.h)

@@ -195,6 +195,18 @@ TEST_F(PlantRaysSmokeDrawTest, PlantSwaysAtTheTopAndStandsAtTheBase)
     }
 }
 
+// The quad is built once; a device reset releases its buffer and the next
+// update builds it again.
+TEST_F(PlantRaysSmokeDrawTest, PlantQuadComesBackAfterItsBufferWasReleased)
+{
+    DS_Plant plant = Plant(0, true);
+    DS_ParticlesObj* object = Make(plant);
+    object->ReleaseDeviceObjects();
+    EXPECT_EQ(object->Buffer(0)->VertexBuffer(), nullptr);
+    Frame(0.2f);
+    EXPECT_TRUE(Near(ReadPixel(280, 200), kRed)) << std::hex << ReadPixel(280, 200);
+}
+
 TEST_F(PlantRaysSmokeDrawTest, SmokeDrawsItsParticlesPlainlyAndNothingWithoutAPicture)
 {
     for (bool picture : {true, false}) {
