@@ -30,6 +30,8 @@ BENCH_SCENES=(
     corvalline_sprites_stress.scr     # rain at 16383 drops, 2,000 other sprites, a glowing discharge
     corvalline_lightning_stress.scr   # a bolt at 12 subdivisions filling its 16383 quads
     corvalline_objects3d_stress.scr   # 1000 leaves, 50 butterflies and a clock
+    corvalline_animations_stress.scr  # 16383 Brownian sprites of a frame sequence
+    corvalline_plants_stress.scr      # 16383 seeded rays and smoke of 16383 quads
 )
 
 frames=1000

@@ -1,5 +1,6 @@
 #include "objects/particles/PParticle.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
 #include <utility>
@@ -264,14 +265,22 @@ bool PBrownian::Apply(float dt, PParticle& particle)
             AimAt(D3DXVECTOR3(x, y, 0.0f));
         }
     }
+    // The steering acts for what is left of its time within this step, so
+    // the wander velocity reaches its target even when one step is longer
+    // than the whole steering time. (Dropping the acceleration before the
+    // move, whenever the timer runs out during the step, never turned a
+    // sprite at all once frames were longer than the steering time: a sprite
+    // that left its rectangle then flew away for good.)
+    const float steered = std::max(0.0f, std::min(dt, steerTimer));
+    const D3DXVECTOR3 turn = steerAcceleration;
     steerTimer -= dt;
     if (steerTimer < 0.0f) {
         steerTimer = 0.0f;
         steerAcceleration = D3DXVECTOR3(0.0f, 0.0f, 0.0f);
     }
     const float speed = DerivedOrZero(steering->speed);
-    p += speed * (wanderVelocity * dt + (steerAcceleration * 0.5f) * dt * dt);
-    wanderVelocity += steerAcceleration * dt;
+    p += speed * (wanderVelocity * dt + turn * (steered * (0.5f * steered + (dt - steered))));
+    wanderVelocity += turn * steered;
     return true;
 }
 

@@ -5,6 +5,12 @@
 #include "objects/particles/AirBrush.h"
 #include "objects/particles/Firework.h"
 #include "objects/particles/LightningGN.h"
+#include "objects/particles/BrownAnimation.h"
+#include "objects/particles/PathAnimtion.h"
+#include "objects/particles/StaticAnimation.h"
+#include "objects/particles/Plant.h"
+#include "objects/particles/RadialRays.h"
+#include "objects/particles/Smoke.h"
 
 void RegisterParticleClasses(SceneClassRegistry& classes)
 {
@@ -15,4 +21,10 @@ void RegisterParticleClasses(SceneClassRegistry& classes)
     classes.sceneItems.Register<DS_TwinklingStars>(DS_TwinklingStars::kClassName);
     classes.sceneItems.Register<DS_FireworkSimple>(DS_FireworkSimple::kClassName);
     classes.sceneItems.Register<DS_LightningGN>(DS_LightningGN::kClassName);
+    classes.sceneItems.Register<DS_StaticAnimation>(DS_StaticAnimation::kClassName);
+    classes.sceneItems.Register<DS_BrownAnimation>(DS_BrownAnimation::kClassName);
+    classes.sceneItems.Register<DS_PathAnimtion>(DS_PathAnimtion::kClassName);
+    classes.sceneItems.Register<DS_Plant>(DS_Plant::kClassName);
+    classes.sceneItems.Register<DS_RadialRays>(DS_RadialRays::kClassName);
+    classes.sceneItems.Register<DS_Smoke>(DS_Smoke::kClassName);
 }

@@ -134,6 +134,16 @@ void DS_TexParticleGenerator::RenderBlendMask(DS_ABRender* service, DS_TexPartic
     DrawBuffer(service, object, 0, nullptr);
 }
 
+void DS_TexParticleGenerator::RenderPlain(DS_ABRender* service, DS_TexParticleGenerator* generator,
+                                          DS_ParticlesObj* object)
+{
+    if (!service || !generator || !object) return;
+    IDirect3DTexture9* texture = generator->CurrentTexture(0);
+    IDirect3DDevice9* device = CurrentDevice();
+    if (!texture || !device || FAILED(device->SetTexture(0, texture))) return;
+    DrawBuffer(service, object, 0, generator->effect_.Get());
+}
+
 void DS_TexParticleGenerator::RenderJoinMask(DS_TexParticleGenerator* generator, DS_ABRender* service,
                                              DS_ParticlesObj* object)
 {

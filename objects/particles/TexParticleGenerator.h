@@ -64,6 +64,10 @@ public:
     // blending into the current target when the generator cannot compose.
     static void RenderBlendMask(DS_ABRender* service, DS_TexParticleGenerator* generator, IDirect3DTexture9* texture,
                                 DS_ParticlesObj* object);
+    // Buffer 0 of object with the current picture of texture set 0 on
+    // stage 0, drawn with the generator's effect (alpha-blended texture x
+    // diffuse without one). Nothing when set 0 has no picture.
+    static void RenderPlain(DS_ABRender* service, DS_TexParticleGenerator* generator, DS_ParticlesObj* object);
     // Buffers 0 and 1 (textures 0 and 1) into the private target cleared to
     // white with alpha 0; the caller composes. Nothing without an effect and
     // a ready target.

@@ -32,8 +32,13 @@
 #                                landscape (an explosion among them), camera still
 #   corvalline_lightning_stress.scr  lightning_stress.scene here: the frame benchmark's bolt
 #                                at 12 subdivisions filling its quad budget
-#   corvalline_plants_text.scr   plants_text.scene here: plants, animations and texts over
-#                                the landscape, camera still
+#   corvalline_plants_text.scr   plants_text.scene here: a swaying plant, swinging rays,
+#                                smoke, frame-sequence animations and the texts over the
+#                                landscape, camera still
+#   corvalline_plants_stress.scr plants_stress.scene here: the frame benchmark's 16383 rays
+#                                and smoke of 16383 quads
+#   corvalline_animations_stress.scr  animations_stress.scene here: 16383 Brownian sprites
+#                                for the frame benchmark
 # Each has its own copy of res/corvalline.rc with the document line changed,
 # so every other resource stays the program's own.
 include(${CMAKE_SOURCE_DIR}/cmake/SceneComposer.cmake)
@@ -92,7 +97,7 @@ endforeach()
 # Scenes here that use only the build's scene pictures.
 set(pictureDocuments "")
 foreach(scene still two_pictures glyphs water_lights glassball_stress sprites sprites_stress particles
-    particles_stress particle_shows plants_text lightning_stress)
+    particles_stress particle_shows plants_text lightning_stress plants_stress animations_stress)
     set(document ${variantDir}/${scene}_scene.kvb)
     add_custom_command(OUTPUT ${document}
         COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${SCENE_COMPOSER}
@@ -159,6 +164,8 @@ corvalline_saver_variant(corvalline_underwater_stress ${variantDir}/underwater_s
 corvalline_saver_variant(corvalline_water_lights ${variantDir}/water_lights_scene.kvb)
 corvalline_saver_variant(corvalline_particles ${variantDir}/particles_scene.kvb)
 corvalline_saver_variant(corvalline_particles_stress ${variantDir}/particles_stress_scene.kvb)
+corvalline_saver_variant(corvalline_plants_text ${variantDir}/plants_text_scene.kvb)
+corvalline_saver_variant(corvalline_plants_stress ${variantDir}/plants_stress_scene.kvb)
 corvalline_saver_variant(corvalline_flame_glassball ${variantDir}/flame_glassball_scene.kvb)
 corvalline_saver_variant(corvalline_glassball_stress ${variantDir}/glassball_stress_scene.kvb)
 corvalline_saver_variant(corvalline_flame_stress ${variantDir}/flame_stress_scene.kvb)
@@ -168,7 +175,7 @@ corvalline_saver_variant(corvalline_objects3d ${variantDir}/objects3d_scene.kvb)
 corvalline_saver_variant(corvalline_objects3d_stress ${variantDir}/objects3d_stress_scene.kvb)
 corvalline_saver_variant(corvalline_particle_shows ${variantDir}/particle_shows_scene.kvb)
 corvalline_saver_variant(corvalline_lightning_stress ${variantDir}/lightning_stress_scene.kvb)
-corvalline_saver_variant(corvalline_plants_text ${variantDir}/plants_text_scene.kvb)
+corvalline_saver_variant(corvalline_animations_stress ${variantDir}/animations_stress_scene.kvb)
 
 # The scene-slot unit tests read the splash and the documents of these
 # builds; the document robustness tests read the test-build documents.

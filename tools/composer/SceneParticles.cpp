@@ -4,8 +4,10 @@
 
 #include "engine/resources/DocResManager.h"
 #include "objects/particles/AirBrush.h"
+#include "tools/composer/AnimationParticles.h"
 #include "tools/composer/ComposerFiles.h"
 #include "tools/composer/LightningParticles.h"
+#include "tools/composer/PlantParticles.h"
 #include "tools/composer/SceneBrushes.h"
 
 namespace {
@@ -27,6 +29,8 @@ ResourceBlob ReadPicture(const std::string& folder, const std::string& name, std
 
 std::unique_ptr<DS_TexParticleGenerator> MakeParticles(const std::string& kind)
 {
+    if (auto animation = MakeAnimationParticles(kind)) return animation;
+    if (auto plant = MakePlantParticles(kind)) return plant;
     if (kind == "DS_Bling") return std::make_unique<DS_Bling>();
     if (kind == "DS_CustomAirBrush") return std::make_unique<DS_CustomAirBrush>();
     if (kind == "DS_TwinklingStars") return std::make_unique<DS_TwinklingStars>();
@@ -37,6 +41,8 @@ std::unique_ptr<DS_TexParticleGenerator> MakeParticles(const std::string& kind)
 bool ApplyParticlesStatement(ParticlesDescription& particles, const std::string& keyword, const std::string& rest,
                              std::string& error)
 {
+    if (IsAnimationParticles(*particles.brush)) return ApplyAnimationStatement(particles, keyword, rest, error);
+    if (IsPlantParticles(*particles.brush)) return ApplyPlantStatement(particles, keyword, rest, error);
     DS_TexParticleGenerator& generator = *particles.brush;
     if (auto* lightning = dynamic_cast<DS_LightningGN*>(&generator)) {
         bool handled = false;
@@ -114,6 +120,7 @@ bool ApplyParticlesStatement(ParticlesDescription& particles, const std::string&
 bool StoreParticlesResources(ParticlesDescription& particles, const BrushFolders& folders, DS_DocResManager& manager,
                              std::string& error)
 {
+    if (IsAnimationParticles(*particles.brush)) return StoreAnimationResources(particles, folders, manager, error);
     DS_TexParticleGenerator& brush = *particles.brush;
     for (const std::string& name : particles.images) {
         const ResourceBlob picture = ReadPicture(folders.pictures, name, error);

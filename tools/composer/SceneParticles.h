@@ -3,7 +3,9 @@
 // (DS_LightningGN) to the slide's drawn items with the kind's defaults, the
 // statements after it set it, and
 // composing stores copies of its pictures and its effect in the resource
-// manager, so that the document plays without the files.
+// manager, so that the document plays without the files. The
+// frame-sequence animations take the same statement; their settings are in
+// AnimationParticles.h.
 #pragma once
 
 #include <memory>
@@ -16,6 +18,9 @@ class DS_DocResManager;
 struct BrushFolders;
 
 struct ParticlesDescription {
+    // A painted brush (DS_AirBrush), a lightning bolt, a plant, rays or
+    // smoke (tools/composer/PlantParticles.h) or a frame-sequence animation
+    // (tools/composer/AnimationParticles.h).
     std::unique_ptr<DS_TexParticleGenerator> brush;
     std::vector<std::string> images;  // picture folder, one a picture of the generator
     std::string effect;               // effect folder; empty for none
@@ -24,8 +29,8 @@ struct ParticlesDescription {
     float frameSeconds = 0.0f;
 };
 
-// A new system of the named kind with its defaults; null for a kind the
-// composer does not know.
+// A new brush or item of the named kind with its defaults; null for a
+// kind the composer does not know.
 std::unique_ptr<DS_TexParticleGenerator> MakeParticles(const std::string& kind);
 
 // Applies "keyword rest" to the brush:

@@ -94,7 +94,12 @@
 //                                 color, glow-color, transparency, blend, size,
 //                                 point, grid, speed, grow, shrink, rotation,
 //                                 min-size, frame-speed, frames; DS_LightningGN
-//                                 adds a lightning bolt (LightningParticles.h)
+//                                 adds a lightning bolt (LightningParticles.h);
+//                                 or a plant, radial rays or smoke (DS_Plant,
+//                                 DS_RadialRays, DS_Smoke; see PlantParticles.h);
+//                                 or a frame-sequence animation
+//                                 (DS_StaticAnimation, DS_BrownAnimation,
+//                                 DS_PathAnimtion; see AnimationParticles.h)
 //   timeline MODE FADE_IN VISIBLE FADE_OUT INVISIBLE   the time line of the
 //                                 last brush, sound, sprite, model or
 //                                 particles item: mode 0 always visible, 1

@@ -170,6 +170,28 @@ TEST(PParticle, BrownianWithoutSteeringTimeTakesTheTargetAtOnce)
     EXPECT_TRUE(std::isfinite(brownian.steerAcceleration.x));
 }
 
+// A step longer than the steering time still turns the wander velocity
+// fully to its target: the acceleration acts for the rest of its time, then
+// the velocity holds.
+TEST(PParticle, BrownianSteeringEndsOnItsTargetWithinALongStep)
+{
+    BrownianOwner owner;  // T = 1 s
+    PBrownian brownian(owner.steering);
+    brownian.wanderTimer = 100.0f;  // no new wander target in this step
+    const D3DXVECTOR3 start = brownian.wanderVelocity;
+    brownian.AimAt(D3DXVECTOR3(30.0f, -40.0f, 0.0f));
+    const D3DXVECTOR3 turn = brownian.steerAcceleration;
+    PParticle p(50.0f, 50.0f, 0.0f);
+    brownian.Apply(2.5f, p);
+    EXPECT_NEAR(brownian.wanderVelocity.x, 30.0f, 1e-4f);
+    EXPECT_NEAR(brownian.wanderVelocity.y, -40.0f, 1e-4f);
+    EXPECT_EQ(brownian.steerAcceleration, D3DXVECTOR3(0.0f, 0.0f, 0.0f));
+    // 1 s of steering, then 1.5 s at the target.
+    const D3DXVECTOR3 expected = D3DXVECTOR3(50.0f, 50.0f, 0.0f) + start * 2.5f + turn * (0.5f + 1.5f);
+    EXPECT_NEAR(p.position.x, expected.x, 1e-3f);
+    EXPECT_NEAR(p.position.y, expected.y, 1e-3f);
+}
+
 TEST(CallbackParticle, CallbacksRunInOrderAfterTheLifeCountsDown)
 {
     CallbackParticle p;

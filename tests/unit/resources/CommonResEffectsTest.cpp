@@ -21,7 +21,7 @@ TEST(CommonResEffectsTest, EffectsAreRcdataUnderTheirNumbers)
         const char* file;
     } effects[] = {{76, "fx/076_light.fxo"},  {77, "fx/077_waves.fxo"},   {90, "fx/090_water.fxo"},
                    {91, "fx/091_move.fxo"},   {102, "fx/102_expand.fxo"}, {103, "fx/103_radialwave.fxo"},
-                   {105, "fx/105_stream.fxo"}};
+                   {105, "fx/105_stream.fxo"}, {116, "fx/116_blend_normal.fxo"}};
     for (const auto& effect : effects) {
         const std::vector<uint8_t> expected = ReadBuildFile(effect.file);
         ASSERT_FALSE(expected.empty()) << effect.file;
