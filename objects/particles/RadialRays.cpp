@@ -15,11 +15,6 @@ constexpr float kRandScale = 1.0f / static_cast<float>(kRandMax);
 // UVs stay this far inside the picture so its edge texels never smear.
 constexpr float kUVInset = 0.01f;
 
-bool IsFinitePoint(const D3DXVECTOR3& p)
-{
-    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
-}
-
 }  // namespace
 
 DS_RadialRays::DS_RadialRays()
