@@ -82,11 +82,13 @@ TEST_F(PlantRaysSmokeDrawTest, RaysCoverTheirOwnPointsAndNotTheGapsBetween)
         int32_t textureIndex;
         bool effect;
         std::vector<std::pair<UINT, UINT>> red, grey;
+        unsigned rotation = 0;  // 785: the first update turns the fan a quarter
     } cases[] = {
         {"four, through the layer", 4, 0, true, {{400, 200}, {300, 300}, {200, 200}, {300, 100}},
          {{370, 270}, {230, 130}, {300, 380}, {480, 200}}},
         {"four, plainly", 4, 0, false, {{440, 200}, {300, 340}, {160, 200}, {300, 60}}, {{370, 130}, {230, 270}}},
         {"one, along the rotation", 1, 0, true, {{420, 200}, {330, 205}}, {{200, 200}, {300, 300}, {300, 100}}},
+        {"one, turned a quarter", 1, 0, true, {{300, 320}, {295, 230}}, {{420, 200}, {300, 100}}, 785},
         {"none", 0, 0, true, {}, {{400, 200}, {300, 300}}},
         {"index below the sets", 4, -1, true, {}, {{400, 200}, {300, 300}}},
         {"index past the sets", 4, 1, true, {}, {{400, 200}, {300, 300}}},
@@ -96,6 +98,7 @@ TEST_F(PlantRaysSmokeDrawTest, RaysCoverTheirOwnPointsAndNotTheGapsBetween)
         objects_.clear();
         DS_RadialRays rays = Rays(c.count, c.effect);
         rays.textureIndex.SetValue(c.textureIndex);
+        rays.rotationSpeed.SetValue(c.rotation);
         Make(rays);
         Frame(0.1f);
         for (auto [x, y] : c.red) EXPECT_TRUE(Near(ReadPixel(x, y), kRed)) << x << "," << y << std::hex << " " << ReadPixel(x, y);
