@@ -210,6 +210,17 @@ TEST_F(PlantRaysSmokeDrawTest, PlantQuadComesBackAfterItsBufferWasReleased)
     EXPECT_TRUE(Near(ReadPixel(280, 200), kRed)) << std::hex << ReadPixel(280, 200);
 }
 
+// A corner set to a non-finite value after loading: no quad, nothing drawn.
+TEST_F(PlantRaysSmokeDrawTest, PlantWithANonFiniteCornerDrawsNothing)
+{
+    DS_Plant plant = Plant(0, true);
+    plant.rectangle.Corner(2).StoreValue(D3DXVECTOR3(std::nanf(""), 100.0f, 0.0f));
+    DS_ParticlesObj* object = Make(plant);
+    EXPECT_EQ(object->QuadCount(0), 0u);
+    Frame(0.2f);
+    EXPECT_TRUE(Near(ReadPixel(280, 200), kGrey)) << std::hex << ReadPixel(280, 200);
+}
+
 TEST_F(PlantRaysSmokeDrawTest, SmokeDrawsItsParticlesPlainlyAndNothingWithoutAPicture)
 {
     for (bool picture : {true, false}) {
