@@ -1,5 +1,7 @@
 #include "objects/particles/CallbackParticle.h"
 
+#include <cmath>
+
 #include "engine/params/Random.h"
 
 namespace {
@@ -43,8 +45,11 @@ void CallbackParticle::ProcFadeOut(float dt, const std::vector<float>& params)
 
 void CallbackParticle::ProcSpin(float dt, const std::vector<float>& params)
 {
-    D3DXMATRIX rotation;
-    D3DXMatrixRotationZ(&rotation, dt * kPi * Param(params, 0) / 180.0f);
-    D3DXVec3TransformCoord(&orientation1, &orientation1, &rotation);
-    D3DXVec3TransformCoord(&orientation2, &orientation2, &rotation);
+    // A turn about z, written out: the same as the rotation matrix about z
+    // applied to both vectors, without building a matrix per particle.
+    const float angle = dt * kPi * Param(params, 0) / 180.0f;
+    const float c = std::cos(angle), s = std::sin(angle);
+    const auto turn = [c, s](D3DXVECTOR3& v) { v = D3DXVECTOR3(v.x * c - v.y * s, v.x * s + v.y * c, v.z); };
+    turn(orientation1);
+    turn(orientation2);
 }

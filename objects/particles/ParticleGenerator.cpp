@@ -28,6 +28,11 @@ float FiniteOrZero(float value)
     return std::isfinite(value) ? value : 0.0f;
 }
 
+bool IsFinitePoint(const D3DXVECTOR3& p)
+{
+    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+}
+
 DS_ParticleGenerator::DS_ParticleGenerator()
     : trailLife(0, 1.0f, 0.0f),
       trailRate(0, 1.0f, 0.0f),

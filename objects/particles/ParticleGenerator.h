@@ -108,3 +108,5 @@ bool ReadPParticleList(DS_IOF_Archive* ar, std::vector<PParticle>& list);
 
 // A stored float that is not finite reads as 0.
 float FiniteOrZero(float value);
+// True when x, y and z are all finite.
+bool IsFinitePoint(const D3DXVECTOR3& p);

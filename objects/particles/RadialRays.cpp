@@ -15,11 +15,6 @@ constexpr float kRandScale = 1.0f / static_cast<float>(kRandMax);
 // UVs stay this far inside the picture so its edge texels never smear.
 constexpr float kUVInset = 0.01f;
 
-bool IsFinitePoint(const D3DXVECTOR3& p)
-{
-    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
-}
-
 }  // namespace
 
 DS_RadialRays::DS_RadialRays()
@@ -122,8 +117,9 @@ void DS_RadialRays::BuildRays()
         D3DXVECTOR3 base(L, 0.0f, 0.0f);
         D3DXVec3TransformCoord(&base, &base, &rotation);
         const float step = 2.0f * kPi / static_cast<float>(n);
-        D3DXMATRIX turn;
-        D3DXMatrixRotationZ(&turn, step);
+        // The turn between rays about z, as its cosine and sine (a plain
+        // 2D turn: the base vector stays in the picture plane).
+        float turnCos = std::cos(step), turnSin = std::sin(step);
         const float m = spread.GetDerived();
         for (unsigned i = 0; i < quads; ++i) {
             const float e = randomRays ? m + static_cast<float>(DS_Rand()) * kRandScale * (1.0f - m) : 1.0f;
@@ -134,9 +130,11 @@ void DS_RadialRays::BuildRays()
             SetQuadColor(quad, argb);
             if (randomRays) {
                 const float r = static_cast<float>(DS_Rand()) * kRandScale;
-                D3DXMatrixRotationZ(&turn, m * step + r * (2.0f - m - m) * step);
+                const float angle = m * step + r * (2.0f - m - m) * step;
+                turnCos = std::cos(angle);
+                turnSin = std::sin(angle);
             }
-            D3DXVec3TransformCoord(&base, &base, &turn);
+            base = D3DXVECTOR3(base.x * turnCos - base.y * turnSin, base.x * turnSin + base.y * turnCos, base.z);
             WriteQuadVertices(vertices, i, quad);
         }
         object->UnlockBuffer(0);

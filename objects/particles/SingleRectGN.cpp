@@ -6,15 +6,6 @@
 #include "objects/particles/ParticlesObj.h"
 #include "objects/particles/QuadFunctions.h"
 
-namespace {
-
-bool IsFinitePoint(const D3DXVECTOR3& p)
-{
-    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
-}
-
-}  // namespace
-
 void DS_SingleRectGN::InitObject(DS_ParticlesObj* object)
 {
     DS_TexParticleGenerator::InitObject(object);

@@ -12,11 +12,6 @@ namespace {
 
 constexpr float kRandScale = 1.0f / static_cast<float>(kRandMax);
 
-bool IsFinitePoint(const D3DXVECTOR3& p)
-{
-    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
-}
-
 }  // namespace
 
 void DS_Smoke::Write(DS_IOF_Archive* ar)
