@@ -165,6 +165,8 @@ TEST(ClassRegistration, SceneClassesAreRegisteredUnderTheirStoredNames)
         {"scene items", L"DS_Bling"},
         {"scene items", L"DS_CustomAirBrush"},
         {"scene items", L"DS_TwinklingStars"},
+        {"scene items", L"DS_FallingStars"},
+        {"scene items", L"DS_FireworkSimple"},
         {"scene items", L"DS_FishConstructor"},
         {"scene items", L"DS_BirdConstructor"},
         {"scene items", L"DS_GhostConstructor"},
