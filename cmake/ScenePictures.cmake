@@ -29,6 +29,7 @@ set(SCENE_PICTURES
 foreach(sprite glint glow star frame0 frame1 frame2 frame3)
     list(APPEND SCENE_PICTURES ${SCENE_PICTURES_DIR}/particle_${sprite}.png)
 endforeach()
+list(APPEND SCENE_PICTURES ${SCENE_PICTURES_DIR}/explosion_gradient.png ${SCENE_PICTURES_DIR}/explosion_noise.png)
 file(GLOB SCENE_PICTURES_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/scenepics/*.py)
 add_custom_command(OUTPUT ${SCENE_PICTURES}
     COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/scenepics/make_pictures.py

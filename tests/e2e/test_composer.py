@@ -98,6 +98,21 @@ class TestComposer(unittest.TestCase):
             ("sprite DS_StatObjConstructor\nplace 1\n", "place wants X Y"),
             ("sprite DS_DischargeConstructor\nrotation 1.5\n", "rotation wants a whole number"),
             ("sprite DS_SparkleConstructor\nsway 3\n", "unknown statement 'sway'"),
+            ("timeline 1 50 100 50 100\n", "timeline needs an item"),
+            ("light DS_MatrixCodeLight\ntimeline 1 50 100 50 100\n", "timeline needs an item"),
+            ("sprite DS_ExplosionConstructor\ntimeline 2 0 0 0 0\n", "timeline wants MODE"),
+            ("sprite DS_ExplosionConstructor\ntimeline 1 0 0 0\n", "timeline wants MODE"),
+            ("model clock\ntimeline 1 0 -1 0 0\n", "timeline durations"),
+            ("sprite DS_ExplosionConstructor\nnoise 1 2\n", "noise wants"),
+            ("sprite DS_ExplosionConstructor\nseed -3\n", "seed wants"),
+            ("sprite DS_ExplosionConstructor\ncolor2 1000000\n", "color2 wants"),
+            ("sprite DS_ExplosionConstructor\nposition 1\n", "position wants"),
+            ("sprite DS_ExplosionConstructor\ntext hi\n", "unknown statement 'text'"),
+            ("sprite DS_StaticTextConstructor\nalign 3 0\n", "align wants"),
+            ("sprite DS_StaticTextConstructor\nfont Arial 0 700\n", "font wants"),
+            ("sprite DS_StaticTextConstructor\nscroll-time 5\n", "unknown statement 'scroll-time'"),
+            ("sprite DS_ScrollingTextConstructor\ndirection 4\n", "direction wants"),
+            ("particles DS_Bling\npoint 1 1\nsprite DS_ExplosionConstructor\nnoise 1\n", "noise wants"),
         ]
         for body, message in cases:
             with self.subTest(body=body):
@@ -150,6 +165,21 @@ class TestComposer(unittest.TestCase):
         for name in ("landscape.jpg", "sprite_drop.png", "sprite_fish.png", "sprite_petal.png", "sprite_fog.png"):
             with open(os.path.join(PICTURES, name), "rb") as f:
                 self.assertIn(f.read(), document, name)
+
+    def test_effect_sprite_document_holds_its_pictures_effects_and_text(self):
+        code, err, output = self.compose(SLIDE + "sprite DS_ExplosionConstructor\nimage explosion_gradient.png\n"
+                                         "second-image explosion_noise.png\nposition 300 200\ntimeline 1 50 100 50 100\n"
+                                         "sprite DS_ScrollingTextConstructor\ntext Over \\n the lake\nbox 300 100\n"
+                                         "scroll-time 4\n")
+        self.assertEqual(code, 0, err)
+        with open(output, "rb") as f:
+            document = f.read()
+        for text in ("DS_ExplosionConstructor", "DS_ScrollingTextConstructor", "Over\nthe lake"):
+            self.assertIn(text.encode("utf-16-le"), document)
+        for stored in [os.path.join(PICTURES, "explosion_%s.png" % name) for name in ("gradient", "noise")] + \
+                [os.path.join(EFFECTS, "document", name) for name in ("explosion.fxo", "text.fxo")]:
+            with open(stored, "rb") as f:
+                self.assertIn(f.read(), document, stored)
 
     def test_lake_document_holds_its_ripple_map(self):
         code, err, output = self.compose(SLIDE + "light FakeLake2D\nripple-map ripple_dudv.dds\nlake-height 40\n"

@@ -105,6 +105,21 @@ protected:
         return ReadRenderTarget(backBuffer.Get());
     }
 
+    // The back buffer read once, for tests that look at many pixels (each
+    // ReadPixel reads the whole buffer back from the device).
+    struct PixelSnapshot {
+        std::vector<uint32_t> pixels;
+        UINT width = 0;
+        UINT height = 0;
+        // Colour (0x00RRGGBB) of pixel (x, y); 0xFFFFFFFF outside or unread.
+        uint32_t At(UINT x, UINT y) const
+        {
+            if (x >= width || y >= height || pixels.size() != static_cast<size_t>(width) * height) return 0xFFFFFFFFu;
+            return pixels[static_cast<size_t>(y) * width + x] & 0x00FFFFFFu;
+        }
+    };
+    PixelSnapshot SnapshotPixels() { return PixelSnapshot{BackBufferPixels(), width_, height_}; }
+
     // Colour (0x00RRGGBB) of back-buffer pixel (x, y); 0xFFFFFFFF when it
     // cannot be read.
     uint32_t ReadPixel(UINT x, UINT y)

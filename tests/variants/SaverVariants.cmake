@@ -28,6 +28,10 @@
 #   corvalline_objects3d.scr     objects3d.scene here: butterflies, a clock and falling leaves
 #   corvalline_objects3d_stress.scr  objects3d_stress.scene here: 1000 leaves, 50 butterflies
 #                                and a clock for the frame benchmark
+#   corvalline_particle_shows.scr  particle_shows.scene here: the particle shows over the
+#                                landscape (an explosion among them), camera still
+#   corvalline_plants_text.scr   plants_text.scene here: plants, animations and texts over
+#                                the landscape, camera still
 # Each has its own copy of res/corvalline.rc with the document line changed,
 # so every other resource stays the program's own.
 include(${CMAKE_SOURCE_DIR}/cmake/SceneComposer.cmake)
@@ -86,7 +90,7 @@ endforeach()
 # Scenes here that use only the build's scene pictures.
 set(pictureDocuments "")
 foreach(scene still two_pictures glyphs water_lights glassball_stress sprites sprites_stress particles
-    particles_stress)
+    particles_stress particle_shows plants_text)
     set(document ${variantDir}/${scene}_scene.kvb)
     add_custom_command(OUTPUT ${document}
         COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${SCENE_COMPOSER}
@@ -160,6 +164,8 @@ corvalline_saver_variant(corvalline_sprites ${variantDir}/sprites_scene.kvb)
 corvalline_saver_variant(corvalline_sprites_stress ${variantDir}/sprites_stress_scene.kvb)
 corvalline_saver_variant(corvalline_objects3d ${variantDir}/objects3d_scene.kvb)
 corvalline_saver_variant(corvalline_objects3d_stress ${variantDir}/objects3d_stress_scene.kvb)
+corvalline_saver_variant(corvalline_particle_shows ${variantDir}/particle_shows_scene.kvb)
+corvalline_saver_variant(corvalline_plants_text ${variantDir}/plants_text_scene.kvb)
 
 # The scene-slot unit tests read the splash and the documents of these
 # builds; the document robustness tests read the test-build documents.

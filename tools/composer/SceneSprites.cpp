@@ -6,6 +6,7 @@
 
 #include "engine/resources/DocResManager.h"
 #include "tools/composer/ComposerFiles.h"
+#include "tools/composer/EffectSprites.h"
 #include "tools/composer/GlowSprites.h"
 #include "tools/composer/MovingSprites.h"
 #include "tools/composer/StillSprites.h"
@@ -68,6 +69,7 @@ const SpriteKindTable& SpriteKinds()
         AddMovingSpriteKinds(kinds);
         AddGlowSpriteKinds(kinds);
         AddStillSpriteKinds(kinds);
+        AddEffectSpriteKinds(kinds);
         return kinds;
     }();
     return table;

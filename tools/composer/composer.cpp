@@ -94,6 +94,10 @@
 //                                 color, glow-color, transparency, blend, size,
 //                                 point, grid, speed, grow, shrink, rotation,
 //                                 min-size, frame-speed, frames
+//   timeline MODE FADE_IN VISIBLE FADE_OUT INVISIBLE   the time line of the
+//                                 last brush, sound, sprite, model or
+//                                 particles item: mode 0 always visible, 1
+//                                 cycling; the durations in hundredths
 #include <windows.h>
 
 #include <cstdio>
@@ -108,6 +112,7 @@
 #include "engine/resources/CurrentScene.h"
 #include "engine/resources/DocResManager.h"
 #include "engine/scene/SlideShow.h"
+#include "engine/scene/TimeLineControl.h"
 #include "tools/composer/ComposerFiles.h"
 #include "tools/composer/SceneBrushes.h"
 #include "tools/composer/SceneLights.h"
@@ -141,6 +146,55 @@ struct SceneDescription {
     std::vector<std::string> audioFiles;
 };
 
+// The item the last brush, sound, sprite, model or particles statement
+// made; null when the last such statement made none (or set the light).
+DS_ABObj_Constructor* LastItem(SlideDescription& slide)
+{
+    using Last = SlideDescription::Last;
+    switch (slide.last) {
+    case Last::kBrush: return slide.brushes.back().brush.get();
+    case Last::kSound: return slide.sounds.back().sound.get();
+    case Last::kSprite: return slide.sprites.back().sprite.get();
+    case Last::kModel: return slide.models.back().item.get();
+    case Last::kParticles: return slide.particles.back().brush.get();
+    default: return nullptr;
+    }
+}
+
+// timeline MODE FADE_IN VISIBLE FADE_OUT INVISIBLE (hundredths of a second)
+// for the last item: its time-line mode, fades, and fixed visible and
+// invisible durations.
+bool ApplyTimeline(SlideDescription& slide, const std::string& rest, std::string& error)
+{
+    DS_ABObj_Constructor* item = LastItem(slide);
+    if (!item) {
+        error = "timeline needs an item (brush, sound, sprite, model or particles) before it";
+        return false;
+    }
+    std::vector<long long> values;
+    // Mode 2 plays windows, which no statement makes: only 0 and 1 here.
+    if (!ReadNumbers(rest, values, 5) || values[0] < DS_TimeLineControl::kAlwaysVisible ||
+        values[0] > DS_TimeLineControl::kCycle) {
+        error = "timeline wants MODE (0 or 1) FADE_IN VISIBLE FADE_OUT INVISIBLE";
+        return false;
+    }
+    for (size_t i = 1; i < values.size(); ++i) {
+        if (values[i] < 0 || values[i] > UINT32_MAX) {
+            error = "timeline durations are whole hundredths of a second";
+            return false;
+        }
+    }
+    DS_TimeLineControl& line = item->TimeLine();
+    line.mode = static_cast<int32_t>(values[0]);
+    line.fadeIn = static_cast<uint32_t>(values[1]);
+    line.visible.maximum.SetValue(static_cast<unsigned>(values[2]));
+    line.visible.minimum.SetValue(static_cast<unsigned>(values[2]));
+    line.fadeOut = static_cast<uint32_t>(values[3]);
+    line.invisible.maximum.SetValue(static_cast<unsigned>(values[4]));
+    line.invisible.minimum.SetValue(static_cast<unsigned>(values[4]));
+    return true;
+}
+
 // Parses the description; false with a message naming the line on any
 // statement it does not know or cannot read.
 bool ParseScene(std::istream& in, SceneDescription& scene, std::string& error)
@@ -168,6 +222,9 @@ bool ParseScene(std::istream& in, SceneDescription& scene, std::string& error)
             scene.audioFiles.push_back(rest);
         } else if (scene.slides.empty()) {
             return fail("'" + keyword + "' before the first slide");
+        } else if (keyword == "timeline") {
+            std::string problem;
+            if (!ApplyTimeline(scene.slides.back(), rest, problem)) return fail(problem);
         } else if (keyword == "times") {
             std::istringstream values(rest);
             unsigned long long fadeIn = 0, show = 0, fadeOut = 0;
@@ -206,11 +263,6 @@ bool ParseScene(std::istream& in, SceneDescription& scene, std::string& error)
             if (!particles.brush) return fail("unknown particles kind '" + rest + "'");
             scene.slides.back().particles.push_back(std::move(particles));
             scene.slides.back().last = SlideDescription::Last::kParticles;
-        } else if (scene.slides.back().last == SlideDescription::Last::kParticles) {
-            std::string problem;
-            if (!ApplyParticlesStatement(scene.slides.back().particles.back(), keyword, rest, problem)) {
-                return fail(problem);
-            }
         } else if (keyword == "sprite") {
             SpriteDescription sprite;
             std::string problem;
@@ -223,6 +275,11 @@ bool ParseScene(std::istream& in, SceneDescription& scene, std::string& error)
             if (!MakeModel(rest, model, problem)) return fail(problem);
             scene.slides.back().models.push_back(std::move(model));
             scene.slides.back().last = SlideDescription::Last::kModel;
+        } else if (scene.slides.back().last == SlideDescription::Last::kParticles) {
+            std::string problem;
+            if (!ApplyParticlesStatement(scene.slides.back().particles.back(), keyword, rest, problem)) {
+                return fail(problem);
+            }
         } else if (scene.slides.back().last == SlideDescription::Last::kModel) {
             std::string problem;
             if (!ApplyModelStatement(scene.slides.back().models.back(), keyword, rest, problem)) return fail(problem);

@@ -11,6 +11,7 @@
   sprite_*.png      the sprite pictures (sprites.py)
   particle_*.png    the particle sprites: glint, glow, star and a four-frame
                     sequence frame0 to frame3 (particle_sprites.py)
+  explosion_*.png   the explosion effect's gradient and noise (effect_pictures.py)
 
 The landscape is painted at half size and enlarged by ImageMagick, which
 also encodes the JPEG and draws the splash title. Output is the same bytes
@@ -27,6 +28,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import geometry as geo  # noqa: E402
 import imagefiles  # noqa: E402
 import landscape  # noqa: E402
+import effect_pictures  # noqa: E402
 import masks  # noqa: E402
 import particle_sprites  # noqa: E402
 import ripple  # noqa: E402
@@ -39,6 +41,7 @@ MASK_SIZE = 512
 JPEG_QUALITY = 90
 OUTPUTS = ["landscape.jpg", "splash.bmp", "mask_water.png", "mask_stream.png", "mask_ripple.png", "regions.json",
            "ripple_dudv.dds"] + sorted(sprites.SPRITES) + sorted(particle_sprites.SPRITES)
+OUTPUTS += sorted(effect_pictures.SPRITES)
 
 
 def run_convert(convert, args, ppm_bytes):
@@ -69,6 +72,8 @@ def make(outdir, convert=CONVERT):
     write_file(os.path.join(outdir, "regions.json"), (json.dumps(info, indent=2, sort_keys=True) + "\n").encode())
     write_file(os.path.join(outdir, "ripple_dudv.dds"), ripple.dds_v8u8())
     for name, painter in sorted(sprites.SPRITES.items()) + sorted(particle_sprites.SPRITES.items()):
+        write_file(os.path.join(outdir, name), imagefiles.png_rgba(*painter()))
+    for name, painter in sorted(effect_pictures.SPRITES.items()):
         write_file(os.path.join(outdir, name), imagefiles.png_rgba(*painter()))
 
 

@@ -28,7 +28,8 @@ protected:
     std::vector<uint32_t> Row(UINT y, UINT x0, UINT x1)
     {
         std::vector<uint32_t> row;
-        for (UINT x = x0; x < x1; x += 5) row.push_back(ReadPixel(x, y));
+        const PixelSnapshot shot = SnapshotPixels();
+        for (UINT x = x0; x < x1; x += 5) row.push_back(shot.At(x, y));
         return row;
     }
     std::vector<uint32_t> Inside(UINT y) { return Row(y, kLeftX - 60, kLeftX + 60); }

@@ -132,8 +132,9 @@ TEST_F(UnderwaterLayer, WobbleShiftsThePictureByAtMostItsAmplitude)
     MakeLayer(kPictureLink, RenderContext::kStretch);
     DrawFrame(objects_);
     std::vector<uint32_t> plain;
+    const PixelSnapshot before = SnapshotPixels();
     for (UINT y = 10; y < 400; y += 37) {
-        for (UINT x = 40; x < 560; x += 23) plain.push_back(ReadPixel(x, y));
+        for (UINT x = 40; x < 560; x += 23) plain.push_back(before.At(x, y));
     }
     DS_UnderwaterFX wobble;
     wobble.amplitude.SetValue(400);  // 0.05 of the picture
@@ -142,10 +143,11 @@ TEST_F(UnderwaterLayer, WobbleShiftsThePictureByAtMostItsAmplitude)
     Frame(0.1f);
     const int limit = static_cast<int>(0.05f * 256.0f) + 3;
     size_t index = 0, moved = 0;
+    const PixelSnapshot shot = SnapshotPixels();
     for (UINT y = 10; y < 400; y += 37) {
         for (UINT x = 40; x < 560; x += 23) {
             const int before = static_cast<int>((plain[index++] >> 16) & 0xFF);
-            const int after = static_cast<int>((ReadPixel(x, y) >> 16) & 0xFF);
+            const int after = static_cast<int>((shot.At(x, y) >> 16) & 0xFF);
             EXPECT_LE(std::abs(after - before), limit) << x << ", " << y;
             if (std::abs(after - before) > 2) ++moved;
         }

@@ -205,9 +205,10 @@ protected:
     // Back-buffer pixels of the rows from y0 to y1, every 7 pixels both ways.
     std::vector<uint32_t> Rows(UINT y0, UINT y1)
     {
+        const PixelSnapshot shot = SnapshotPixels();
         std::vector<uint32_t> pixels;
         for (UINT y = y0; y < y1; y += 7) {
-            for (UINT x = 3; x < BackBufferWidth(); x += 7) pixels.push_back(ReadPixel(x, y));
+            for (UINT x = 3; x < BackBufferWidth(); x += 7) pixels.push_back(shot.At(x, y));
         }
         return pixels;
     }

@@ -73,11 +73,7 @@ protected:
     {
         Light2DFixture::SetUp();
         if (HasFatalFailure()) return;
-        saved_ = ViewMetrics::Instance();
-        AddPicture(kPictureLink, MakeTexture(8, 8, [](UINT, UINT) { return 0xFF000000u; }), 600, 400);
-        MakeLayer(kPictureLink, RenderContext::kStretch);
-        ViewMetrics::Instance().pictureWidth = 600;
-        ViewMetrics::Instance().pictureHeight = 400;
+        ShowPlainPicture(kPictureLink, 0xFF000000u);
         red_ = MakeTexture(4, 4, [](UINT, UINT) { return 0xFFFF0000u; });
         AddPicture(kRedLink, red_, 4, 4);
         AddPicture(kGreenLink, MakeTexture(4, 4, [](UINT, UINT) { return 0xFF00FF00u; }), 4, 4);
@@ -91,7 +87,6 @@ protected:
     {
         objects_.clear();
         Light2DFixture::TearDown();
-        ViewMetrics::Instance() = saved_;
     }
 
     void AddMesh(const FileLinkValue& link, const std::vector<MeshVertex>& corners)
@@ -182,7 +177,6 @@ protected:
     ComPtr<IDirect3DTexture9> red_;
     DS_ButterflyConstructor butterfly_;
     std::vector<CountedPtr<DS_ABObj>> objects_;
-    ViewMetrics saved_;
 };
 
 }  // namespace
@@ -241,8 +235,9 @@ TEST_F(Object3DDraw, MissingMeshesAndPicturesDrawNothing)
     EXPECT_EQ(array.Mesh().VertexBuffer(), nullptr);
     Frame(0.1f);
     Frame(0.2f);
+    const PixelSnapshot shot = SnapshotPixels();
     for (UINT y = 20; y < 400; y += 40) {
-        for (UINT x = 20; x < 600; x += 40) EXPECT_TRUE(Near(ReadPixel(x, y), kBlack)) << x << ", " << y;
+        for (UINT x = 20; x < 600; x += 40) EXPECT_TRUE(Near(shot.At(x, y), kBlack)) << x << ", " << y;
     }
 }
 

@@ -31,6 +31,7 @@ protected:
         SetCurrentRenderContext(&context_);
         manager_ = std::make_unique<DS_DocResManager>(Device());
         SetCurrentDocResManager(manager_.get());
+        savedMetrics_ = ViewMetrics::Instance();
     }
 
     void TearDown() override
@@ -40,6 +41,7 @@ protected:
         SetCurrentRenderContext(nullptr);
         SetCurrentDevice(nullptr);
         D3DTestDevice::TearDown();
+        ViewMetrics::Instance() = savedMetrics_;
     }
 
     // Puts a one-picture texture set under link in the manager.
@@ -75,6 +77,18 @@ protected:
         return *layer_;
     }
 
+    // A layer showing a plain picture of one colour (0xAARRGGBB) stretched
+    // over the whole back buffer, with the picture size the back buffer's:
+    // picture pixels are back-buffer pixels.
+    void ShowPlainPicture(const FileLinkValue& link, uint32_t argb)
+    {
+        AddPicture(link, MakeTexture(8, 8, [argb](UINT, UINT) { return argb; }), BackBufferWidth(),
+                   BackBufferHeight());
+        MakeLayer(link, RenderContext::kStretch);
+        ViewMetrics::Instance().pictureWidth = static_cast<int32_t>(BackBufferWidth());
+        ViewMetrics::Instance().pictureHeight = static_cast<int32_t>(BackBufferHeight());
+    }
+
     // One frame as the slide composes it.
     void DrawFrame(std::vector<CountedPtr<DS_ABObj>>& objects)
     {
@@ -101,4 +115,6 @@ protected:
     RenderContext context_;
     std::unique_ptr<DS_DocResManager> manager_;
     std::unique_ptr<DS_2D_Light> layer_;
+    // Put back after each test: the layers write the process-wide record.
+    ViewMetrics savedMetrics_;
 };

@@ -156,7 +156,8 @@ TEST_P(TestBuildDocumentMutations, LoadOrAreRefused)
 
 INSTANTIATE_TEST_SUITE_P(Documents, TestBuildDocumentMutations,
                          ::testing::Values("brushes_underwater_scene.kvb", "flame_glassball_scene.kvb",
-                                           "sprites_scene.kvb", "objects3d_scene.kvb", "particles_scene.kvb"));
+                                           "sprites_scene.kvb", "objects3d_scene.kvb", "particles_scene.kvb",
+                                           "particle_shows_scene.kvb", "plants_text_scene.kvb"));
 
 // Playing documents on a real device, as a render unit does.
 class PlayedDocument : public DocumentPlayback {

@@ -18,14 +18,12 @@ protected:
     {
         Light2DFixture::SetUp();
         if (HasFatalFailure()) return;
-        saved_ = ViewMetrics::Instance();
     }
 
     void TearDown() override
     {
         objects_.clear();
         Light2DFixture::TearDown();
-        ViewMetrics::Instance() = saved_;
     }
 
     // The layer shows a picture of one colour (0xRRGGBB) over the whole view.
@@ -65,5 +63,4 @@ protected:
 
     ComPtr<IDirect3DTexture9> background_;
     std::vector<CountedPtr<DS_ABObj>> objects_;
-    ViewMetrics saved_;
 };

@@ -23,11 +23,7 @@ protected:
     {
         Light2DFixture::SetUp();
         if (HasFatalFailure()) return;
-        saved_ = ViewMetrics::Instance();
-        AddPicture(kPictureLink, MakeTexture(8, 8, [](UINT, UINT) { return 0xFF000000u; }), 600, 400);
-        MakeLayer(kPictureLink, RenderContext::kStretch);
-        ViewMetrics::Instance().pictureWidth = 600;
-        ViewMetrics::Instance().pictureHeight = 400;
+        ShowPlainPicture(kPictureLink, 0xFF000000u);
         // A red bar three times as wide as high: at size 60, 60 x 20 pixels.
         AddPicture(kBarLink, MakeTexture(24, 8, [](UINT, UINT) { return 0xFFFF0000u; }), 24, 8);
         // The same standing up: 20 x 60 pixels.
@@ -38,7 +34,6 @@ protected:
     {
         objects_.clear();
         Light2DFixture::TearDown();
-        ViewMetrics::Instance() = saved_;
     }
 
     void Draw(DS_StatObjConstructor& item, float t)
@@ -52,7 +47,6 @@ protected:
     }
 
     std::vector<CountedPtr<DS_ABObj>> objects_;
-    ViewMetrics saved_;
 };
 
 }  // namespace
@@ -119,8 +113,9 @@ TEST_F(StillSpriteDraw, FlowerHeadSwaysOverAStillStem)
     // Rows near the top of the bar move from frame to frame; the stem base stays.
     auto rowCentre = [&](UINT y) {
         int sum = 0, n = 0;
+        const PixelSnapshot shot = SnapshotPixels();
         for (UINT x = 240; x < 360; ++x)
-            if (Near(ReadPixel(x, y), kRed)) {
+            if (Near(shot.At(x, y), kRed)) {
                 sum += static_cast<int>(x);
                 ++n;
             }

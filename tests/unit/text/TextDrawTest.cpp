@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <memory>
 
 #include "engine/scene/CountedPtr.h"
@@ -23,11 +25,7 @@ protected:
     {
         Light2DFixture::SetUp();
         if (HasFatalFailure()) return;
-        saved_ = ViewMetrics::Instance();
-        AddPicture(kPictureLink, MakeTexture(8, 8, [](UINT, UINT) { return 0xFF000000u; }), 600, 400);
-        MakeLayer(kPictureLink, RenderContext::kStretch);
-        ViewMetrics::Instance().pictureWidth = 600;
-        ViewMetrics::Instance().pictureHeight = 400;
+        ShowPlainPicture(kPictureLink, 0xFF000000u);
         StoreEffect(kEffectLink, "document/text");
     }
 
@@ -35,7 +33,6 @@ protected:
     {
         objects_.clear();
         Light2DFixture::TearDown();
-        ViewMetrics::Instance() = saved_;
     }
 
     // A white text in a 240 x 120 box at (300, 200).
@@ -60,13 +57,13 @@ protected:
     // The bounds of the bright pixels in the rectangle; false when none.
     bool BrightBounds(UINT x0, UINT y0, UINT x1, UINT y1, RECT& bounds)
     {
-        const std::vector<uint32_t> pixels = BackBufferPixels();
-        if (pixels.size() != static_cast<size_t>(BackBufferWidth()) * BackBufferHeight()) return false;
+        const PixelSnapshot shot = SnapshotPixels();
         bool any = false;
         bounds = {LONG(x1), LONG(y1), LONG(x0), LONG(y0)};
         for (UINT y = y0; y < y1; ++y) {
             for (UINT x = x0; x < x1; ++x) {
-                const uint32_t pixel = pixels[static_cast<size_t>(y) * BackBufferWidth() + x];
+                const uint32_t pixel = shot.At(x, y);
+                if (pixel == 0xFFFFFFFFu) continue;
                 if (((pixel >> 8) & 0xFF) < 128) continue;
                 any = true;
                 bounds.left = std::min<LONG>(bounds.left, x);
@@ -79,7 +76,6 @@ protected:
     }
 
     std::vector<CountedPtr<DS_ABObj>> objects_;
-    ViewMetrics saved_;
 };
 
 }  // namespace
@@ -150,4 +146,33 @@ TEST_F(TextDraw, ScrollingTextRunsUpItsBox)
     }
     EXPECT_NEAR(centres[0], 200, 4);
     EXPECT_LT(centres[1], centres[0] - 4);
+}
+
+TEST_F(TextDraw, AHugeBoxIsClampedToWhatATextureHoldsAndStillShowsTheText)
+{
+    DS_StaticTextConstructor item;
+    Setup(item, L"TEST");
+    item.verticalAlignment.SetValue(1);
+    item.horizontalAlignment.SetValue(1);
+    item.boxWidth.SetValue(UINT32_MAX);
+    Frame(item, 0.1f);
+    RECT bounds;
+    ASSERT_TRUE(BrightBounds(150, 120, 450, 280, bounds)) << "no text drawn";
+    // Centred in the clamped box, which is centred on the position.
+    EXPECT_NEAR((bounds.left + bounds.right) / 2.0, 300.0, 4.0);
+    EXPECT_NEAR((bounds.top + bounds.bottom) / 2.0, 200.0, 4.0);
+}
+
+TEST_F(TextDraw, FontHeightsBeyondATextureAreClamped)
+{
+    for (int32_t height : {INT32_MAX, INT32_MIN, -5000}) {
+        DS_StaticTextConstructor item;
+        Setup(item, L"TEST");
+        item.font.height = height;
+        item.UpdateFont();
+        ASSERT_NE(item.Font(), nullptr) << height;
+        D3DXFONT_DESCW desc{};
+        ASSERT_TRUE(SUCCEEDED(item.Font()->GetDescW(&desc))) << height;
+        EXPECT_EQ(std::abs(desc.Height), static_cast<INT>(DS_StaticTextConstructor::kMaxTargetSide)) << height;
+    }
 }

@@ -183,6 +183,19 @@ class ScenePicturesTest(unittest.TestCase):
                     self.assertEqual(at(w // 2, h // 2)[:3], (255, 255, 255), "white, tinted by the particle colour")
         self.assertEqual(len(frame_colors), 4)
 
+    def test_explosion_gradient_fades_out_to_its_right_end_and_noise_varies(self):
+        data, w, h = pixels(self.path("explosion_gradient.png"), "rgba")
+        self.assertEqual((w, h), (256, 4))
+        alphas = [data[4 * x + 3] for x in range(w)]
+        self.assertEqual(alphas[0], 255, "opaque hot core")
+        self.assertEqual(alphas[-1], 0, "a read past the rim draws nothing")
+        self.assertEqual(alphas, sorted(alphas, reverse=True), "alpha never rises outward")
+        data, w, h = pixels(self.path("explosion_noise.png"), "rgba")
+        self.assertEqual((w, h), (128, 128))
+        greys = data[0::4]
+        self.assertGreater(max(greys) - min(greys), 80)
+        self.assertEqual(set(data[3::4]), {255})
+
     def test_command_line_reports_failures(self):
         cases = [
             ("no convert program", ["--convert", os.path.join(self.tmp.name, "no-such-convert")], None),

@@ -1,0 +1,99 @@
+"""The effect sprites as the real screensaver plays them under Wine, from a
+folder without common_res.dll (the documents carry the effects and
+pictures): in corvalline_plants_text.scr "Corvalline" shows in its green,
+centred on the picture, and stays still while the three-line text scrolls
+through its box; in corvalline_particle_shows.scr the explosion over the
+lake changes between screenshots a second apart."""
+import os
+import time
+import unittest
+
+from harness import BIN, BUILD, WM_CLOSE, PictureView, Session, client_area, read_picture
+
+PLANTS_TEXT_SCR = os.path.join(BIN, "corvalline_plants_text.scr")
+PARTICLE_SHOWS_SCR = os.path.join(BIN, "corvalline_particle_shows.scr")
+LANDSCAPE = os.path.join(BUILD, "scenepics", "landscape.jpg")
+PICTURE = (1024, 768)
+# The boxes of tests/variants/plants_text.scene and particle_shows.scene,
+# in picture pixels.
+STATIC_TEXT = (212, 324, 812, 444)
+SCROLLING_TEXT = (40, 530, 360, 710)
+EXPLOSION = (680, 480, 920, 720)
+STEP = 4        # picture pixels between samples
+NEAR = 24       # mean channel difference that still counts as the same
+CHANGED = 30    # mean channel difference that counts as a change
+
+
+class View(PictureView):
+    """A screenshot's client area, addressed in picture pixels."""
+
+    def __init__(self, img, area, landscape):
+        super().__init__(img, area, landscape, PICTURE, STEP, NEAR, CHANGED)
+
+    def green_share(self, box):
+        def green(x, y):
+            r, g, b = self.shown(x, y)[:3]
+            return g > 200 and r < 90 and b < 90
+        return self.share([box], green)
+
+
+def shots_a_second_apart(test, program, ready, count=3):
+    """Plays program (copied without common_res.dll) in the test window,
+    waits until ready(view) holds, then takes count screenshots a second
+    apart; returns the views."""
+    with Session() as s:
+        copy = s.program_folder(program, with_library=False)
+        s.set_picture_position(0)  # stretch: the landscape covers the client area
+        p = s.start("/t", program=copy)
+        (w,) = s.wait_windows(timeout=120)
+        area = client_area(w)
+        deadline = time.time() + 90
+        first = View(s.screenshot(), area, test.landscape)
+        while not ready(first) and time.time() < deadline:
+            time.sleep(0.5)
+            first = View(s.screenshot(), area, test.landscape)
+        test.assertTrue(ready(first), s.output(p))
+        shots = [first]
+        for _ in range(count - 1):
+            time.sleep(1.0)
+            shots.append(View(s.screenshot(), area, test.landscape))
+        s.post(w.hwnd, WM_CLOSE)
+        test.assertEqual(s.wait_exit(p), 0, s.output(p))
+    return shots
+
+
+def changes(shots, box):
+    return [later.changed_from(earlier, box) for earlier, later in zip(shots, shots[1:])]
+
+
+class TestEffectSprites(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.landscape = read_picture(LANDSCAPE)
+
+    def test_static_text_shows_its_colour_and_stays_while_the_scrolling_text_moves(self):
+        # Past the splash and the slide's fade-in the text's green shows.
+        shots = shots_a_second_apart(self, PLANTS_TEXT_SCR, lambda view: view.green_share(STATIC_TEXT) > 0.03)
+        # The glyphs sit in the middle of the box: nothing green at its ends.
+        left, top, right, bottom = STATIC_TEXT
+        for view in shots:
+            self.assertGreater(view.green_share(STATIC_TEXT), 0.03)
+            self.assertLess(view.green_share((left, top, left + 60, bottom)), 0.002)
+            self.assertLess(view.green_share((right - 60, top, right, bottom)), 0.002)
+        self.assertLess(max(changes(shots, STATIC_TEXT)), 0.002)
+        moved = changes(shots, SCROLLING_TEXT)
+        self.assertGreater(min(moved), 0.005, moved)
+
+    def test_explosion_changes_a_second_later(self):
+        # Past the splash: most of the picture shows as it is (the shows
+        # cover small parts of it).
+        shots = shots_a_second_apart(self, PARTICLE_SHOWS_SCR,
+                                     lambda view: view.like_picture([(0, 0) + PICTURE]) > 0.7)
+        covered = [1.0 - view.like_picture([EXPLOSION]) for view in shots]
+        self.assertGreater(max(covered), 0.05, covered)
+        changed = changes(shots, EXPLOSION)
+        self.assertGreater(max(changed), 0.01, changed)
+
+
+if __name__ == "__main__":
+    unittest.main()
