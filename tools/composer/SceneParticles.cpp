@@ -5,6 +5,7 @@
 #include "engine/resources/DocResManager.h"
 #include "tools/composer/ComposerFiles.h"
 #include "tools/composer/SceneBrushes.h"
+#include "tools/composer/ShowParticles.h"
 
 namespace {
 
@@ -23,8 +24,9 @@ ResourceBlob ReadPicture(const std::string& folder, const std::string& name, std
 
 }  // namespace
 
-std::unique_ptr<DS_AirBrush> MakeParticles(const std::string& kind)
+std::unique_ptr<DS_TexParticleGenerator> MakeParticles(const std::string& kind)
 {
+    if (auto show = MakeShowParticles(kind)) return show;
     if (kind == "DS_Bling") return std::make_unique<DS_Bling>();
     if (kind == "DS_CustomAirBrush") return std::make_unique<DS_CustomAirBrush>();
     if (kind == "DS_TwinklingStars") return std::make_unique<DS_TwinklingStars>();
@@ -34,10 +36,12 @@ std::unique_ptr<DS_AirBrush> MakeParticles(const std::string& kind)
 bool ApplyParticlesStatement(ParticlesDescription& particles, const std::string& keyword, const std::string& rest,
                              std::string& error)
 {
-    DS_AirBrush& brush = *particles.brush;
-    auto* bling = dynamic_cast<DS_Bling*>(&brush);
-    auto* custom = dynamic_cast<DS_CustomAirBrush*>(&brush);
-    auto* stars = dynamic_cast<DS_TwinklingStars*>(&brush);
+    DS_TexParticleGenerator& generator = *particles.brush;
+    if (bool ok = false; ApplyShowParticlesStatement(generator, keyword, rest, ok, error)) return ok;
+    auto* air = dynamic_cast<DS_AirBrush*>(&generator);
+    auto* bling = dynamic_cast<DS_Bling*>(&generator);
+    auto* custom = dynamic_cast<DS_CustomAirBrush*>(&generator);
+    auto* stars = dynamic_cast<DS_TwinklingStars*>(&generator);
     const auto unfit = [&] {
         error = "'" + keyword + " " + rest + "' does not fit this brush";
         return false;
@@ -61,28 +65,28 @@ bool ApplyParticlesStatement(ParticlesDescription& particles, const std::string&
         particles.frameFiles = files;
     } else if (keyword == "color" || keyword == "glow-color") {
         if (!ReadColor(rest, color)) return unfit();
-        (keyword == "color" ? brush.color : brush.glowColor).SetValue(color);
+        (keyword == "color" ? generator.color : generator.glowColor).SetValue(color);
     } else if (keyword == "point") {
-        if (!ReadNumbers(rest, numbers, 2)) return unfit();
-        brush.points.emplace_back(numbers[0], numbers[1], 0.0f);
+        if (!air || !ReadNumbers(rest, numbers, 2)) return unfit();
+        air->points.emplace_back(numbers[0], numbers[1], 0.0f);
     } else if (keyword == "grid") {
-        if (!ReadNumbers(rest, numbers, 6) || numbers[4] < 1.0f || numbers[5] < 1.0f) return unfit();
+        if (!air || !ReadNumbers(rest, numbers, 6) || numbers[4] < 1.0f || numbers[5] < 1.0f) return unfit();
         const int columns = static_cast<int>(numbers[4]), rows = static_cast<int>(numbers[5]);
         for (int j = 0; j < rows; ++j) {
             for (int i = 0; i < columns; ++i) {
                 const float x = columns > 1 ? numbers[0] + (numbers[2] - numbers[0]) * i / (columns - 1) : numbers[0];
                 const float y = rows > 1 ? numbers[1] + (numbers[3] - numbers[1]) * j / (rows - 1) : numbers[1];
-                brush.points.emplace_back(x, y, 0.0f);
+                air->points.emplace_back(x, y, 0.0f);
             }
         }
     } else if (!ReadUnsigned(rest, value)) {
         return unfit();
     } else if (keyword == "transparency") {
-        brush.color.transparency.SetValue(value);
+        generator.color.transparency.SetValue(value);
     } else if (keyword == "blend") {
-        brush.blendMode.SetValue(static_cast<int>(value));
-    } else if (keyword == "size") {
-        brush.size.SetValue(value);
+        generator.blendMode.SetValue(static_cast<int>(value));
+    } else if (keyword == "size" && air) {
+        air->size.SetValue(value);
     } else if (keyword == "speed" && (bling || stars)) {
         (bling ? bling->speed : stars->speed).SetValue(value);
     } else if (keyword == "grow" && bling) {
@@ -105,7 +109,7 @@ bool ApplyParticlesStatement(ParticlesDescription& particles, const std::string&
 bool StoreParticlesResources(ParticlesDescription& particles, const BrushFolders& folders, DS_DocResManager& manager,
                              std::string& error)
 {
-    DS_AirBrush& brush = *particles.brush;
+    DS_TexParticleGenerator& brush = *particles.brush;
     for (const std::string& name : particles.images) {
         const ResourceBlob picture = ReadPicture(folders.pictures, name, error);
         if (picture.data.empty()) return false;

@@ -15,7 +15,7 @@ class DS_DocResManager;
 struct BrushFolders;
 
 struct ParticlesDescription {
-    std::unique_ptr<DS_AirBrush> brush;
+    std::unique_ptr<DS_TexParticleGenerator> brush;
     std::vector<std::string> images;  // picture folder, one a picture of the generator
     std::string effect;               // effect folder; empty for none
     // The custom brush's sequence (picture folder) and the seconds a frame.
@@ -23,9 +23,9 @@ struct ParticlesDescription {
     float frameSeconds = 0.0f;
 };
 
-// A new brush of the named kind with its defaults; null for a kind the
-// composer does not know.
-std::unique_ptr<DS_AirBrush> MakeParticles(const std::string& kind);
+// A new brush or show of the named kind with its defaults; null for a kind
+// the composer does not know.
+std::unique_ptr<DS_TexParticleGenerator> MakeParticles(const std::string& kind);
 
 // Applies "keyword rest" to the brush:
 //   image FILE                 appends a picture (picture 0 first)
@@ -39,6 +39,7 @@ std::unique_ptr<DS_AirBrush> MakeParticles(const std::string& kind);
 //   grow N, shrink N           (glints) hundredths of a second
 //   rotation N, min-size N     (glints)
 //   frame-speed N, frames SECONDS FILE...   (custom brush)
+// and the shows' own settings (ShowParticles.h).
 // Points are appended as stored points (no processes), as a document holds
 // them. False with a message for an unknown keyword, a setting the kind does
 // not have, or a value that cannot be read.
