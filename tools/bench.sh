@@ -29,6 +29,7 @@ BENCH_SCENES=(
     corvalline_flame_stress.scr   # flames and heat haze, camera drifting
     corvalline_sprites_stress.scr     # rain at 16383 drops, 2,000 other sprites, a glowing discharge
     corvalline_objects3d_stress.scr   # 1000 leaves, 50 butterflies and a clock
+    corvalline_particle_shows_stress.scr  # falling stars and a firework at 16383 particles and trails each
 )
 
 frames=1000

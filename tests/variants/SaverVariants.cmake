@@ -30,6 +30,9 @@
 #                                and a clock for the frame benchmark
 #   corvalline_particle_shows.scr  particle_shows.scene here: the particle shows over the
 #                                landscape (an explosion among them), camera still
+#   corvalline_particle_shows_stress.scr  particle_shows_stress.scene here: the frame
+#                                benchmark's falling stars and firework at 16383 particles
+#                                and 16383 trail particles each
 #   corvalline_plants_text.scr   plants_text.scene here: plants, animations and texts over
 #                                the landscape, camera still
 # Each has its own copy of res/corvalline.rc with the document line changed,
@@ -90,7 +93,7 @@ endforeach()
 # Scenes here that use only the build's scene pictures.
 set(pictureDocuments "")
 foreach(scene still two_pictures glyphs water_lights glassball_stress sprites sprites_stress particles
-    particles_stress particle_shows plants_text)
+    particles_stress particle_shows particle_shows_stress plants_text)
     set(document ${variantDir}/${scene}_scene.kvb)
     add_custom_command(OUTPUT ${document}
         COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${SCENE_COMPOSER}
@@ -165,6 +168,7 @@ corvalline_saver_variant(corvalline_sprites_stress ${variantDir}/sprites_stress_
 corvalline_saver_variant(corvalline_objects3d ${variantDir}/objects3d_scene.kvb)
 corvalline_saver_variant(corvalline_objects3d_stress ${variantDir}/objects3d_stress_scene.kvb)
 corvalline_saver_variant(corvalline_particle_shows ${variantDir}/particle_shows_scene.kvb)
+corvalline_saver_variant(corvalline_particle_shows_stress ${variantDir}/particle_shows_stress_scene.kvb)
 corvalline_saver_variant(corvalline_plants_text ${variantDir}/plants_text_scene.kvb)
 
 # The scene-slot unit tests read the splash and the documents of these
