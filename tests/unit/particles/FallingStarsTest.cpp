@@ -167,14 +167,11 @@ constexpr UINT kStarX = 300, kStarY = 200;
 
 class FallingStarsPixelTest : public ParticleLayerFixture {
 protected:
-    const FileLinkValue kSpriteLink{L"stars-test-sprite", 1};
-
     void SetUp() override
     {
         ParticleLayerFixture::SetUp();
         if (HasFatalFailure()) return;
-        sprite_ = MakeTexture(16, 16, [](UINT, UINT) { return 0xFFFFFFFFu; });
-        AddPicture(kSpriteLink, sprite_, 16, 16);
+        AddWhiteSprite();
     }
 
     // Red stars 20 wide appearing at one point, standing still and shown at
@@ -187,15 +184,13 @@ protected:
         item.showTime.SetValue(1000);
         item.starSize.SetValue(20);
         item.glowFactor.SetValue(25);
-        for (int i = 0; i < 4; ++i) item.imageLinks.push_back(DS_ImageFileLink(DS_FileLink3(kSpriteLink)));
+        for (int i = 0; i < 4; ++i) item.imageLinks.push_back(DS_ImageFileLink(DS_FileLink3(kWhiteSpriteLink)));
         if (effect) item.effectLink.StoreValue(kEffectLink);
         item.color.StoreValue(0x000000FFul);
         item.glowColor.StoreValue(0x00FF0000ul);
         item.glowColor.transparency.SetValue(50);
         return item;
     }
-
-    ComPtr<IDirect3DTexture9> sprite_;
 };
 
 }  // namespace
