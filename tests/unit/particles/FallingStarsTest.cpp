@@ -118,6 +118,21 @@ TEST(FallingStars, HugeRatesStopAtTheCapAndStoredStarsAreNotShown)
     }
     EXPECT_GT(item.particles.size(), kMaxParticles / 2);
 
+    // With the list full a new emission draws its count and nothing for the
+    // stars it cannot make.
+    DS_FallingStars full = OneStarASecond();
+    full.starRate.SetValue(UINT32_MAX);
+    full.particles.resize(kMaxParticles);
+    full.Update(0.1f, nullptr);
+    full.lastStarTime = 0.0f;  // 0.1 s owed again: k at the cap
+    DS_SRand(5);
+    full.EmitStars();
+    const uint32_t after = DS_RandState();
+    DS_SRand(5);
+    EXPECT_GT(DS_Rand() % (2 * kMaxParticles + 1), 0u);  // stars were due
+    EXPECT_EQ(after, DS_RandState());
+    EXPECT_EQ(full.particles.size(), kMaxParticles);
+
     DS_FallingStars stored = OneStarASecond();
     stored.particles.emplace_back(5.0f, 5.0f, 0.0f);
     CountedPtr<DS_ABObj> object(stored.CreateObject());
