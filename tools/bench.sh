@@ -32,6 +32,7 @@ BENCH_SCENES=(
     corvalline_objects3d_stress.scr   # 1000 leaves, 50 butterflies and a clock
     corvalline_animations_stress.scr  # 16383 Brownian sprites of a frame sequence
     corvalline_plants_stress.scr      # 16383 seeded rays and smoke of 16383 quads
+    corvalline_particle_shows_stress.scr  # falling stars and a firework at 16383 particles and trails each
 )
 
 frames=1000

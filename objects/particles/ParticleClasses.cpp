@@ -3,6 +3,7 @@
 #include "engine/archive/SceneClassRegistry.h"
 #include "objects/particles/ExplosionConstructor.h"
 #include "objects/particles/AirBrush.h"
+#include "objects/particles/FallingStars.h"
 #include "objects/particles/Firework.h"
 #include "objects/particles/LightningGN.h"
 #include "objects/particles/BrownAnimation.h"
@@ -19,6 +20,7 @@ void RegisterParticleClasses(SceneClassRegistry& classes)
     classes.sceneItems.Register<DS_Bling>(DS_Bling::kClassName);
     classes.sceneItems.Register<DS_CustomAirBrush>(DS_CustomAirBrush::kClassName);
     classes.sceneItems.Register<DS_TwinklingStars>(DS_TwinklingStars::kClassName);
+    classes.sceneItems.Register<DS_FallingStars>(DS_FallingStars::kClassName);
     classes.sceneItems.Register<DS_FireworkSimple>(DS_FireworkSimple::kClassName);
     classes.sceneItems.Register<DS_LightningGN>(DS_LightningGN::kClassName);
     classes.sceneItems.Register<DS_StaticAnimation>(DS_StaticAnimation::kClassName);

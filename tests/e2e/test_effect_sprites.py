@@ -37,10 +37,11 @@ class View(PictureView):
         return self.share([box], green)
 
 
-def shots_a_second_apart(test, program, ready, count=3):
+def shots_a_second_apart(test, program, ready, count=3, keep=None):
     """Plays program (copied without common_res.dll) in the test window,
     waits until ready(view) holds, then takes count screenshots a second
-    apart; returns the views."""
+    apart; returns the views. With keep (a folder) the screenshots are also
+    saved there as shot0.png and on."""
     with Session() as s:
         copy = s.program_folder(program, with_library=False)
         s.set_picture_position(0)  # stretch: the landscape covers the client area
@@ -54,9 +55,10 @@ def shots_a_second_apart(test, program, ready, count=3):
             first = View(s.screenshot(), area, test.landscape)
         test.assertTrue(ready(first), s.output(p))
         shots = [first]
-        for _ in range(count - 1):
+        for i in range(1, count):
             time.sleep(1.0)
-            shots.append(View(s.screenshot(), area, test.landscape))
+            path = os.path.join(keep, "shot%d.png" % i) if keep else None
+            shots.append(View(s.screenshot(path), area, test.landscape))
         s.post(w.hwnd, WM_CLOSE)
         test.assertEqual(s.wait_exit(p), 0, s.output(p))
     return shots

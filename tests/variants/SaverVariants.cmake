@@ -39,6 +39,9 @@
 #                                and smoke of 16383 quads
 #   corvalline_animations_stress.scr  animations_stress.scene here: 16383 Brownian sprites
 #                                for the frame benchmark
+#   corvalline_particle_shows_stress.scr  particle_shows_stress.scene here: the frame
+#                                benchmark's falling stars and firework at 16383 particles
+#                                and 16383 trail particles each
 # Each has its own copy of res/corvalline.rc with the document line changed,
 # so every other resource stays the program's own.
 include(${CMAKE_SOURCE_DIR}/cmake/SceneComposer.cmake)
@@ -97,7 +100,8 @@ endforeach()
 # Scenes here that use only the build's scene pictures.
 set(pictureDocuments "")
 foreach(scene still two_pictures glyphs water_lights glassball_stress sprites sprites_stress particles
-    particles_stress particle_shows plants_text lightning_stress plants_stress animations_stress)
+    particles_stress particle_shows particle_shows_stress plants_text lightning_stress plants_stress
+    animations_stress)
     set(document ${variantDir}/${scene}_scene.kvb)
     add_custom_command(OUTPUT ${document}
         COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${SCENE_COMPOSER}
@@ -176,6 +180,7 @@ corvalline_saver_variant(corvalline_objects3d_stress ${variantDir}/objects3d_str
 corvalline_saver_variant(corvalline_particle_shows ${variantDir}/particle_shows_scene.kvb)
 corvalline_saver_variant(corvalline_lightning_stress ${variantDir}/lightning_stress_scene.kvb)
 corvalline_saver_variant(corvalline_animations_stress ${variantDir}/animations_stress_scene.kvb)
+corvalline_saver_variant(corvalline_particle_shows_stress ${variantDir}/particle_shows_stress_scene.kvb)
 
 # The scene-slot unit tests read the splash and the documents of these
 # builds; the document robustness tests read the test-build documents.

@@ -9,6 +9,7 @@
 #include "tools/composer/LightningParticles.h"
 #include "tools/composer/PlantParticles.h"
 #include "tools/composer/SceneBrushes.h"
+#include "tools/composer/ShowParticles.h"
 
 namespace {
 
@@ -31,6 +32,7 @@ std::unique_ptr<DS_TexParticleGenerator> MakeParticles(const std::string& kind)
 {
     if (auto animation = MakeAnimationParticles(kind)) return animation;
     if (auto plant = MakePlantParticles(kind)) return plant;
+    if (auto show = MakeShowParticles(kind)) return show;
     if (kind == "DS_Bling") return std::make_unique<DS_Bling>();
     if (kind == "DS_CustomAirBrush") return std::make_unique<DS_CustomAirBrush>();
     if (kind == "DS_TwinklingStars") return std::make_unique<DS_TwinklingStars>();
@@ -44,6 +46,7 @@ bool ApplyParticlesStatement(ParticlesDescription& particles, const std::string&
     if (IsAnimationParticles(*particles.brush)) return ApplyAnimationStatement(particles, keyword, rest, error);
     if (IsPlantParticles(*particles.brush)) return ApplyPlantStatement(particles, keyword, rest, error);
     DS_TexParticleGenerator& generator = *particles.brush;
+    if (bool ok = false; ApplyShowParticlesStatement(generator, keyword, rest, ok, error)) return ok;
     if (auto* lightning = dynamic_cast<DS_LightningGN*>(&generator)) {
         bool handled = false;
         if (!ApplyLightningStatement(*lightning, keyword, rest, handled, error)) return false;

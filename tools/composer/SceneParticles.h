@@ -18,7 +18,8 @@ class DS_DocResManager;
 struct BrushFolders;
 
 struct ParticlesDescription {
-    // A painted brush (DS_AirBrush), a lightning bolt, a plant, rays or
+    // A painted brush (DS_AirBrush), falling stars or a firework
+    // (tools/composer/ShowParticles.h), a lightning bolt, a plant, rays or
     // smoke (tools/composer/PlantParticles.h) or a frame-sequence animation
     // (tools/composer/AnimationParticles.h).
     std::unique_ptr<DS_TexParticleGenerator> brush;
@@ -46,6 +47,7 @@ std::unique_ptr<DS_TexParticleGenerator> MakeParticles(const std::string& kind);
 //   rotation N, min-size N     (glints)
 //   frame-speed N, frames SECONDS FILE...   (custom brush)
 //   the lightning's own statements (see LightningParticles.h)
+// and the shows' own settings (ShowParticles.h).
 // Points are appended as stored points (no processes), as a document holds
 // them. False with a message for an unknown keyword, a setting the kind does
 // not have, or a value that cannot be read.

@@ -88,12 +88,18 @@
 //                                 after it set the sound (see SceneSounds.h):
 //     volume N, balance N, mode N, invisible MIN MAX, name "TEXT" (mp3)
 //   particles KIND                adds a painted particle brush (DS_Bling,
-//                                 DS_CustomAirBrush, DS_TwinklingStars) to the
-//                                 slide's drawn items; the lines after it set
-//                                 it (see SceneParticles.h): image, effect,
-//                                 color, glow-color, transparency, blend, size,
+//                                 DS_CustomAirBrush, DS_TwinklingStars) or a
+//                                 show (DS_FallingStars, DS_FireworkSimple) to
+//                                 the slide's drawn items; the lines after it
+//                                 set it (see SceneParticles.h and
+//                                 ShowParticles.h): image, effect, color,
+//                                 glow-color, transparency, blend, size,
 //                                 point, grid, speed, grow, shrink, rotation,
-//                                 min-size, frame-speed, frames; DS_LightningGN
+//                                 min-size, frame-speed, frames; rect,
+//                                 fall-speed, rate, direction, show, fade-in,
+//                                 fade-out, glow, trails, origin, burst,
+//                                 burst-speed (DS_FallingStars,
+//                                 DS_FireworkSimple); DS_LightningGN
 //                                 adds a lightning bolt (LightningParticles.h);
 //                                 or a plant, radial rays or smoke (DS_Plant,
 //                                 DS_RadialRays, DS_Smoke; see PlantParticles.h);

@@ -165,6 +165,7 @@ TEST(ClassRegistration, SceneClassesAreRegisteredUnderTheirStoredNames)
         {"scene items", L"DS_Bling"},
         {"scene items", L"DS_CustomAirBrush"},
         {"scene items", L"DS_TwinklingStars"},
+        {"scene items", L"DS_FallingStars"},
         {"scene items", L"DS_FireworkSimple"},
         {"scene items", L"DS_LightningGN"},
         {"scene items", L"DS_StaticAnimation"},

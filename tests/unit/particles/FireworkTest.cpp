@@ -208,14 +208,11 @@ constexpr UINT kOtherX = 150, kOtherY = 200;
 
 class FireworkPixelTest : public ParticleLayerFixture {
 protected:
-    const FileLinkValue kSpriteLink{L"firework-test-sprite", 1};
-
     void SetUp() override
     {
         ParticleLayerFixture::SetUp();
         if (HasFatalFailure()) return;
-        sprite_ = MakeTexture(16, 16, [](UINT, UINT) { return 0xFFFFFFFFu; });
-        AddPicture(kSpriteLink, sprite_, 16, 16);
+        AddWhiteSprite();
     }
 
     // A spark standing at the origin: red sprites 20 wide, half transparent
@@ -227,15 +224,13 @@ protected:
         item.origin.SetValue(D3DXVECTOR3(kOriginX, kOriginY, 0.0f));
         item.sparkSize.SetValue(20);
         item.glowFactor.SetValue(25);
-        item.imageLinks.push_back(DS_ImageFileLink(DS_FileLink3(kSpriteLink)));
+        item.imageLinks.push_back(DS_ImageFileLink(DS_FileLink3(kWhiteSpriteLink)));
         if (effect) item.effectLink.StoreValue(kEffectLink);
         item.color.StoreValue(0x000000FFul);
         item.glowColor.StoreValue(0x00FF0000ul);
         item.glowColor.transparency.SetValue(50);  // alpha 127
         return item;
     }
-
-    ComPtr<IDirect3DTexture9> sprite_;
 };
 
 }  // namespace
@@ -261,7 +256,7 @@ TEST_F(FireworkPixelTest, SparkAndGlowOverTheSceneAndWhatWasDrawnBefore)
         SCOPED_TRACE(c.label);
         objects_.clear();
         TestParticleKind before;
-        before.imageLinks.push_back(DS_ImageFileLink(DS_FileLink3(kSpriteLink)));
+        before.imageLinks.push_back(DS_ImageFileLink(DS_FileLink3(kWhiteSpriteLink)));
         before.color.StoreValue(0x0000FF80ul);
         before.particles.emplace_back(static_cast<float>(kOtherX), static_cast<float>(kOtherY), 0.0f);
         Make(before);

@@ -45,6 +45,15 @@ protected:
         return object;
     }
 
+    // A 16 x 16 white picture stored under kWhiteSpriteLink, so that sprites
+    // show their colours; kept until the test ends.
+    const FileLinkValue kWhiteSpriteLink{L"particle-test-white-sprite", 1};
+    void AddWhiteSprite()
+    {
+        whiteSprite_ = MakeTexture(16, 16, [](UINT, UINT) { return 0xFFFFFFFFu; });
+        AddPicture(kWhiteSpriteLink, whiteSprite_, 16, 16);
+    }
+
     // Every object updated to t, then one frame as the slide composes it.
     void Frame(float t)
     {
@@ -53,5 +62,6 @@ protected:
     }
 
     ComPtr<IDirect3DTexture9> picture_;
+    ComPtr<IDirect3DTexture9> whiteSprite_;
     std::vector<CountedPtr<DS_ABObj>> objects_;
 };
