@@ -616,6 +616,41 @@ class PictureView:
         return self.share([box], lambda x, y: color_distance(self.shown(x, y), other.shown(x, y)) > self.changed)
 
 
+def screenshots_a_second_apart(test, program, make_view, ready, count=3, with_library=False, keep=None):
+    """Plays program in the test window from a copy of its folder (with or
+    without common_res.dll), stretched so the picture covers the client
+    area; waits (up to 90 s past the splash) until ready(view) holds, takes
+    count screenshots a second apart, then closes the window and checks that
+    the program ends cleanly. Returns the views, each make_view(image,
+    client area). With keep (a folder) the later screenshots are also saved
+    there as shot1.png and on."""
+    with Session() as s:
+        copy = s.program_folder(program, with_library=with_library)
+        s.set_picture_position(0)
+        p = s.start("/t", program=copy)
+        (w,) = s.wait_windows(timeout=120)
+        area = client_area(w)
+        deadline = time.time() + 90
+        first = make_view(s.screenshot(), area)
+        while not ready(first) and time.time() < deadline:
+            time.sleep(0.5)
+            first = make_view(s.screenshot(), area)
+        test.assertTrue(ready(first), s.output(p))
+        shots = [first]
+        for i in range(1, count):
+            time.sleep(1.0)
+            path = os.path.join(keep, "shot%d.png" % i) if keep else None
+            shots.append(make_view(s.screenshot(path), area))
+        s.post(w.hwnd, WM_CLOSE)
+        test.assertEqual(s.wait_exit(p), 0, s.output(p))
+    return shots
+
+
+def changes_between(shots, box):
+    """The changed share of box from each screenshot to the next."""
+    return [later.changed_from(earlier, box) for earlier, later in zip(shots, shots[1:])]
+
+
 def make_lparam(x, y):
     return ((y & 0xFFFF) << 16) | (x & 0xFFFF)
 

@@ -10,11 +10,10 @@ animation's effect 116)."""
 import os
 import shutil
 import tempfile
-import time
 import unittest
 
-from harness import (BIN, EFFECTS, SCENE_PICTURES, WM_CLOSE, PictureView, Session, client_area, compose,
-                     read_picture)
+from harness import (BIN, EFFECTS, SCENE_PICTURES, PictureView, changes_between, compose, read_picture,
+                     screenshots_a_second_apart)
 
 SCR = os.path.join(BIN, "corvalline_plants_text.scr")
 LANDSCAPE = os.path.join(SCENE_PICTURES, "landscape.jpg")
@@ -84,32 +83,17 @@ class TestAnimations(unittest.TestCase):
         cls.landscape = read_picture(LANDSCAPE)
 
     def check_animations(self, with_library):
-        with Session() as s:
-            program = s.program_folder(SCR, with_library)
-            s.set_picture_position(0)  # Stretch: the landscape covers the client area exactly
-            p = s.start("/t", program=program)
-            (w,) = s.wait_windows(timeout=120)
-            area = client_area(w)
-            # Past the splash and the slide's fade-in.
-            deadline = time.time() + 90
-            first = View(s.screenshot(), area, self.landscape)
-            while first.like_picture(AWAY) < 0.9 and time.time() < deadline:
-                time.sleep(0.5)
-                first = View(s.screenshot(), area, self.landscape)
-            self.assertGreater(first.like_picture(AWAY), 0.9, s.output(p))
-            shots = [first]
-            for _ in range(3):
-                time.sleep(1.0)
-                shots.append(View(s.screenshot(), area, self.landscape))
-            for name, box, least in (("static", STATIC, 0.2), ("brownian", BROWNIAN, 0.005), ("path", PATH, 0.005)):
-                with self.subTest(name):
-                    # The static square changes colour with its frames; the
-                    # sprites move (and change colour) a second apart.
-                    changes = [later.changed_from(earlier, box) for earlier, later in zip(shots, shots[1:])]
-                    self.assertGreater(max(changes), least, changes)
-                    self.assertLess(shots[-1].like_picture([box]), 0.99)
-            s.post(w.hwnd, WM_CLOSE)
-            self.assertEqual(s.wait_exit(p), 0, s.output(p))
+        # Past the splash and the slide's fade-in.
+        shots = screenshots_a_second_apart(self, SCR, lambda img, area: View(img, area, self.landscape),
+                                           lambda view: view.like_picture(AWAY) > 0.9, count=4,
+                                           with_library=with_library)
+        for name, box, least in (("static", STATIC, 0.2), ("brownian", BROWNIAN, 0.005), ("path", PATH, 0.005)):
+            with self.subTest(name):
+                # The static square changes colour with its frames; the
+                # sprites move (and change colour) a second apart.
+                changes = changes_between(shots, box)
+                self.assertGreater(max(changes), least, changes)
+                self.assertLess(shots[-1].like_picture([box]), 0.99)
 
     def test_animations_with_library(self):
         self.check_animations(with_library=True)

@@ -5,10 +5,9 @@ centred on the picture, and stays still while the three-line text scrolls
 through its box; in corvalline_particle_shows.scr the explosion over the
 lake changes between screenshots a second apart."""
 import os
-import time
 import unittest
 
-from harness import BIN, BUILD, WM_CLOSE, PictureView, Session, client_area, read_picture
+from harness import BIN, BUILD, PictureView, changes_between, read_picture, screenshots_a_second_apart
 
 PLANTS_TEXT_SCR = os.path.join(BIN, "corvalline_plants_text.scr")
 PARTICLE_SHOWS_SCR = os.path.join(BIN, "corvalline_particle_shows.scr")
@@ -38,34 +37,13 @@ class View(PictureView):
 
 
 def shots_a_second_apart(test, program, ready, count=3, keep=None):
-    """Plays program (copied without common_res.dll) in the test window,
-    waits until ready(view) holds, then takes count screenshots a second
-    apart; returns the views. With keep (a folder) the screenshots are also
-    saved there as shot0.png and on."""
-    with Session() as s:
-        copy = s.program_folder(program, with_library=False)
-        s.set_picture_position(0)  # stretch: the landscape covers the client area
-        p = s.start("/t", program=copy)
-        (w,) = s.wait_windows(timeout=120)
-        area = client_area(w)
-        deadline = time.time() + 90
-        first = View(s.screenshot(), area, test.landscape)
-        while not ready(first) and time.time() < deadline:
-            time.sleep(0.5)
-            first = View(s.screenshot(), area, test.landscape)
-        test.assertTrue(ready(first), s.output(p))
-        shots = [first]
-        for i in range(1, count):
-            time.sleep(1.0)
-            path = os.path.join(keep, "shot%d.png" % i) if keep else None
-            shots.append(View(s.screenshot(path), area, test.landscape))
-        s.post(w.hwnd, WM_CLOSE)
-        test.assertEqual(s.wait_exit(p), 0, s.output(p))
-    return shots
+    """The program without common_res.dll: count views a second apart once
+    ready(view) holds (see harness.screenshots_a_second_apart)."""
+    return screenshots_a_second_apart(test, program, lambda img, area: View(img, area, test.landscape), ready,
+                                      count=count, keep=keep)
 
 
-def changes(shots, box):
-    return [later.changed_from(earlier, box) for earlier, later in zip(shots, shots[1:])]
+changes = changes_between
 
 
 class TestEffectSprites(unittest.TestCase):

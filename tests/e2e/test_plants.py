@@ -7,10 +7,9 @@ of them and match the picture away from every item of the scene; the same
 without common_res.dll, since the document carries its pictures and
 effects."""
 import os
-import time
 import unittest
 
-from harness import BIN, BUILD, WM_CLOSE, PictureView, Session, client_area, read_picture
+from harness import BIN, BUILD, PictureView, changes_between, read_picture, screenshots_a_second_apart
 
 SCR = os.path.join(BIN, "corvalline_plants_text.scr")
 LANDSCAPE = os.path.join(BUILD, "scenepics", "landscape.jpg")
@@ -41,34 +40,18 @@ class TestPlants(unittest.TestCase):
         cls.landscape = read_picture(LANDSCAPE)
 
     def check_items_move(self, with_library):
-        with Session() as s:
-            # Stretch: the landscape covers the client area exactly.
-            s.set_picture_position(0)
-            program = s.program_folder(SCR, with_library=with_library)
-            p = s.start("/t", program=program)
-            (w,) = s.wait_windows(timeout=120)
-            area = client_area(w)
-            deadline = time.time() + 90
-            first = View(s.screenshot(), area, self.landscape)
-            while first.like_picture(AWAY) < 0.9 and time.time() < deadline:
-                time.sleep(0.5)
-                first = View(s.screenshot(), area, self.landscape)
-            self.assertGreater(first.like_picture(AWAY), 0.9, s.output(p))
-            shots = [first]
-            for _ in range(2):
-                time.sleep(1.0)
-                shots.append(View(s.screenshot(), area, self.landscape))
-            for earlier, later in zip(shots, shots[1:]):
-                for box in AWAY:
-                    self.assertLess(later.changed_from(earlier, box), 0.002, box)
-            for name, box in (("plant", PLANT), ("rays", RAYS), ("smoke", SMOKE)):
-                with self.subTest(name):
-                    # Drawn over the picture, and moving between shots.
-                    self.assertLess(first.like_picture([box]), 0.98)
-                    changes = [later.changed_from(earlier, box) for earlier, later in zip(shots, shots[1:])]
-                    self.assertGreater(max(changes), 0.005, changes)
-            s.post(w.hwnd, WM_CLOSE)
-            self.assertEqual(s.wait_exit(p), 0, s.output(p))
+        shots = screenshots_a_second_apart(self, SCR, lambda img, area: View(img, area, self.landscape),
+                                           lambda view: view.like_picture(AWAY) > 0.9, with_library=with_library)
+        first = shots[0]
+        for earlier, later in zip(shots, shots[1:]):
+            for box in AWAY:
+                self.assertLess(later.changed_from(earlier, box), 0.002, box)
+        for name, box in (("plant", PLANT), ("rays", RAYS), ("smoke", SMOKE)):
+            with self.subTest(name):
+                # Drawn over the picture, and moving between shots.
+                self.assertLess(first.like_picture([box]), 0.98)
+                changes = changes_between(shots, box)
+                self.assertGreater(max(changes), 0.005, changes)
 
     def test_items_move_over_a_kept_picture(self):
         self.check_items_move(with_library=True)
