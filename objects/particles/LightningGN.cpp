@@ -87,13 +87,13 @@ void CutCorners(std::vector<D3DXVECTOR3>& points, std::vector<D3DXVECTOR3>& scra
     points.swap(scratch);
 }
 
-// A copy of spec per entry of from, each appended to the children of a
+// A copy of plan per entry of from, each appended to the children of a
 // random one of to (one draw each, in order).
-void SpreadSpecs(const std::vector<BranchSpec>& from, std::vector<BranchSpec>& to)
+void SpreadSpecs(const std::vector<BranchPlan>& from, std::vector<BranchPlan>& to)
 {
-    for (const BranchSpec& spec : from) {
+    for (const BranchPlan& plan : from) {
         const size_t j = static_cast<size_t>(DS_Rand()) % to.size();
-        to[j].children.push_back(spec);
+        to[j].children.push_back(plan);
     }
 }
 
@@ -260,11 +260,11 @@ void DS_LightningGN::Generate()
     const unsigned n1 = BranchCount(1);
     const unsigned n2 = BranchCount(2);
     const unsigned n3 = BranchCount(3);
-    std::vector<BranchSpec> level1;
+    std::vector<BranchPlan> level1;
     if (n1 > 0) {
-        std::vector<BranchSpec> level2(n2);
+        std::vector<BranchPlan> level2(n2);
         if (n2 > 0) {
-            const std::vector<BranchSpec> level3(n3);
+            const std::vector<BranchPlan> level3(n3);
             SpreadSpecs(level3, level2);
         }
         level1.resize(n1);
@@ -279,7 +279,7 @@ void DS_LightningGN::Generate()
 }
 
 void DS_LightningGN::BuildBolt(const D3DXVECTOR3& a, const D3DXVECTOR3& b, std::vector<BoltNode>& polyline,
-                               int passes, float widthScale, const std::vector<BranchSpec>& specs, float brightness)
+                               int passes, float widthScale, const std::vector<BranchPlan>& plans, float brightness)
 {
     // Positions first (no node has branches until the last step). They are
     // copied into the nodes before any branch is built, so every polyline
@@ -291,12 +291,12 @@ void DS_LightningGN::BuildBolt(const D3DXVECTOR3& a, const D3DXVECTOR3& b, std::
     CutCorners(points, scratch_);
 
     // Draw order is fixed: two per segment of each pass along the polyline
-    // (above), one anchor per spec, then walking the nodes from the last,
+    // (above), one anchor per plan, then walking the nodes from the last,
     // at each branch node the sign and the length share, followed at once
     // by the branch's own draws. A branch left out still takes its two.
     const size_t n = points.size();
     plannedQuads_ += PolylineQuads(n);
-    std::vector<int> anchors(specs.size());
+    std::vector<int> anchors(plans.size());
     for (int& anchor : anchors) anchor = DS_Rand() % static_cast<int>(n);
 
     polyline.clear();
@@ -318,8 +318,8 @@ void DS_LightningGN::BuildBolt(const D3DXVECTOR3& a, const D3DXVECTOR3& b, std::
         BoltNode& node = polyline[i];
         node.width = w;
         node.brightness = brightness / static_cast<float>(n - 1) * static_cast<float>(n - 1 - i);
-        const auto spec = std::find(anchors.begin(), anchors.end(), static_cast<int>(i));
-        if (spec != anchors.end()) {
+        const auto plan = std::find(anchors.begin(), anchors.end(), static_cast<int>(i));
+        if (plan != anchors.end()) {
             const D3DXVECTOR3 e = b - node.position;
             const float l = D3DXVec3Length(&e);
             const float sign = RandSign();
@@ -333,7 +333,7 @@ void DS_LightningGN::BuildBolt(const D3DXVECTOR3& a, const D3DXVECTOR3& b, std::
             const bool fits = plannedQuads_ + branchQuads <= DS_ParticlesObj::QuadMesh::kMaxQuads;
             if (hasSide && l > 0.0f && end != node.position && fits) {
                 BuildBolt(node.position, end, node.children, passes - 1, node.width,
-                          specs[static_cast<size_t>(spec - anchors.begin())].children, node.brightness);
+                          plans[static_cast<size_t>(plan - anchors.begin())].children, node.brightness);
             }
         }
         w = std::min(1.0f, w + (1.0f - t) * widthScale / static_cast<float>(n));

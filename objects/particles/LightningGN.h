@@ -33,9 +33,9 @@ struct BoltNode {
 
 // The plan of a branch while a bolt is built: the node it grows from (-1
 // until chosen) and the branches that grow off it in turn.
-struct BranchSpec {
+struct BranchPlan {
     int anchor = -1;
-    std::vector<BranchSpec> children;
+    std::vector<BranchPlan> children;
 };
 
 class DS_StringGenerator : public DS_TexParticleGenerator {
@@ -97,7 +97,7 @@ public:
     // depth first as their anchors are reached. Builds no branch that would
     // take buffer 0 past its quad limit.
     void BuildBolt(const D3DXVECTOR3& a, const D3DXVECTOR3& b, std::vector<BoltNode>& polyline, int passes,
-                   float widthScale, const std::vector<BranchSpec>& specs, float brightness);
+                   float widthScale, const std::vector<BranchPlan>& plans, float brightness);
     // The alpha factor of a node of brightness x for the time line's phase.
     float Brightness(float x) const;
     // Writes the kept quads with this frame's colours into buffers 0 and 1.
