@@ -2,8 +2,11 @@
 // through the scene-item registry, and every truncation of a written record.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <memory>
+#include <typeinfo>
 #include <vector>
 
 #include "engine/archive/SceneClassRegistry.h"
@@ -57,6 +60,24 @@ inline std::vector<uint8_t> WrittenRecord(DS_IOF_Item& item)
     DS_IOF_Archive out = memory.Handle();
     item.Write(&out);
     return memory.bytes;
+}
+
+// Writes item into memory and reads the record back through the registry,
+// expecting the whole record read, a copy of item's class, and the copy to
+// write the same bytes (so no field was read into the wrong place). The
+// copy; null (a failure reported) when the record cannot be read.
+inline std::unique_ptr<DS_ABObj_Constructor> ReadBackAlike(DS_IOF_Item& item, MemoryArchive& memory)
+{
+    memory = MemoryArchive(WrittenRecord(item));
+    std::unique_ptr<DS_ABObj_Constructor> read = ReadSceneItem(memory);
+    if (!read) {
+        ADD_FAILURE() << "the record was not read back";
+        return nullptr;
+    }
+    EXPECT_EQ(memory.cursor, memory.bytes.size());
+    EXPECT_EQ(typeid(*read), typeid(item));
+    EXPECT_EQ(WrittenRecord(*read), memory.bytes);
+    return read;
 }
 
 // Writes item, then calls check with each copy of the record cut short by

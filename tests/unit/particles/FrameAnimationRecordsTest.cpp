@@ -86,12 +86,8 @@ TEST(FrameAnimationRecords, EveryKindReadsBackWhatItWroteInOrder)
     for (const AnimationKind& kind : Kinds()) {
         SCOPED_TRACE(kind.name);
         auto item = kind.make();
-        MemoryArchive memory(WrittenRecord(*item));
-        auto read = ReadSceneItem(memory);
-        ASSERT_NE(read, nullptr);
-        EXPECT_EQ(memory.cursor, memory.bytes.size());
-        EXPECT_EQ(typeid(*read), typeid(*item));
-        EXPECT_EQ(WrittenRecord(*read), memory.bytes);
+        MemoryArchive memory;
+        ASSERT_NE(ReadBackAlike(*item, memory), nullptr);
 
         MemoryArchive fields(memory.bytes);
         ds_string name;
