@@ -162,6 +162,10 @@ void DS_ExplosionConstructor::Restart()
 {
     DS_StatBaseFXCtrl::Restart();
     ClearNoise();
+    // The speed clock starts again from 0: the whole unit last renewed at
+    // goes with it, or no renewal would come until the clock passed the
+    // value it had reached in the previous showing.
+    lastWholeClock_ = 0.0f;
 }
 
 void DS_ExplosionConstructor::LoadEffect()

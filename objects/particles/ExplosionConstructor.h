@@ -35,7 +35,8 @@ public:
     // 2. The kind's record.
     void Write(DS_IOF_Archive* ar) override;
     // 8. The time line and speed clock rewind (DS_ViewObjCtrl); the noise
-    // state and the drift clock start again.
+    // state, the whole clock unit last renewed at and the drift clock start
+    // again, so the offsets renew from the first unit on every showing.
     void Restart() override;
     // 16. Drift clock, noise state while invisible, position, growth and
     // alpha while fading in, half size.

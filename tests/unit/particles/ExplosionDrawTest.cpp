@@ -154,3 +154,26 @@ TEST_F(ExplosionDraw, NothingShowsWithoutAnEffectOrWhileInvisible)
         EXPECT_TRUE(DarkAroundCentre()) << c.name;
     }
 }
+
+TEST_F(ExplosionDraw, NoiseKeepsRenewingWhenTheSlideComesBack)
+{
+    DS_ExplosionConstructor item;
+    Setup(item);
+    // Frames every 0.1 s of slide time over 3 s; counts the frames whose
+    // draw renewed the noise offsets. At item speed 100 the speed clock
+    // passes a whole unit every 0.5 s.
+    auto renewalsInAShowing = [this]() {
+        int renewals = 0;
+        D3DXVECTOR2 last = Clone().NextNoise();
+        for (int frame = 1; frame <= 30; ++frame) {
+            FrameAt(0.1f * static_cast<float>(frame));
+            if (Clone().NextNoise() != last) ++renewals;
+            last = Clone().NextNoise();
+        }
+        return renewals;
+    };
+    const int first = renewalsInAShowing();
+    EXPECT_GE(first, 4);
+    object_->Restart();  // the slide is shown again
+    EXPECT_EQ(renewalsInAShowing(), first);
+}
