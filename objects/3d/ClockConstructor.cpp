@@ -90,8 +90,8 @@ bool AC_ClockArrow::LocalTime(ClockTime& time)
 void AC_ClockArrow::Apply(DS_Frame& frame)
 {
     ClockTime time;
-    if (!LocalTime(time)) return;
-    frame.combined = Product(frame.local, RotationY(Radians(HandAngle(time, hourHand))));
+    if (timeSource && timeSource(time)) rotation_ = RotationY(Radians(HandAngle(time, hourHand)));
+    frame.combined = Product(frame.local, rotation_);
 }
 
 // ---- DS_ClockConstructor ----

@@ -8,6 +8,7 @@
 #include <d3dx9math.h>
 
 #include <cstdint>
+#include <functional>
 
 #include "engine/params/MediaRectangle.h"
 #include "objects/3d/Obj3DCtrl.h"
@@ -48,10 +49,15 @@ struct ClockTime {
 
 class AC_ClockArrow : public DS_AnimationBase {
 public:
-    explicit AC_ClockArrow(bool hourHand) : hourHand(hourHand) {}
+    // Reads the time of day into its argument; false when it cannot.
+    using TimeSource = std::function<bool(ClockTime&)>;
 
-    // combined = local x RotationY(angle) for the local time of day; a
-    // failing time query leaves the combined matrix as it was.
+    explicit AC_ClockArrow(bool hourHand) : hourHand(hourHand), timeSource(&AC_ClockArrow::LocalTime) {}
+
+    // combined = local x RotationY(angle) for the time of day. When the
+    // time cannot be read the hand keeps the last rotation it had (at
+    // twelve before any good reading): the frame then multiplies the same
+    // local result by its parent, and the hand stays where it was.
     void Apply(DS_Frame& frame) override;
     // Degrees clockwise from twelve: minutes x 6 (with the seconds), or
     // hours modulo 12 x 30 (with the minutes).
@@ -60,6 +66,13 @@ public:
     static bool LocalTime(ClockTime& time);
 
     bool hourHand;
+    // LocalTime unless replaced (tests give a failing one).
+    TimeSource timeSource;
+
+private:
+    // The last rotation read from a good time (identity: twelve).
+    D3DXMATRIX rotation_{1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f,
+                         0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f};
 };
 
 class DS_ClockConstructor : public DS_3D_Obj_Ctrl {

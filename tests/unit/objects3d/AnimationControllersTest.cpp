@@ -89,6 +89,32 @@ TEST(ClockArrow, HandAnglesFollowTheTimeOfDay)
                 angle > 180.0f ? angle - 360.0f : angle, 0.2f);
 }
 
+TEST(ClockArrow, HandStaysWhereItWasWhileTheTimeCannotBeRead)
+{
+    // A clock body turned and moved, with the minute hand on a child frame:
+    // every update multiplies the hand's result by the body's matrix.
+    DS_Frame body;
+    body.local = Product(RotationZ(0.3f), Translation(120, 80, 5));
+    DS_Frame hand;
+    hand.local = Translation(0, 0, 10);
+    body.children.push_back(&hand);
+    auto* arrow = new AC_ClockArrow(false);
+    hand.SetController(arrow);
+    bool readable = true;
+    arrow->timeSource = [&readable](ClockTime& time) {
+        time = ClockTime{10, 15, 0};
+        return readable;
+    };
+    body.UpdateMatrices(nullptr);
+    const D3DXMATRIX shown = hand.combined;
+    ExpectMatrixNear(shown, Product(Product(hand.local, RotationY(Radians(90.0f))), body.local));
+    readable = false;
+    for (int frame = 0; frame < 5; ++frame) {
+        body.UpdateMatrices(nullptr);
+        ExpectMatrixNear(hand.combined, shown);
+    }
+}
+
 TEST(ButterflyFlight, WingFlapTurnsAtTheLimits)
 {
     PictureSize picture(800, 600);
