@@ -33,8 +33,8 @@ public:
     // Half width size / 2 (the sprite's scale is not applied), half height
     // half the picture height, first axis (1, 0, 0) and the second axis
     // leaning by the ray angle: (1 / tan t, 1, 0) with t = 180 - angle
-    // (angles below 180) or 360 - angle degrees, its x clamped by
-    // ClampedShear where the tangent vanishes.
+    // (angles below 180) or 360 - angle degrees; at 0 and 180, where the
+    // tangent vanishes, ClampedShear's finite lean.
     void SetRayShape(SpriteInstance& sprite) const;
 
     // Degrees; 90 is upright. Not limited.

@@ -15,11 +15,10 @@ constexpr int32_t kDimmedSpeedMode = 1;
 
 float ClampedShear(float radians)
 {
-    const float shear = 1.0f / std::tan(radians);
-    if (std::isnan(shear)) return 0.0f;
-    if (shear > kMaxShear) return kMaxShear;
-    if (shear < -kMaxShear) return -kMaxShear;
-    return shear;
+    const float tangent = std::tan(radians);
+    if (std::isnan(tangent)) return 0.0f;
+    if (std::fabs(tangent) < kVanishingTangent) return std::copysign(kMaxShear, tangent);
+    return 1.0f / tangent;
 }
 
 float SwayShear(float s, float amplitudeDegrees)

@@ -7,12 +7,16 @@
 
 class DS_BaseSpriteProp;
 
-// The largest lean, in picture pixels across per pixel up: where the tangent
-// vanishes (a ray angle of 0 or 180, a sway of 90 degrees or more) the
-// cotangent would be infinite and the quad's corners infinite or NaN.
-constexpr float kMaxShear = 10.0f;
+// Where the tangent vanishes (a ray angle of 0 or 180 degrees, a sway of
+// exactly 90) the cotangent is infinite and the quad's corners would be
+// infinite or NaN. A tangent smaller than kVanishingTangent counts as
+// vanished; the lean is then kMaxShear pixels across per pixel up, with the
+// tangent's sign, as far as any angle outside that band leans.
+constexpr float kVanishingTangent = 1.0e-4f;
+constexpr float kMaxShear = 1.0f / kVanishingTangent;
 
-// 1 / tan(radians), clamped to [-kMaxShear, kMaxShear]; NaN gives 0.
+// 1 / tan(radians); +-kMaxShear where the tangent vanishes; 0 for a NaN or
+// infinite angle.
 float ClampedShear(float radians);
 
 // The shear of a swaying blade: t = (180 - (s x amplitude + 90)) degrees,
