@@ -79,14 +79,7 @@ DS_FX_Constructor& DS_FX_Constructor::operator=(const DS_FX_Constructor& other)
 {
     if (this == &other) return *this;
     SetName(other.Name());
-    DS_TimeLineControl& line = TimeLine();
-    const DS_TimeLineControl& source = other.TimeLine();
-    line.mode = source.mode;
-    line.speedMode = source.speedMode;
-    line.fadeIn = source.fadeIn;
-    line.fadeOut = source.fadeOut;
-    line.evaluationTime = source.evaluationTime;
-    for (const TimeWindow& window : source.Windows()) line.AddWindow(window);
+    TimeLine().CopySettingsFrom(other.TimeLine());
 
     speed.SetScale(other.speed.GetScale());
     speed.SetOffset(other.speed.GetOffset());

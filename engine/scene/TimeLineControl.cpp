@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "engine/params/Random.h"
 
@@ -150,6 +151,22 @@ DS_TimeLineControl::DS_TimeLineControl(const DS_TimeLineControl& other)
 }
 
 DS_TimeLineControl::~DS_TimeLineControl() = default;
+
+void DS_TimeLineControl::CopySettingsFrom(const DS_TimeLineControl& other)
+{
+    if (this == &other) return;
+    mode = other.mode;
+    speedMode = other.speedMode;
+    for (auto [target, source] : {std::pair{&invisible, &other.invisible}, std::pair{&visible, &other.visible}}) {
+        target->minimum.SetValue(source->minimum.GetValue());
+        target->maximum.SetValue(source->maximum.GetValue());
+        target->random = source->random;
+    }
+    fadeIn = other.fadeIn;
+    fadeOut = other.fadeOut;
+    evaluationTime = other.evaluationTime;
+    windows_ = other.windows_;
+}
 
 const TimeWindow* DS_TimeLineControl::WindowAt(float t) const
 {

@@ -117,6 +117,11 @@ public:
     DS_TimeLineControl& operator=(const DS_TimeLineControl&) = delete;
     virtual ~DS_TimeLineControl();
 
+    // Takes every setting of other: modes, both durations (listeners
+    // notified), fades, evaluation time, and its windows in place of the
+    // ones held. The state machine keeps its own position.
+    void CopySettingsFrom(const DS_TimeLineControl& other);
+
     // Opacity 0..1 (mode 0: 1; mode 2: the window envelope at the
     // evaluation time; otherwise the current state's at the last time).
     float GetAlpha() const;

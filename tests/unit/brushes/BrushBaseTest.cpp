@@ -209,6 +209,42 @@ TEST(BrushAssign, CopiesEveryBaseSetting)
     EXPECT_EQ(std::memcmp(&target.maskKey.guid, &source.maskKey.guid, sizeof(GUID)), 0);
 }
 
+TEST(BrushAssign, TakesTheSourcesWholeTimeLine)
+{
+    PlainBrush source;
+    DS_TimeLineControl& from = source.TimeLine();
+    from.mode = DS_TimeLineControl::kWindows;
+    from.speedMode = DS_TimeLineControl::kSpeedFollowsOpacity;
+    from.invisible.minimum.SetValue(30);
+    from.invisible.maximum.SetValue(70);
+    from.invisible.random = true;
+    from.visible.minimum.SetValue(250);
+    from.visible.maximum.SetValue(250);
+    from.visible.random = false;
+    from.fadeOut = 80;
+    ASSERT_TRUE(from.AddWindow(TimeWindow{5.0f, 9.0f, 6.0f, 8.0f}));
+
+    PlainBrush target;
+    DS_TimeLineControl& to = target.TimeLine();
+    // A window of its own that the source's does not overlap: it goes.
+    ASSERT_TRUE(to.AddWindow(TimeWindow{20.0f, 30.0f, 21.0f, 29.0f}));
+    to.visible.random = true;
+    target = source;
+
+    EXPECT_EQ(to.mode, DS_TimeLineControl::kWindows);
+    EXPECT_EQ(to.speedMode, DS_TimeLineControl::kSpeedFollowsOpacity);
+    EXPECT_EQ(to.invisible.minimum.GetValue(), 30u);
+    EXPECT_EQ(to.invisible.maximum.GetValue(), 70u);
+    EXPECT_TRUE(to.invisible.random);
+    EXPECT_EQ(to.visible.minimum.GetValue(), 250u);
+    EXPECT_EQ(to.visible.maximum.GetValue(), 250u);
+    EXPECT_FALSE(to.visible.random);
+    EXPECT_EQ(to.fadeOut, 80u);
+    ASSERT_EQ(to.Windows().size(), 1u);
+    EXPECT_EQ(to.Windows().begin()->start, 5.0f);
+    EXPECT_EQ(to.Windows().begin()->end, 9.0f);
+}
+
 // ---- runtime object without a device or manager ----
 
 struct SceneNeedCase {
