@@ -250,9 +250,10 @@ void DS_FX_Constructor::RenderCommon(DS_ABRender* service)
     SetTechnique(fullScreen.GetValue() != 0 ? "MainFX" : "Main");
     SetFloats("Scale", {a / s, 1.0f / s});
     SetMaskAndBackground(service);
-    // A draw that fails leaves the target as it was: the frame goes on
+    // A draw that fails leaves the target as it was (RenderKeepingScene
+    // puts the scene into a flagged brush's own target): the frame goes on
     // without this brush, so the result is not needed.
-    service->DrawWithEffect(service->GetScreenQuad(), effect_.Get());
+    DrawPictureQuad(service);
 }
 
 void DS_FX_Constructor::SetCommonParams(DS_ABRender* service)
@@ -274,8 +275,28 @@ void DS_FX_Constructor::RenderMesh(DS_ABRender* service)
         DrawGrid(service);
     } else {
         SetTechnique("MainFX");
-        service->DrawWithEffect(service->GetScreenQuad(), effect_.Get());
+        DrawPictureQuad(service);
     }
+}
+
+HRESULT DS_FX_Constructor::DrawPictureQuad(DS_ABRender* service)
+{
+    if (!effect_ || !service) return E_FAIL;
+    return NoteDraw(service->DrawWithEffect(service->GetScreenQuad(), effect_.Get()));
+}
+
+HRESULT DS_FX_Constructor::NoteDraw(HRESULT hr)
+{
+    if (SUCCEEDED(hr)) drew_ = true;
+    return hr;
+}
+
+void DS_FX_Constructor::RenderKeepingScene(DS_ABRender* service)
+{
+    drew_ = false;
+    Render(service);
+    // Nothing more can be done when the copy fails too.
+    if (fullScreen.GetValue() != 0 && !drew_) CopySceneToTarget(service);
 }
 
 HRESULT DS_FX_Constructor::DrawGrid(DS_ABRender* service)
@@ -289,7 +310,7 @@ HRESULT DS_FX_Constructor::DrawGrid(DS_ABRender* service)
     if (!device || !context) return E_FAIL;
     const HRESULT hr = context->SetWorld(device, service->GetScreenQuad().combined);
     if (FAILED(hr)) return hr;
-    return service->DrawIndexedWithEffect(grid_, effect_.Get());
+    return NoteDraw(service->DrawIndexedWithEffect(grid_, effect_.Get()));
 }
 
 HRESULT DS_FX_Constructor::BuildGrid(UINT columns, UINT rows)
@@ -417,7 +438,7 @@ DS_BrushObj::DS_BrushObj(DS_FX_Constructor* brush) : DS_ABObj(brush), brush_(bru
 
 void DS_BrushObj::Render(DS_ABRender* service)
 {
-    if (brush_) brush_->Render(service);
+    if (brush_) brush_->RenderKeepingScene(service);
 }
 
 void DS_BrushObj::ForwardInt(int32_t a, int32_t)

@@ -11,9 +11,12 @@
 //   BuildGrid, then BuildGeometry, after it.
 // - Update calls DS_FX_Constructor::Update (the brush clock) first.
 // - Render sets the kind's parameters with the Set* helpers below and draws
-//   with RenderCommon, RenderMesh or DrawGrid. A brush without an effect
-//   (HasEffect false: no library, no stored copy) draws nothing; the
-//   helpers then do nothing, so a kind's Render may return at once.
+//   with RenderCommon, RenderMesh, DrawGrid or DrawPictureQuad (a draw
+//   made through the service directly goes through NoteDraw). A brush
+//   without an effect (HasEffect false: no library, no stored copy) draws
+//   nothing; the helpers then do nothing, so a kind's Render may return at
+//   once: RenderKeepingScene keeps the picture for a flagged brush that
+//   drew nothing.
 // - Write writes the kind's record (WriteBody of its level): header, the
 //   kind's fields, then the base level's WriteBody. The registry reader calls
 //   ReadFields(ar, version) of the kind, which reads the kind's fields and
@@ -97,6 +100,12 @@ public:
     // 19. A new object made by the kind's copy constructor; the caller owns it.
     virtual DS_FX_Constructor* Clone() const = 0;
 
+    // Render, as the runtime object draws the brush. A flagged brush is
+    // handed a target of its own that starts black (or the back buffer,
+    // whose content is undefined) and must cover it: when its Render drew
+    // nothing (no effect, nothing to show, a failed draw) the scene is
+    // copied into the target, so the picture stays as it was.
+    void RenderKeepingScene(DS_ABRender* service);
     // Technique "MainFX" (flag set) or "Main", "Scale" (a / s, 1 / s),
     // "Mask", "Background", then the picture quad with the effect.
     void RenderCommon(DS_ABRender* service);
@@ -158,6 +167,11 @@ protected:
     void FillGridFromQuad(const float (&uv)[MediaQuad::kCornerCount][2]);
     // "Mask" and "Background" (the service's scene texture).
     void SetMaskAndBackground(DS_ABRender* service) const;
+    // Records that hr, the result of a draw, put something into the target
+    // (see RenderKeepingScene); returns hr.
+    HRESULT NoteDraw(HRESULT hr);
+    // The picture quad with the effect's current technique.
+    HRESULT DrawPictureQuad(DS_ABRender* service);
     // Draws the service's scene texture over the whole picture, unblended,
     // with the fixed-function pipeline: for a brush that has a render
     // target of its own but draws only part of it.
@@ -176,6 +190,8 @@ protected:
     BrushGridMesh grid_;
     UINT gridColumns_ = 0;
     UINT gridRows_ = 0;
+    // Whether the current RenderKeepingScene has drawn anything.
+    bool drew_ = false;
 };
 
 // The runtime object of every brush: owns the brush clone, finds its mask
@@ -186,6 +202,7 @@ public:
     // mask key in the current resource store and calls brush->Init with it.
     explicit DS_BrushObj(DS_FX_Constructor* brush);
 
+    // The brush's RenderKeepingScene.
     void Render(DS_ABRender* service) override;
     void ForwardInt(int32_t a, int32_t b) override;
     void Relayout() override {}

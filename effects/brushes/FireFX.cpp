@@ -168,7 +168,7 @@ void DS_FireFX::Render(DS_ABRender* service)
     SetMaskAndBackground(service);
     SetFadedParams(ComputeFadedParams(Fade()));
     SetTechnique("Main");
-    service->DrawIndexedWithEffect(Grid(), Effect());
+    NoteDraw(service->DrawIndexedWithEffect(Grid(), Effect()));
 }
 
 void DS_FireFX::WriteBody(DS_IOF_Archive* ar)

@@ -58,7 +58,7 @@ void DS_LightFX_II::Render(DS_ABRender* service)
     SetTexture("Texture2", mask_.Get());
     SetTexture("Texture1", service->GetSceneTexture().Get());
     if (const char* technique = BlendTechnique(blendMode.GetValue())) SetTechnique(technique);
-    service->DrawWithEffect(service->GetScreenQuad(), Effect());
+    DrawPictureQuad(service);
 }
 
 void DS_LightFX_II::WriteBody(DS_IOF_Archive* ar)

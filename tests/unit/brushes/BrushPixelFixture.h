@@ -3,6 +3,7 @@
 // effects of the build stored as a document stores effect bytes.
 #pragma once
 
+#include <cstdlib>
 #include <vector>
 
 #include "unit/BuildFiles.h"
@@ -34,6 +35,22 @@ protected:
     }
     std::vector<uint32_t> Inside(UINT y) { return Row(y, kLeftX - 60, kLeftX + 60); }
     std::vector<uint32_t> Outside(UINT y) { return Row(y, kRightX - 60, kRightX + 60); }
+
+    // Samples that went through a render target on their way to the back
+    // buffer, against the same samples of the picture drawn straight: the
+    // target may soften the checker edges a little, but no sample may be
+    // far off (a black target or the colour the back buffer was cleared to).
+    static void ExpectScene(const std::vector<uint32_t>& seen, const std::vector<uint32_t>& plain, const char* where)
+    {
+        ASSERT_EQ(seen.size(), plain.size()) << where;
+        for (size_t i = 0; i < seen.size(); ++i) {
+            for (int shift = 0; shift < 24; shift += 8) {
+                const int a = static_cast<int>((seen[i] >> shift) & 0xFF),
+                          b = static_cast<int>((plain[i] >> shift) & 0xFF);
+                EXPECT_LE(std::abs(a - b), 100) << where << " sample " << i << ": " << std::hex << seen[i];
+            }
+        }
+    }
 
     // Every object updated to local time t, then one frame.
     void Frame(float t)
