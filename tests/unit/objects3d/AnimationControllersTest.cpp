@@ -169,6 +169,7 @@ TEST(ButterflyFlight, EachDecisionSetsItsTargets)
         DS_SRand(c.seed);
         AC_Butterfly flight(item);
         DS_Frame frame;
+        flight.position = D3DXVECTOR3(500, 300, 0);  // far from the edges
         item.SmoothSpeed(0.2f);
         flight.Apply(frame);  // clock 0.2: no decision, nothing drawn
         EXPECT_EQ(flight.lastDecisionTime, 0.0f) << c.name;

@@ -95,17 +95,22 @@ TEST(GlintCycle, MinimumSizeKeepsTheSideBetweenItAndTheFullSize)
 TEST(GlintCycle, WithoutGrowTimeOrWithoutAnyCycle)
 {
     // No grow time: the glint starts full and shrinks to nothing, never
-    // below, and starts full again.
+    // below, and starts full again: three times in 1.75 s of 0.5 s cycles.
     GlintRun shrinking(MakeBling(0, 50));
     EXPECT_FLOAT_EQ(shrinking.StartGlint(), 0.5f);
     EXPECT_EQ(shrinking.Point().channels[PParticle::kSize], 1.0f);
     EXPECT_NEAR(shrinking.SizeAfter(0.25f, 0.01f), 0.5f, 0.025f);
+    int restarts = 0;
     for (int i = 0; i < 150; ++i) {
-        shrinking.SizeAfter(0.01f, 0.01f);
-        EXPECT_GE(shrinking.Point().channels[PParticle::kSize], -1e-4f);
+        const float before = shrinking.Point().channels[PParticle::kSize];
+        const float after = shrinking.SizeAfter(0.01f, 0.01f);
+        EXPECT_GE(after, -1e-4f);
+        if (after > before) {
+            ++restarts;
+            EXPECT_EQ(after, 1.0f);
+        }
     }
-    // 1.75 s in: half way through its fourth cycle.
-    EXPECT_NEAR(shrinking.Point().channels[PParticle::kSize], 0.5f, 0.025f);
+    EXPECT_EQ(restarts, 3);
 
     // Neither: no cycle, no processes, full size for ever.
     GlintRun still(MakeBling(0, 0));

@@ -264,10 +264,12 @@ TEST(ExplosionEffectValues, DriftMovesTheNoiseAgainstItsDirection)
         {"no drift speed", 45, 0, 50, 0.0f, 0.0f},
     };
     for (const Case& c : cases) {
-        DS_ExplosionConstructor item;
-        item.driftDirection.SetValue(c.degrees);
-        item.driftSpeed.SetValue(c.driftSpeed);
-        item.speed.SetValue(c.itemSpeed);
+        DS_ExplosionConstructor source;
+        source.driftDirection.SetValue(c.degrees);
+        source.driftSpeed.SetValue(c.driftSpeed);
+        source.speed.SetValue(c.itemSpeed);
+        // The slide runs a copy, whose drift axes come from the angle.
+        DS_ExplosionConstructor item(source);
         SpriteInstance sprite;
         sprite.Init(item);
         for (int i = 1; i <= 8; ++i) {
