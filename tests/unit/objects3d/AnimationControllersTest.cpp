@@ -241,8 +241,8 @@ TEST(ButterflyFlight, ModeChangeHoldsOrReleasesTheWings)
     const float kDrawn = std::numeric_limits<float>::quiet_NaN();
     // One step of 0.01 s moves the wing by 0.07 x the flap rate first.
     const Case cases[] = {
-        {"wings low enough: glide", 1, 0, -40.0f, -160.0f, 50.0f, 1, 0.0f, -1.6f},
-        {"wings still high: wait", 1, 0, 10.0f, -160.0f, 50.0f, 0, 0.0f, -160.0f},
+        {"wings below half the lower limit: glide", 1, 0, -20.0f, -160.0f, 50.0f, 1, 0.0f, -1.6f},
+        {"wings above it: wait", 1, 0, -15.0f, -160.0f, 50.0f, 0, 0.0f, -160.0f},
         {"flap again, slowly", 0, 1, -30.0f, -1.6f, 10.0f, 0, 55.0f, 160.0f},
         {"flap again, fast", 0, 1, -30.0f, -1.6f, 210.0f, 0, 55.0f, kDrawn},
     };
