@@ -150,10 +150,10 @@ TEST(ButterflyFlight, EachDecisionSetsItsTargets)
         {"sink or rise slowly", 1, 0, 1, false},
         {"glide upwards", 3, 1, 0, false},
         {"forward speed", 12, 2, 1, false},
-        {"turn about, decision 3", 9, 3, 0, false},
-        {"turn to the right, decision 3", 8, 3, 0, false},
-        {"turn about, decision 4", 5, 4, 0, false},
-        {"turn to the right, decision 4", 10, 4, 0, false},
+        {"towards 180 degrees, decision 3", 9, 3, 0, false},
+        {"towards 0 degrees, decision 3", 8, 3, 0, false},
+        {"towards 180 degrees, decision 4", 5, 4, 0, false},
+        {"towards 0 degrees, decision 4", 10, 4, 0, false},
         {"no turn while gliding", 9, 3, 1, false},
         {"no turn while turning", 5, 4, 0, true},
     };
@@ -205,7 +205,7 @@ TEST(ButterflyFlight, EachDecisionSetsItsTargets)
                 break;
             default:
                 if (c.startMode == 0 && !c.turning) {
-                    // An even draw turns about, an odd one to the right.
+                    // An even draw aims at 155 to 205 degrees, an odd one at -25 to 25.
                     headingTarget = v1 % 2 == 0 ? 155.0f + Fraction(v3) * 50.0f : -25.0f + Fraction(v3) * 50.0f;
                     const float rate = 50.0f + Fraction(v2) * 300.0f;
                     EXPECT_FLOAT_EQ(flight.heading.rate, headingTarget > heading ? rate : -rate) << c.name;

@@ -255,7 +255,7 @@ TEST(ExplosionEffectValues, DriftMovesTheNoiseAgainstItsDirection)
     struct Case {
         const char* name;
         unsigned degrees, driftSpeed, itemSpeed;  // speeds: 80 is 0.4, 50 is 1
-        float dx, dy;                              // after 0.8 s
+        float dx, dy;                             // after 0.8 s
     };
     const Case cases[] = {
         {"along x", 0, 80, 50, -0.32f, 0.0f},

@@ -190,12 +190,12 @@ TEST(MovingSprites, BirdNeverFliesSlowly)
         bool newVx;
     } cases[] = {
         // Slower than 35 (0.7 of the maximum 50): 35 + vy x 3 / 7.
-        {70, -20, 26.428572f, false},
-        {70, 14, 41, false},
-        {70, 0, 35, false},
-        {70, 40, 40, false},
-        {-70, -40, -40, false},
-        {-30, 0, 35, true},
+        {70, -20, 26.428572f, false},  // 35 - 60 / 7
+        {70, 14, 41, false},           // 35 + 42 / 7
+        {70, 0, 35, false},            // 35
+        {70, 40, 40, false},           // fast enough: kept
+        {-70, -40, -40, false},        // fast enough: kept
+        {-30, 0, 35, true},            // slow sideways too: a new horizontal speed
     };
     for (const auto& c : cases) {
         DS_BirdConstructor bird;
