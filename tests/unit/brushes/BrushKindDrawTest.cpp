@@ -20,10 +20,12 @@ TEST_P(BrushKindDraw, WithoutAnEffectNothingIsDrawnAndLaterBrushesStillDraw)
     auto working = GetParam().make();
     working->effectLink.StoreValue(kEffectLink);
     working->fullScreen.SetValue(0);
-    if (auto* cloud = dynamic_cast<DS_CloudFX*>(working.get())) {
-        const FileLinkValue link{L"clouds.png", 0};
-        AddPicture(link, MakeTexture(4, 4, [](UINT, UINT) { return 0xFFFFFFFFu; }), 4, 4);
-        cloud->cloudImage.StoreValue(link);
+    // Clouds draw only with a cloud picture: both brushes get one, so that
+    // the broken one gets as far as its missing effect.
+    const FileLinkValue cloudLink{L"clouds.png", 0};
+    AddPicture(cloudLink, MakeTexture(4, 4, [](UINT, UINT) { return 0xFFFFFFFFu; }), 4, 4);
+    for (DS_FX_Constructor* brush : {broken.get(), working.get()}) {
+        if (auto* cloud = dynamic_cast<DS_CloudFX*>(brush)) cloud->cloudImage.StoreValue(cloudLink);
     }
     DS_BrushObj* brokenObject = MakeObject(*broken);
     MakeObject(*working);

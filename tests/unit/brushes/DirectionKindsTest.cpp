@@ -106,12 +106,6 @@ INSTANTIATE_TEST_SUITE_P(
                       CloudParamCase{"flipped with an offset", 0, 0, 50, 1, 0.0f, 1.0f, 0.0f, {1, -1, -0.5f, 1}},
                       CloudParamCase{"perspective 2, height 1", 50, 4, 0, 0, 0.5f, 1.5f, 1.0f, {1, 1, 0, 0}}));
 
-TEST(CloudParamBlock, NoEffectIsNotAFault)
-{
-    CloudParams params;
-    params.ApplyToEffect(nullptr);
-}
-
 // ---- cloud brush ----
 
 class CloudDraw : public BrushFixture {

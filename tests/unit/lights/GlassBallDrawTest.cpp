@@ -1,5 +1,6 @@
 // The glass ball drawn on a real device, pixels read back: the gradient
-// around the ball, the scene inside its disc, and the ball's animation.
+// around the ball, the scene inside its disc, and the ball's animations
+// (still, scrolling either way, swaying).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -119,6 +120,35 @@ TEST_F(GlassBallDraw, StillAndSwayingBalls)
         } else {
             EXPECT_GT(inside, 500);
         }
+    }
+}
+
+// The scrolling modes draw the scene twice into the next render target,
+// shifted sideways by the scroll fraction of the width and wrapped, before
+// the ball shows it: the ball's centre then shows the scene at half the
+// width less that fraction. Of three bands the unscrolled centre shows the
+// middle one.
+TEST_F(GlassBallDraw, ScrollingBallsShowTheSceneShiftedSideways)
+{
+    const uint32_t bands[3] = {0xC02020, kSceneGreen, 0x2020C0};
+    const auto banded = [bands](UINT x, UINT) { return 0xFF000000u | bands[x * 3 / 256]; };
+    // From 1 s to 9 s the clock runs 0.5 units. Mode 1 shifts by 0.75 of
+    // the width (the centre shows the scene 3/4 across, the last band),
+    // mode 2 by 0.25 (1/4 across, the first band).
+    const struct {
+        int mode;
+        uint32_t centre;
+    } cases[] = {{DS_GlassBallLight::kScrollOneWay, bands[2]}, {DS_GlassBallLight::kScrollOtherWay, bands[0]}};
+    const int c0 = kSize / 2;
+    for (const auto& c : cases) {
+        GlassBallClock::Instance().Restart();
+        MakeBall(NewPicture(256, 256, banded), 60, c.mode);
+        const std::vector<uint32_t> first = Frame(1.0f);
+        EXPECT_TRUE(Near(At(first, c0, c0), bands[1], 12)) << c.mode << ": " << std::hex << At(first, c0, c0);
+        const std::vector<uint32_t> later = Frame(9.0f);
+        EXPECT_TRUE(Near(At(later, c0, c0), c.centre, 12)) << c.mode << ": " << std::hex << At(later, c0, c0);
+        // Around the ball the gradient stays.
+        EXPECT_GT(Red(At(later, c0, 2)), 240) << c.mode;
     }
 }
 

@@ -2,6 +2,7 @@
 // flaps, the drift and tumble of the array's copies, and the order in which
 // each controller draws its random numbers.
 #include <cmath>
+#include <limits>
 
 #include "engine/params/Random.h"
 #include "objects/3d/Array3DIn2D.h"
@@ -141,47 +142,197 @@ TEST(ButterflyFlight, WingFlapTurnsAtTheLimits)
     delete flight.secondWing;
 }
 
-TEST(ButterflyFlight, DrawsStartPointHeadingThenDecisions)
+TEST(ButterflyFlight, DrawsStartPointThenHeading)
 {
     PictureSize picture(800, 600);
     DS_ButterflyConstructor item;
     item.normLeft = 0.25f;  // a rectangle of (200, 0) to (800, 600)
     DS_SRand(kSeed);
-    const int rx = DS_Rand(), ry = DS_Rand(), rh = DS_Rand(), decision = DS_Rand(), value = DS_Rand();
+    const int rx = DS_Rand(), ry = DS_Rand(), rh = DS_Rand();
     DS_SRand(kSeed);
     AC_Butterfly flight(item);
     EXPECT_FLOAT_EQ(flight.position.x, 200.0f + Fraction(rx) * 600.0f);
     EXPECT_FLOAT_EQ(flight.position.y, Fraction(ry) * 600.0f);
     EXPECT_FLOAT_EQ(flight.heading.current, Fraction(rh) * 360.0f);
     EXPECT_FLOAT_EQ(flight.heading.target, flight.heading.current);
-
-    // A decision comes once the speed clock is 0.25 s past the last one.
-    DS_Frame frame;
-    item.SmoothSpeed(0.2f);
-    flight.Apply(frame);  // clock 0.2: no decision
-    EXPECT_EQ(flight.lastDecisionTime, 0.0f);
-    flight.position = D3DXVECTOR3(500, 300, 0);
-    flight.wingAngle = 0.0f;
-    flight.requestedMode = flight.currentMode = 0;  // no mode change pending
-    item.SmoothSpeed(0.4f);
-    flight.Apply(frame);
-    EXPECT_FLOAT_EQ(flight.lastDecisionTime, 0.4f);
-    switch (decision % 5) {
-        case 0:
-            EXPECT_FLOAT_EQ(flight.verticalSpeed.target, -190.0f + Fraction(value) * 190.0f);
-            break;
-        case 1:
-            EXPECT_EQ(flight.requestedMode, 1);
-            EXPECT_FLOAT_EQ(flight.verticalSpeed.target, 100.0f + Fraction(value) * 50.0f);
-            break;
-        case 2:
-            EXPECT_FLOAT_EQ(flight.forwardSpeed.target, -25.0f + Fraction(value) * 325.0f);
-            break;
-        default:
-            break;
-    }
     delete flight.firstWing;
     delete flight.secondWing;
+}
+
+// The decision comes once the speed clock is more than 0.25 s past the last
+// one. Its draw is the fourth after seeding (the start point and heading
+// take three); the numbers after it give its values. Each seed below drives
+// the decision named beside it.
+TEST(ButterflyFlight, EachDecisionSetsItsTargets)
+{
+    struct Case {
+        const char* name;
+        uint32_t seed;
+        int decision;       // the fourth draw % 5
+        int32_t startMode;  // current and requested mode before the decision
+        bool turning;       // the heading has not reached its target yet
+    };
+    const Case cases[] = {
+        {"sink or rise slowly", 1, 0, 1, false},
+        {"glide upwards", 3, 1, 0, false},
+        {"forward speed", 12, 2, 1, false},
+        {"towards 180 degrees, decision 3", 9, 3, 0, false},
+        {"towards 0 degrees, decision 3", 8, 3, 0, false},
+        {"towards 180 degrees, decision 4", 5, 4, 0, false},
+        {"towards 0 degrees, decision 4", 10, 4, 0, false},
+        {"no turn while gliding", 9, 3, 1, false},
+        {"no turn while turning", 5, 4, 0, true},
+    };
+    for (const Case& c : cases) {
+        PictureSize picture(800, 600);
+        DS_ButterflyConstructor item;
+        DS_SRand(c.seed);
+        for (int i = 0; i < 3; ++i) DS_Rand();
+        const int decision = DS_Rand();
+        const int v1 = DS_Rand(), v2 = DS_Rand(), v3 = DS_Rand(), v4 = DS_Rand();
+        ASSERT_EQ(decision % 5, c.decision) << c.name;
+
+        DS_SRand(c.seed);
+        AC_Butterfly flight(item);
+        DS_Frame frame;
+        flight.position = D3DXVECTOR3(500, 300, 0);  // far from the edges
+        item.SmoothSpeed(0.2f);
+        flight.Apply(frame);  // clock 0.2: no decision, nothing drawn
+        EXPECT_EQ(flight.lastDecisionTime, 0.0f) << c.name;
+        flight.position = D3DXVECTOR3(500, 300, 0);
+        flight.wingAngle = 0.0f;
+        flight.requestedMode = flight.currentMode = c.startMode;
+        const float heading = flight.heading.current;
+        if (c.turning) flight.heading.SetTarget(heading + 90.0f, 0.0f);
+        const ApproachValue before[] = {flight.verticalSpeed, flight.forwardSpeed, flight.heading};
+        item.SmoothSpeed(0.4f);
+        flight.Apply(frame);
+        EXPECT_FLOAT_EQ(flight.lastDecisionTime, 0.4f) << c.name;
+
+        // What each decision leaves as it was.
+        float vertical = before[0].target, forward = before[1].target, headingTarget = before[2].target;
+        int32_t mode = c.startMode;
+        int next = v1;  // the first number the decision did not draw
+        switch (c.decision) {
+            case 0:
+                mode = 0;
+                vertical = -190.0f + Fraction(v1) * 190.0f;
+                next = v2;
+                break;
+            case 1:
+                mode = 1;
+                vertical = 100.0f + Fraction(v1) * 50.0f;
+                next = v2;
+                break;
+            case 2:
+                mode = 0;
+                forward = -25.0f + Fraction(v1) * 325.0f;
+                next = v2;
+                break;
+            default:
+                if (c.startMode == 0 && !c.turning) {
+                    // An even draw aims at 155 to 205 degrees, an odd one at -25 to 25.
+                    headingTarget = v1 % 2 == 0 ? 155.0f + Fraction(v3) * 50.0f : -25.0f + Fraction(v3) * 50.0f;
+                    const float rate = 50.0f + Fraction(v2) * 300.0f;
+                    EXPECT_FLOAT_EQ(flight.heading.rate, headingTarget > heading ? rate : -rate) << c.name;
+                    next = v4;
+                }
+                break;
+        }
+        EXPECT_EQ(flight.requestedMode, mode) << c.name;
+        EXPECT_FLOAT_EQ(flight.verticalSpeed.target, vertical) << c.name;
+        EXPECT_FLOAT_EQ(flight.forwardSpeed.target, forward) << c.name;
+        EXPECT_FLOAT_EQ(flight.heading.target, headingTarget) << c.name;
+        EXPECT_EQ(DS_Rand(), next) << c.name;
+        delete flight.firstWing;
+        delete flight.secondWing;
+    }
+}
+
+// A requested mode different from the current one is worked on instead of
+// a decision. Gliding (mode 1) holds the wings down once they are below
+// half the lower limit and slows their flap a hundredfold; flapping again
+// (mode 0) restores the upper limit with a flap rate of 160 for slow flight
+// or one drawn for faster flight.
+TEST(ButterflyFlight, ModeChangeHoldsOrReleasesTheWings)
+{
+    struct Case {
+        const char* name;
+        int32_t requested, current;
+        float wingAngle, flapRate, forward;
+        int32_t newMode;
+        float upperLimit;
+        float newFlapRate;  // NaN: drawn from -160 to forward / 3 - 50
+    };
+    const float kDrawn = std::numeric_limits<float>::quiet_NaN();
+    // One step of 0.01 s moves the wing by 0.07 x the flap rate first.
+    const Case cases[] = {
+        {"wings below half the lower limit: glide", 1, 0, -20.0f, -160.0f, 50.0f, 1, 0.0f, -1.6f},
+        {"wings above it: wait", 1, 0, -15.0f, -160.0f, 50.0f, 0, 0.0f, -160.0f},
+        {"flap again, slowly", 0, 1, -30.0f, -1.6f, 10.0f, 0, 55.0f, 160.0f},
+        {"flap again, fast", 0, 1, -30.0f, -1.6f, 210.0f, 0, 55.0f, kDrawn},
+    };
+    for (const Case& c : cases) {
+        PictureSize picture(800, 600);
+        DS_ButterflyConstructor item;
+        AC_Butterfly flight(item);
+        flight.position = D3DXVECTOR3(400, 300, 0);
+        flight.requestedMode = c.requested;
+        flight.currentMode = c.current;
+        flight.wingAngle = c.wingAngle;
+        flight.flapRate = c.flapRate;
+        flight.forwardSpeed = ApproachValue(c.forward, c.forward, 350.0f);
+        DS_SRand(kSeed);
+        const float drawn = -160.0f + Fraction(DS_Rand()) * (c.forward / 3.0f - 50.0f + 160.0f);
+        DS_SRand(kSeed);
+        DS_Frame frame;
+        item.SmoothSpeed(0.2f);
+        item.SmoothSpeed(0.4f);
+        item.SmoothSpeed(0.41f);  // clock 0.41: past the decision interval
+        flight.Apply(frame);
+        EXPECT_EQ(flight.currentMode, c.newMode) << c.name;
+        EXPECT_FLOAT_EQ(flight.upperLimit, c.upperLimit) << c.name;
+        EXPECT_NEAR(flight.flapRate, std::isnan(c.newFlapRate) ? drawn : c.newFlapRate, 1e-3f) << c.name;
+        EXPECT_EQ(flight.lastDecisionTime, 0.0f) << c.name;
+        delete flight.firstWing;
+        delete flight.secondWing;
+    }
+}
+
+// The body banks into a turn more than 5 degrees from its target (to the
+// left when the target lies above the heading) and levels out once the bank
+// has reached its target.
+TEST(ButterflyFlight, BanksIntoATurnAndLevelsOut)
+{
+    struct Case {
+        const char* name;
+        float heading, headingTarget;
+        float bank, bankTarget;
+        float newBankTarget;
+    };
+    const Case cases[] = {
+        {"turning up", 0.0f, 90.0f, 0.0f, 0.0f, 25.0f},
+        {"turning down", 90.0f, 0.0f, 0.0f, 0.0f, -25.0f},
+        {"nearly there: bank kept", 0.0f, 4.0f, 10.0f, 25.0f, 25.0f},
+        {"straight, banked: level out", 30.0f, 30.0f, 25.0f, 25.0f, 0.0f},
+        {"straight, banking: keep on", 30.0f, 30.0f, 10.0f, 25.0f, 25.0f},
+    };
+    for (const Case& c : cases) {
+        PictureSize picture(800, 600);
+        DS_ButterflyConstructor item;
+        AC_Butterfly flight(item);
+        flight.position = D3DXVECTOR3(400, 300, 0);
+        flight.heading = ApproachValue(c.heading, c.heading, 350.0f);
+        flight.heading.SetTarget(c.headingTarget, 0.0f);
+        flight.bank = ApproachValue(c.bank, c.bank, 50.0f);
+        flight.bank.SetTarget(c.bankTarget, 0.0f);
+        DS_Frame frame;
+        item.SmoothSpeed(0.01f);
+        flight.Apply(frame);
+        EXPECT_FLOAT_EQ(flight.bank.target, c.newBankTarget) << c.name;
+        delete flight.firstWing;
+        delete flight.secondWing;
+    }
 }
 
 TEST(ButterflyFlight, EdgesTurnItBack)

@@ -1,6 +1,7 @@
 // The painted brushes' own rules without a device: the glint cycle (grow,
-// shrink, restart, minimum size, the cases without a cycle), the random
-// phase, the twinkling stars' speed and the values their points get.
+// shrink, restart by the brush's update, minimum size, the cases without a
+// cycle), the random phase, the twinkling stars' speed and the values their
+// points get.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,22 +23,38 @@ DS_Bling MakeBling(unsigned grow, unsigned shrink, unsigned minimum = 0)
     return bling;
 }
 
-// Runs p from a fresh cycle in steps of dt up to time t (seconds) as the
-// brush's update does: a finished cycle starts again.
-float SizeAfter(const DS_Bling& bling, PParticle& p, float t, float dt)
-{
-    for (float at = 0.0f; at + dt / 2 < t; at += dt) {
-        if (!p.Apply(dt)) {
-            p.channels[PParticle::kLife] = 0.0f;
-            p.channels[PParticle::kSize] = bling.growTime.GetDerived() > 0.0f ? 0.0f : 1.0f;
-        }
+// A glint brush with one point at a fresh cycle, run by the brush's own
+// update (without a particles object) at speed 1 in steps of application
+// time, so that a finished cycle starts again as the brush starts it.
+class GlintRun {
+public:
+    explicit GlintRun(const DS_Bling& bling) : bling_(bling)
+    {
+        bling_.speed.SetValue(50);  // derived 1.0
+        bling_.points.emplace_back(0.0f, 0.0f, 0.0f);
     }
-    return p.channels[PParticle::kSize];
-}
+
+    const DS_Bling& Brush() const { return bling_; }
+    PParticle& Point() { return bling_.points[0]; }
+    float StartGlint() { return bling_.StartGlint(Point()); }
+
+    // Runs the brush in steps of dt for t more seconds; the point's size.
+    float SizeAfter(float t, float dt)
+    {
+        for (float at = 0.0f; at + dt / 2 < t; at += dt) {
+            now_ += dt;
+            bling_.Update(now_, nullptr);
+        }
+        return Point().channels[PParticle::kSize];
+    }
+
+private:
+    DS_Bling bling_;
+    float now_ = 0.0f;
+};
 
 TEST(GlintCycle, GrowsToFullAtTheGrowTimeShrinksAndStartsAgain)
 {
-    const DS_Bling bling = MakeBling(50, 50);
     struct Case {
         float t;
         float size;
@@ -46,12 +63,13 @@ TEST(GlintCycle, GrowsToFullAtTheGrowTimeShrinksAndStartsAgain)
     // step's change (2 x dt here) of the ideal curve.
     const std::vector<Case> cases = {{0.25f, 0.5f}, {0.5f, 1.0f}, {0.75f, 0.5f}, {1.25f, 0.5f}, {1.5f, 1.0f}};
     for (const Case& c : cases) {
-        PParticle p(0, 0, 0);
-        EXPECT_FLOAT_EQ(bling.StartGlint(p), 1.0f);
-        EXPECT_EQ(p.channels[PParticle::kSize], 0.0f);
-        EXPECT_NEAR(SizeAfter(bling, p, c.t, 0.01f), c.size, 0.025f) << "at " << c.t << " s";
+        GlintRun run(MakeBling(50, 50));
+        EXPECT_FLOAT_EQ(run.StartGlint(), 1.0f);
+        EXPECT_EQ(run.Point().channels[PParticle::kSize], 0.0f);
+        EXPECT_NEAR(run.SizeAfter(c.t, 0.01f), c.size, 0.025f) << "at " << c.t << " s";
     }
     // The cycle ends exactly at 1 s: the life clock says so there.
+    const DS_Bling bling = MakeBling(50, 50);
     PParticle p(0, 0, 0);
     bling.StartGlint(p);
     EXPECT_TRUE(p.Apply(0.5f));
@@ -60,15 +78,14 @@ TEST(GlintCycle, GrowsToFullAtTheGrowTimeShrinksAndStartsAgain)
 
 TEST(GlintCycle, MinimumSizeKeepsTheSideBetweenItAndTheFullSize)
 {
-    const DS_Bling bling = MakeBling(50, 50, 30);
-    PParticle p(0, 0, 0);
-    bling.StartGlint(p);
+    GlintRun run(MakeBling(50, 50, 30));
+    run.StartGlint();
     float least = 1e9f, most = 0.0f;
     for (int i = 0; i < 200; ++i) {
-        const float side = bling.GlintSide(p);
+        const float side = run.Brush().GlintSide(run.Point());
         least = std::min(least, side);
         most = std::max(most, side);
-        SizeAfter(bling, p, 0.01f, 0.01f);
+        run.SizeAfter(0.01f, 0.01f);
     }
     EXPECT_NEAR(least, 30.0f, 0.2f);
     EXPECT_NEAR(most, 100.0f, 1.5f);
@@ -77,25 +94,30 @@ TEST(GlintCycle, MinimumSizeKeepsTheSideBetweenItAndTheFullSize)
 // Cycles the stored times cannot run as given.
 TEST(GlintCycle, WithoutGrowTimeOrWithoutAnyCycle)
 {
-    // No grow time: the glint starts full and shrinks to nothing, never below.
-    DS_Bling shrinking = MakeBling(0, 50);
-    PParticle p(0, 0, 0);
-    EXPECT_FLOAT_EQ(shrinking.StartGlint(p), 0.5f);
-    EXPECT_EQ(p.channels[PParticle::kSize], 1.0f);
-    EXPECT_NEAR(SizeAfter(shrinking, p, 0.25f, 0.01f), 0.5f, 0.025f);
+    // No grow time: the glint starts full and shrinks to nothing, never
+    // below, and starts full again: three times in 1.75 s of 0.5 s cycles.
+    GlintRun shrinking(MakeBling(0, 50));
+    EXPECT_FLOAT_EQ(shrinking.StartGlint(), 0.5f);
+    EXPECT_EQ(shrinking.Point().channels[PParticle::kSize], 1.0f);
+    EXPECT_NEAR(shrinking.SizeAfter(0.25f, 0.01f), 0.5f, 0.025f);
+    int restarts = 0;
     for (int i = 0; i < 150; ++i) {
-        SizeAfter(shrinking, p, 0.01f, 0.01f);
-        EXPECT_GE(p.channels[PParticle::kSize], -1e-4f);
+        const float before = shrinking.Point().channels[PParticle::kSize];
+        const float after = shrinking.SizeAfter(0.01f, 0.01f);
+        EXPECT_GE(after, -1e-4f);
+        if (after > before) {
+            ++restarts;
+            EXPECT_EQ(after, 1.0f);
+        }
     }
+    EXPECT_EQ(restarts, 3);
 
     // Neither: no cycle, no processes, full size for ever.
-    DS_Bling still = MakeBling(0, 0);
-    PParticle q(0, 0, 0);
-    EXPECT_EQ(still.StartGlint(q), 0.0f);
-    EXPECT_EQ(q.ProcessCount(), 0u);
-    EXPECT_TRUE(q.Apply(10.0f));
-    EXPECT_EQ(q.channels[PParticle::kSize], 1.0f);
-    EXPECT_EQ(still.GlintSide(q), 100.0f);
+    GlintRun still(MakeBling(0, 0));
+    EXPECT_EQ(still.StartGlint(), 0.0f);
+    EXPECT_EQ(still.Point().ProcessCount(), 0u);
+    EXPECT_EQ(still.SizeAfter(10.0f, 0.1f), 1.0f);
+    EXPECT_EQ(still.Brush().GlintSide(still.Point()), 100.0f);
 }
 
 // The first two numbers after seeding with 7.

@@ -230,12 +230,11 @@ TEST(ExplosionNoise, RenewsOncePerWholeClockUnitAndRestartsAfterTheInvisiblePhas
     EXPECT_EQ(item.NextNoise(), SeededPair(kSeed, 1));
 }
 
-TEST(ExplosionEffectValues, ColoursPhasesAndDrift)
+TEST(ExplosionEffectValues, ColoursAndPhases)
 {
     DS_ExplosionConstructor item;
     item.color.SetValue(0x0000FF80);  // red 0x80, green 0xFF
     item.secondColor.SetValue(0x00FF0000);
-    item.driftDirection.SetValue(0);
     StartFadeIn(item);
     item.TimeLine().AdvanceLocalTime(10.25f);
     const DS_ExplosionConstructor::EffectValues values = item.ComputeEffectValues();
@@ -247,4 +246,39 @@ TEST(ExplosionEffectValues, ColoursPhasesAndDrift)
     EXPECT_FLOAT_EQ(values.phase3rd[0], 0.0f);
     EXPECT_FLOAT_EQ(values.phase3rd[1], 1.0f);
     EXPECT_FLOAT_EQ(values.noiseParams[2], 0.42f);
+}
+
+// Both noise offset pairs drift against the drift direction by the drift
+// speed x the item's speed clock, which the sprite update advances.
+TEST(ExplosionEffectValues, DriftMovesTheNoiseAgainstItsDirection)
+{
+    struct Case {
+        const char* name;
+        unsigned degrees, driftSpeed, itemSpeed;  // speeds: 80 is 0.4, 50 is 1
+        float dx, dy;                             // after 0.8 s
+    };
+    const Case cases[] = {
+        {"along x", 0, 80, 50, -0.32f, 0.0f},
+        {"along y", 90, 80, 50, 0.0f, -0.32f},
+        {"back along x, twice the item speed", 180, 80, 100, 0.64f, 0.0f},
+        {"no drift speed", 45, 0, 50, 0.0f, 0.0f},
+    };
+    for (const Case& c : cases) {
+        DS_ExplosionConstructor source;
+        source.driftDirection.SetValue(c.degrees);
+        source.driftSpeed.SetValue(c.driftSpeed);
+        source.speed.SetValue(c.itemSpeed);
+        // The slide runs a copy, whose drift axes come from the angle.
+        DS_ExplosionConstructor item(source);
+        SpriteInstance sprite;
+        sprite.Init(item);
+        for (int i = 1; i <= 8; ++i) {
+            item.SmoothSpeed(0.1f * static_cast<float>(i));
+            item.UpdateSprite(sprite);
+        }
+        const DS_ExplosionConstructor::EffectValues values = item.ComputeEffectValues();
+        const D3DXVECTOR2 previous = item.PreviousNoise(), next = item.NextNoise();
+        const float expected[4] = {previous.x + c.dx, previous.y + c.dy, next.x + c.dx, next.y + c.dy};
+        for (int i = 0; i < 4; ++i) EXPECT_NEAR(values.noiseShift[i], expected[i], 1e-5f) << c.name << " " << i;
+    }
 }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "engine/params/Random.h"
 #include "engine/scene/TimeLineControl.h"
@@ -117,8 +118,8 @@ struct SpeedCase {
     const char* name;
     int32_t mode;
     int32_t speedMode;
-    float times[4];
-    float local[4];
+    std::vector<float> times;
+    std::vector<float> local;
 };
 
 TEST(TimeLineControlTest, LocalTimeFollowsModeAndSpeedMode)
@@ -127,8 +128,13 @@ TEST(TimeLineControlTest, LocalTimeFollowsModeAndSpeedMode)
         {"always visible", 0, 0, {2.0f, 2.5f, 4.0f, 4.0f}, {2.0f, 2.5f, 4.0f, 4.0f}},
         {"always visible, speed follows opacity", 0, 2, {2.0f, 2.5f, 4.0f, 5.0f}, {2.0f, 2.5f, 4.0f, 5.0f}},
         {"cycle", 1, 0, {10.0f, 10.25f, 10.6f, 12.3f}, {10.0f, 10.25f, 10.6f, 12.3f}},
-        // 10 x 0 (fade-in start), 0.25 x 0.5, 0.35 x 1, then invisible: 0.
-        {"cycle, speed follows opacity", 1, 2, {10.0f, 10.25f, 10.6f, 10.6f}, {0.0f, 0.125f, 0.475f, 0.475f}},
+        // 10 x 0 (fade-in start), 0.25 x 0.5, 0.35 x 1 (visible), 1.1 x 1 (fade-out
+        // start), 0.25 x 0.5, then invisible from 12.3: no advance.
+        {"cycle, speed follows opacity",
+         1,
+         2,
+         {10.0f, 10.25f, 10.6f, 11.7f, 11.95f, 12.3f, 12.8f},
+         {0.0f, 0.125f, 0.475f, 1.575f, 1.7f, 1.7f, 1.7f}},
         {"windows", 2, 0, {1.0f, 3.0f, 3.5f, 7.0f}, {1.0f, 3.0f, 3.5f, 7.0f}},
         // No state is entered in mode 2: opacity 0, so no advance.
         {"windows, speed follows opacity", 2, 2, {1.0f, 3.0f, 3.5f, 7.0f}, {0, 0, 0, 0}},
@@ -139,7 +145,8 @@ TEST(TimeLineControlTest, LocalTimeFollowsModeAndSpeedMode)
         DS_TimeLineControl line;
         line.mode = c.mode;
         line.speedMode = c.speedMode;
-        for (int i = 0; i < 4; ++i)
+        ASSERT_EQ(c.times.size(), c.local.size()) << c.name;
+        for (size_t i = 0; i < c.times.size(); ++i)
             EXPECT_NEAR(line.AdvanceLocalTime(c.times[i]), c.local[i], 1e-4f) << c.name << " step " << i;
     }
 }

@@ -189,10 +189,13 @@ TEST(MovingSprites, BirdNeverFliesSlowly)
         float vx, vy, newVy;
         bool newVx;
     } cases[] = {
-        {70, -20, 35.0f - 20.0f * 0.3f / 0.7f, false},  // 26.43
-        {70, 40, 40, false},
-        {-70, -40, -40, false},
-        {-30, 0, 35, true},
+        // Slower than 35 (0.7 of the maximum 50): 35 + vy x 3 / 7.
+        {70, -20, 26.428572f, false},  // 35 - 60 / 7
+        {70, 14, 41, false},           // 35 + 42 / 7
+        {70, 0, 35, false},            // 35
+        {70, 40, 40, false},           // fast enough: kept
+        {-70, -40, -40, false},        // fast enough: kept
+        {-30, 0, 35, true},            // slow sideways too: a new horizontal speed
     };
     for (const auto& c : cases) {
         DS_BirdConstructor bird;
@@ -209,7 +212,6 @@ TEST(MovingSprites, BirdNeverFliesSlowly)
             EXPECT_EQ(sprite.velocity.x, c.vx);
         }
     }
-    EXPECT_NEAR(35.0f - 20.0f * 0.3f / 0.7f, 26.43f, 0.01f);
 }
 
 TEST(MovingSprites, GhostFollowsItsTimeLine)
