@@ -34,6 +34,7 @@ public:
     int testCalls = 0;
     int resetCalls = 0;
     int presentCalls = 0;
+    // Starts with the one reference its creator holds (or hands on).
     ULONG references = 1;
 
     HRESULT WINAPI QueryInterface(REFIID riid, void** out) override
