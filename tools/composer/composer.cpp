@@ -72,7 +72,8 @@
 //                                 and effects 63 and 92 are stored too)
 // Brushes are drawn from the last to the first. Library pictures that a
 // brush's or a light's image links name (water bump, stream noise, glyph
-// strip, the glass ball's overlays, stand and background) are stored too.
+// strip, the glass ball's overlays, stand and background) are stored too,
+// and so is every slide's border picture (the camera's border link).
 //   sprite KIND                   adds a sprite system of the kind (see
 //                                 tools/composer/SceneSprites.h and the kinds'
 //                                 files) to the slide's drawn items, after the
