@@ -4,6 +4,7 @@
 
 #include "engine/params/Random.h"
 #include "engine/render/RenderContext.h"
+#include "engine/resources/DocResManager.h"
 
 namespace {
 
@@ -47,6 +48,11 @@ void DSM_Camera::WriteFields(DS_IOF_Archive& ar) const
     a.WriteInt32(enabled);
     a.WriteUInt(zoom.GetValue());
     a.WriteUInt(speed.GetValue());
+    // The border picture's bytes are saved with the document like every
+    // other picture a written scene names.
+    if (DS_DocResManager* manager = CurrentDocResManager()) {
+        manager->MarkForSave(DS_FileLink3(FileLinkValue{borderPath, borderStamp}));
+    }
     a.WriteString(borderPath);
     a.WriteInt64(borderStamp);
 }

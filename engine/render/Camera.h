@@ -25,7 +25,8 @@ public:
 
     // The "DSM_Camera" record: header, then WriteFields.
     virtual void Write(DS_IOF_Archive& ar) const;
-    // Fields 3 to 7 of the record.
+    // Fields 3 to 7 of the record; marks the border picture for saving
+    // with the current resource manager first.
     void WriteFields(DS_IOF_Archive& ar) const;
     // Reads the header and a new camera's fields; null when the data ends
     // before the record does.

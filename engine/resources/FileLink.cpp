@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "engine/resources/DocResManager.h"
+
 namespace {
 
 // Stamps of links made for embedded bytes. Process-wide on purpose: every
@@ -18,6 +20,17 @@ int64_t FloorDiv(int64_t a, int64_t b)
 {
     const int64_t q = a / b;
     return (a % b != 0 && a < 0) ? q - 1 : q;
+}
+
+// Links are written before the manager's record: the bytes the manager
+// has cached for a link go into its linked-file map so that they are saved
+// with the document (both entries are made, empty, when missing). Picture
+// bytes that MarkForSave has put into the image map are saved there and
+// are not stored a second time.
+void KeepLinkedBytes(ResourceStore& store, const FileLinkValue& link)
+{
+    if (store.images.count(link) != 0) return;
+    store.linkedFiles[link] = store.byteCache[link];
 }
 
 }  // namespace
@@ -100,6 +113,9 @@ void DS_FileLink3::Read(const DS_IOF_Archive& ar)
 void DS_FileLink3::Write(const DS_IOF_Archive& ar) const
 {
     if (!ar.archive) return;
+    if (!value_.path.empty()) {
+        if (DS_DocResManager* manager = CurrentDocResManager()) KeepLinkedBytes(manager->Store(), value_);
+    }
     ar.archive->WriteString(value_.path);
     ar.archive->WriteInt64(value_.stamp);
 }

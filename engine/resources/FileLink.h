@@ -64,6 +64,10 @@ public:
     // Path as string, stamp as int64, no class header. Reading stores both
     // directly, without notification; a failed read keeps what was not read.
     void Read(const DS_IOF_Archive& ar);
+    // Before writing, a link with a path copies its entry of the current
+    // resource manager's byte cache into the manager's linked-file map, so
+    // that effects, meshes and sounds are saved with the document (a picture
+    // already marked for saving in the image map is not copied again).
     void Write(const DS_IOF_Archive& ar) const;
 
 private:

@@ -42,6 +42,10 @@
 #   corvalline_particle_shows_stress.scr  particle_shows_stress.scene here: the frame
 #                                benchmark's falling stars and firework at 16383 particles
 #                                and 16383 trail particles each
+#   corvalline_rewrite.scr       rewrite.scene here: a still scene of library effects, a
+#                                document effect, patterns, masks and the border picture
+#   corvalline_rewritten.scr     the same document read and written again by the
+#                                composer's --rewrite mode (the classes' own Write)
 # Each has its own copy of res/corvalline.rc with the document line changed,
 # so every other resource stays the program's own.
 include(${CMAKE_SOURCE_DIR}/cmake/SceneComposer.cmake)
@@ -117,7 +121,7 @@ endforeach()
 
 # Scenes whose masks and patterns compose_picture_scene.py makes from their names.
 set(madePictureDocuments "")
-foreach(scene brushes_underwater underwater_stress flame_glassball flame_stress)
+foreach(scene brushes_underwater underwater_stress flame_glassball flame_stress rewrite)
     set(document ${variantDir}/${scene}_scene.kvb)
     add_custom_command(OUTPUT ${document}
         COMMAND Python3::Interpreter ${CMAKE_CURRENT_LIST_DIR}/compose_picture_scene.py
@@ -127,6 +131,7 @@ foreach(scene brushes_underwater underwater_stress flame_glassball flame_stress)
         DEPENDS ${SCENE_COMPOSER_DEPENDS} ${CMAKE_CURRENT_LIST_DIR}/compose_picture_scene.py
             ${CMAKE_CURRENT_LIST_DIR}/${scene}.scene ${SCENE_PICTURES_DIR}/landscape.jpg
             ${CMAKE_BINARY_DIR}/res/common_res/generated/common_res.rc ${CORVALLINE_EFFECTS}
+            ${CORVALLINE_EFFECTS_DOCUMENT}
         WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
         COMMENT "Composing the ${scene} test scene"
         VERBATIM)
@@ -152,8 +157,19 @@ foreach(scene objects3d objects3d_stress)
     list(APPEND objectDocuments ${document})
 endforeach()
 
+# The rewrite scene's document read and written again through the classes'
+# own Write operations.
+set(rewrittenDocument ${variantDir}/rewritten_scene.kvb)
+add_custom_command(OUTPUT ${rewrittenDocument}
+    COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-run.sh ${SCENE_COMPOSER} --rewrite ${variantDir}/rewrite_scene.kvb
+        ${rewrittenDocument}
+    DEPENDS ${SCENE_COMPOSER_DEPENDS} ${variantDir}/rewrite_scene.kvb
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+    COMMENT "Rewriting the rewrite test scene"
+    VERBATIM)
+
 add_custom_target(variant_documents DEPENDS ${cutDocument} ${toneDocuments} ${pictureDocuments}
-    ${madePictureDocuments} ${objectDocuments})
+    ${madePictureDocuments} ${objectDocuments} ${rewrittenDocument})
 add_dependencies(variant_documents scene_documents scene_pictures common_res_files)
 
 corvalline_saver_variant(corvalline_no_document "")
@@ -181,6 +197,8 @@ corvalline_saver_variant(corvalline_particle_shows ${variantDir}/particle_shows_
 corvalline_saver_variant(corvalline_lightning_stress ${variantDir}/lightning_stress_scene.kvb)
 corvalline_saver_variant(corvalline_animations_stress ${variantDir}/animations_stress_scene.kvb)
 corvalline_saver_variant(corvalline_particle_shows_stress ${variantDir}/particle_shows_stress_scene.kvb)
+corvalline_saver_variant(corvalline_rewrite ${variantDir}/rewrite_scene.kvb)
+corvalline_saver_variant(corvalline_rewritten ${rewrittenDocument})
 
 # The scene-slot unit tests read the splash and the documents of these
 # builds; the document robustness tests read the test-build documents.

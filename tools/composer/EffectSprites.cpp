@@ -7,6 +7,7 @@
 #include "objects/text/ScrollingTextConstructor.h"
 #include "objects/text/StaticTextConstructor.h"
 #include "tools/composer/ComposerFiles.h"
+#include "tools/composer/SceneBrushes.h"
 
 namespace {
 
@@ -154,7 +155,7 @@ bool StoreEffect(const char* file, SpriteDescription& sprite, const BrushFolders
     link.path = Widen(name.substr(name.find_last_of('/') + 1));
     effect.name = link.path;
     static_cast<DS_FXParticleSystemCtrl&>(*sprite.sprite).effectLink.SetValue(link);
-    manager.Store().linkedFiles[link] = {effect};
+    CacheLinkedBytes(manager, link, effect);
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include "engine/resources/DocResManager.h"
 #include "objects/sprites/DischargeFXConstructor.h"
 #include "tools/composer/ComposerFiles.h"
+#include "tools/composer/SceneBrushes.h"
 
 namespace {
 
@@ -76,7 +77,7 @@ bool DischargeResources(SpriteDescription& sprite, const BrushFolders& folders, 
     const FileLinkValue link = discharge.effectLink.GetValue();
     effect.module = link.path;
     effect.id = static_cast<int32_t>(link.stamp);
-    manager.Store().linkedFiles[link] = {effect};
+    CacheLinkedBytes(manager, link, effect);
     return true;
 }
 

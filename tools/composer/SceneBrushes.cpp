@@ -332,7 +332,7 @@ bool StoreBrushResources(BrushDescription& brush, const BrushFolders& folders, D
         effect.module = link.path;
         effect.id = static_cast<int32_t>(link.stamp);
     }
-    store.linkedFiles[link] = {effect};
+    CacheLinkedBytes(manager, link, effect);
 
     if (auto* pattern = dynamic_cast<DS_PatternBrush*>(brush.brush.get()); pattern && !brush.patternFiles.empty()) {
         std::vector<ResourceBlob> frames;
@@ -370,6 +370,11 @@ bool StoreLibraryEffect(const FileLinkValue& link, const BrushFolders& folders, 
     }
     effect.module = link.path;
     effect.id = static_cast<int32_t>(link.stamp);
-    manager.Store().linkedFiles[link] = {effect};
+    CacheLinkedBytes(manager, link, effect);
     return true;
+}
+
+void CacheLinkedBytes(DS_DocResManager& manager, const FileLinkValue& link, const ResourceBlob& blob)
+{
+    manager.Store().byteCache[link] = {blob};
 }

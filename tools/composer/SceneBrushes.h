@@ -58,6 +58,11 @@ std::string LibraryPictureFile(const std::string& folder, int64_t number);
 bool StoreLibraryPicture(const FileLinkValue& link, const BrushFolders& folders, DS_DocResManager& manager,
                          std::string& error);
 
+// Puts the bytes of a linked file (an effect, a mesh, a sound) into the
+// manager's byte cache under link; the link's own Write then saves them with
+// the document.
+void CacheLinkedBytes(DS_DocResManager& manager, const FileLinkValue& link, const ResourceBlob& blob);
+
 // Stores the bytes of the compiled effect that link names (NNN_name.fxo of
 // the effect folder, NNN its resource number) under link, as the library's
 // own resource. False with a message when the effect folder has no such

@@ -48,7 +48,7 @@ bool StoreLibraryMesh(const FileLinkValue& link, const BrushFolders& folders, DS
     if (file.empty() || !ReadWholeFile(InFolder(folders.library, file), blob.data) || blob.data.empty()) {
         return Fail(error, "no library mesh " + std::to_string(link.stamp) + " in " + folders.library);
     }
-    manager.Store().linkedFiles[link] = {blob};
+    CacheLinkedBytes(manager, link, blob);
     return true;
 }
 

@@ -155,7 +155,7 @@ bool StoreParticlesResources(ParticlesDescription& particles, const BrushFolders
         link.path = Widen(slash == std::string::npos ? particles.effect : particles.effect.substr(slash + 1));
         effect.name = link.path;
         brush.effectLink.SetValue(link);
-        manager.Store().linkedFiles[link] = {effect};
+        CacheLinkedBytes(manager, link, effect);
     }
     return true;
 }

@@ -8,6 +8,7 @@
 #include "sound/MP3Constructor.h"
 #include "sound/WAVConstructor.h"
 #include "tools/composer/ComposerFiles.h"
+#include "tools/composer/SceneBrushes.h"
 
 namespace {
 
@@ -107,7 +108,6 @@ bool StoreSoundResources(SoundDescription& sound, const std::string& folder, DS_
     blob.name = FullPath(path);
     blob.data = std::move(bytes);
     wav->link = DS_FileLink3(blob.name);
-    manager.Store().byteCache[wav->link.GetValue()] = {blob};
-    manager.MarkForSave(wav->link);
+    CacheLinkedBytes(manager, wav->link.GetValue(), blob);
     return true;
 }

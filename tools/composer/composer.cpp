@@ -5,6 +5,10 @@
 // document plays without those files and without "common_res.dll".
 //
 //   scene_composer SCENE PICTURE_FOLDER EFFECT_FOLDER LIBRARY_FOLDER OUTPUT
+//   scene_composer --rewrite DOCUMENT OUTPUT
+//
+// The second form reads a scene document with the player's classes and
+// writes it again through their own Write operations (DocumentFile.h).
 //
 // EFFECT_FOLDER holds the compiled effects (*.fxo); LIBRARY_FOLDER the
 // pictures of "common_res.dll" with its resource script common_res.rc,
@@ -68,7 +72,8 @@
 //                                 and effects 63 and 92 are stored too)
 // Brushes are drawn from the last to the first. Library pictures that a
 // brush's or a light's image links name (water bump, stream noise, glyph
-// strip, the glass ball's overlays, stand and background) are stored too.
+// strip, the glass ball's overlays, stand and background) are stored too,
+// and so is every slide's border picture (the camera's border link).
 //   sprite KIND                   adds a sprite system of the kind (see
 //                                 tools/composer/SceneSprites.h and the kinds'
 //                                 files) to the slide's drawn items, after the
@@ -118,7 +123,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/archive/IOF_W.h"
 #include "engine/archive/SceneClassRegistry.h"
 #include "host/SceneClassList.h"
 #include "engine/resources/CurrentScene.h"
@@ -126,6 +130,7 @@
 #include "engine/scene/SlideShow.h"
 #include "engine/scene/TimeLineControl.h"
 #include "tools/composer/ComposerFiles.h"
+#include "tools/composer/DocumentFile.h"
 #include "tools/composer/SceneBrushes.h"
 #include "tools/composer/SceneLights.h"
 #include "tools/composer/SceneModels.h"
@@ -134,8 +139,6 @@
 #include "tools/composer/SceneSprites.h"
 
 namespace {
-
-constexpr wchar_t kDocumentHeader[] = L"KVB v 4.0.0";
 
 struct SlideDescription {
     std::string name;
@@ -333,6 +336,7 @@ bool ComposeSlide(SlideDescription& description, const BrushFolders& folders, DS
     if (!StoreLightResources(description.light, folders, manager, error)) return false;
     std::unique_ptr<DS_2D_Light> light = std::move(description.light.light);
     light->Camera().enabled = description.cameraDrift ? 1 : 0;
+    const FileLinkValue border{light->Camera().borderPath, light->Camera().borderStamp};
     if (!description.picture.empty()) {
         const std::string file = InFolder(folders.pictures, description.picture);
         ResourceBlob blob;
@@ -367,6 +371,9 @@ bool ComposeSlide(SlideDescription& description, const BrushFolders& folders, DS
         if (!StoreSoundResources(sound, folders.pictures, manager, error)) return false;
         slide->UpdatedItems().push_back(std::move(sound.sound));
     }
+    // The picture around the slide's picture, so that the borders are
+    // textured without the library too.
+    if (!StoreLibraryPicture(border, folders, manager, error)) return false;
     root.Slides().push_back(CountedPtr<DS_SlideContainer>(slide.release()));
     return true;
 }
@@ -395,7 +402,15 @@ int Fail(const std::string& message)
 
 int main(int argc, char** argv)
 {
-    if (argc != 6) return Fail("usage: scene_composer SCENE PICTURE_FOLDER EFFECT_FOLDER LIBRARY_FOLDER OUTPUT");
+    RegisterSceneClasses();
+    std::string error;
+    if (argc == 4 && std::string(argv[1]) == "--rewrite") {
+        return RewriteSceneDocument(argv[2], argv[3], error) ? 0 : Fail(error);
+    }
+    if (argc != 6) {
+        return Fail("usage: scene_composer SCENE PICTURE_FOLDER EFFECT_FOLDER LIBRARY_FOLDER OUTPUT\n"
+                    "       scene_composer --rewrite DOCUMENT OUTPUT");
+    }
     const std::string scenePath = argv[1];
     const BrushFolders folders{argv[2], argv[3], argv[4]};
     const std::string outputPath = argv[5];
@@ -403,13 +418,11 @@ int main(int argc, char** argv)
     std::ifstream sceneFile(scenePath);
     if (!sceneFile) return Fail("cannot open " + scenePath);
     SceneDescription scene;
-    std::string error;
     if (!ParseScene(sceneFile, scene, error)) return Fail(scenePath + ": " + error);
 
-    RegisterSceneClasses();
     // No device: the composer only stores bytes and never makes textures.
     DS_DocResManager manager(nullptr);
-    SetCurrentDocResManager(&manager);
+    SetCurrentDocResManager(&manager);  // until the manager is destroyed
     DS_SlideShow_Light root;
     for (SlideDescription& slide : scene.slides) {
         if (!ComposeSlide(slide, folders, manager, root, error)) return Fail(error);
@@ -417,23 +430,5 @@ int main(int argc, char** argv)
     for (const std::string& audio : scene.audioFiles) {
         if (!ComposeAudio(audio, folders.pictures, root, error)) return Fail(error);
     }
-
-    DS_IOF_W writer;
-    DS_IOF_Archive archive;
-    archive.archive = &writer;
-    archive.classes = &SceneClasses();
-    writer.WriteString(kDocumentHeader);
-    root.Write(&archive);
-    manager.Write(&archive);
-    SetCurrentDocResManager(nullptr);
-
-    std::ofstream out(outputPath, std::ios::binary | std::ios::trunc);
-    const std::vector<uint8_t>& bytes = writer.Bytes();
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-        std::remove(outputPath.c_str());
-        return Fail("cannot write " + outputPath);
-    }
-    return 0;
+    return WriteSceneDocument(root, manager, outputPath, error) ? 0 : Fail(error);
 }

@@ -61,7 +61,8 @@ TEST(ComposedDocument, ProgramDocumentHasItsLayout)
     DS_DocResManager manager(nullptr);
     ASSERT_TRUE(manager.Read(&records.in, version));
     EXPECT_EQ(records.buffer.Remaining(), 0u) << "the manager's record ends at the last byte";
-    EXPECT_EQ(manager.Store().textureSets.size(), 3u) << "the landscape, the bump and the noise picture are stored";
+    EXPECT_EQ(manager.Store().textureSets.size(), 4u)
+        << "the landscape, the border picture, the bump and the noise picture are stored";
     EXPECT_EQ(manager.Store().byteCache.count(root.Slides()[0]->GetLight()->PictureLink().GetValue()), 1u);
 }
 
