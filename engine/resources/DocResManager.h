@@ -113,6 +113,9 @@ void ReadGuidImageRecord(DS_IOF_Archive* ar, GuidImageRecord& record);
 class DS_DocResManager : public DS_IOF_Item {
 public:
     static constexpr int32_t kVersion = 3;
+    // Older layouts: pictures and frame times only; then linked files too.
+    static constexpr int32_t kVersionPicturesOnly = 1;
+    static constexpr int32_t kVersionWithoutMasks = 2;
     static constexpr uint32_t kRenderTargetSize = 512;
 
     // Creates the manager's texture loader on device (the current device by
@@ -125,9 +128,10 @@ public:
     // current manager when it is, then releases everything.
     ~DS_DocResManager() override;
 
-    // Reads the record body of the given version (1 to 3) and builds the
-    // texture sets, byte cache and mask textures. False when the archive
-    // failed (what was read before the fault stays) or the version is unknown.
+    // Reads the record body of the given version and builds the texture
+    // sets, byte cache and mask textures; a version other than the two older
+    // layouts is read as the newest one. False when the archive failed (what
+    // was read before the fault stays).
     bool Read(DS_IOF_Archive* ar, int32_t version);
     // Writes the record, header "DS_DocResManager" version 3.
     void Write(DS_IOF_Archive* ar) override;
