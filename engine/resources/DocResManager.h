@@ -168,9 +168,10 @@ public:
     // count 0) when there are no usable bytes; the next call tries again.
     const MeshEntry& GetMesh(const DS_FileLink3& link, uint32_t vertexSize);
     // The link's effect (the caller gets its own reference), from its cached
-    // bytes or the module's RCDATA resource. Bytes that are missing or fail
-    // IsWellFormedEffect, or that D3DX rejects, give null; the next call
-    // tries again.
+    // bytes or the module's RCDATA resource: a compiled effect or effect
+    // source text (IsEffectForD3DX). Bytes that are missing, a compiled
+    // effect that fails IsWellFormedEffect, or bytes that D3DX rejects give
+    // null; the next call tries again.
     ComPtr<ID3DXEffect> GetEffect(const DS_FileLink3& link);
     // A new font for the key (the one held before for it is released); null
     // when D3DX cannot make it.
