@@ -19,9 +19,9 @@ struct SettingDef {
 };
 
 // The names of the first three include the double-quote characters.
-extern const SettingDef kSoundVolumeSetting;    // 0..100, default 100
-extern const SettingDef kMuteSoundSetting;      // 0..1, default 0
-extern const SettingDef kPicPosSetting;         // 0 Stretch, 1 Fit, 2 Fill; default 2
+extern const SettingDef kSoundVolumeSetting;     // 0..100, default 100
+extern const SettingDef kMuteSoundSetting;       // 0..1, default 0
+extern const SettingDef kPicPosSetting;          // 0 Stretch, 1 Fit, 2 Fill; default 2
 extern const SettingDef kAllScreensSameSetting;  // 0..1, default 0
 
 // Raw access, as every setting goes through: opens or creates the settings

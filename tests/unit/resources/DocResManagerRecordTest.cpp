@@ -134,8 +134,8 @@ TEST_F(DocResManagerRecordTest, EveryVersionBuildsSetsCacheAndMasks)
         int32_t version;
         Layout layout;
     } cases[] = {
-        {1, {false, false}}, {2, {true, false}}, {3, {true, true}},
-        {4, {true, true}},   {9, {true, true}},  {0, {true, true}}, {-1, {true, true}},
+        {1, {false, false}}, {2, {true, false}}, {3, {true, true}},  {4, {true, true}},
+        {9, {true, true}},   {0, {true, true}},  {-1, {true, true}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("version " + std::to_string(c.version));

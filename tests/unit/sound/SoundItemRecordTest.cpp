@@ -262,8 +262,10 @@ TEST(SoundItemLengths, WavInHundredthsMp3InWholeSeconds)
     const struct {
         LONGLONG duration;
         unsigned hundredths;
-    } mp3Cases[] = {{39000000, 300}, {25000000, 200}, {10000000, 100}, {9999999, 0}, {5000000, 0},
-                    {0, 0},          {-5, 0},         {0x7FFFFFFFFFFFFFFFLL, std::numeric_limits<unsigned>::max()}};
+    } mp3Cases[] = {{39000000, 300}, {25000000, 200},
+                    {10000000, 100}, {9999999, 0},
+                    {5000000, 0},    {0, 0},
+                    {-5, 0},         {0x7FFFFFFFFFFFFFFFLL, std::numeric_limits<unsigned>::max()}};
     for (const auto& c : mp3Cases) {
         EXPECT_EQ(DS_MP3_Constructor::LengthInHundredths(c.duration), c.hundredths) << c.duration;
     }
