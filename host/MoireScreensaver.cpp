@@ -1,7 +1,7 @@
 #include "host/MoireScreensaver.h"
 
 #include "engine/resources/CurrentScene.h"
-#include "host/Registry.h"
+#include "engine/settings/UserSettings.h"
 #include "sound/MusicGraph.h"
 #include "sound/SoundDevice.h"
 #include "sound/SoundSettings.h"

@@ -8,8 +8,9 @@
 
 namespace {
 
-// DirectShow lengths are in 100 ns units: 100,000 to the hundredth.
-constexpr LONGLONG kUnitsPerHundredth = 100000;
+// DirectShow lengths are in 100 ns units: 10,000,000 to the second.
+constexpr LONGLONG kUnitsPerSecond = 10000000;
+constexpr LONGLONG kHundredthsPerSecond = 100;
 
 }  // namespace
 
@@ -56,7 +57,8 @@ bool DS_MP3_Constructor::CreateGraph()
 unsigned DS_MP3_Constructor::LengthInHundredths(LONGLONG duration)
 {
     if (duration <= 0) return 0;
-    const LONGLONG hundredths = duration / kUnitsPerHundredth;
+    // Whole seconds: the part of the last second is dropped.
+    const LONGLONG hundredths = duration / kUnitsPerSecond * kHundredthsPerSecond;
     return static_cast<unsigned>(
         std::min<LONGLONG>(hundredths, static_cast<LONGLONG>(std::numeric_limits<unsigned>::max())));
 }

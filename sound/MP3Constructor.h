@@ -44,8 +44,8 @@ public:
     void ApplyVolume();
     void ApplyBalance();
 
-    // Hundredths of a second from a DirectShow length (100 ns units),
-    // rounded down and at most the largest unsigned.
+    // The whole seconds of a DirectShow length (100 ns units) in
+    // hundredths: 3.9 s gives 300. At most the largest unsigned.
     static unsigned LengthInHundredths(LONGLONG duration);
 
     bool Prepared() const { return prepared_; }

@@ -1,6 +1,6 @@
 #include "sound/SoundSettings.h"
 
-#include "host/Registry.h"
+#include "engine/settings/UserSettings.h"
 
 SoundSettings ReadSoundSettings()
 {

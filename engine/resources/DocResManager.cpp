@@ -141,16 +141,15 @@ DS_DocResManager::~DS_DocResManager()
 
 bool DS_DocResManager::Read(DS_IOF_Archive* ar, int32_t version)
 {
-    if (version < 1 || version > kVersion) {
-        ar->Fail();  // an unknown layout cannot be read, nor skipped
-        return false;
-    }
+    // Every version is read: the oldest two lack the later maps, and any
+    // other version (newer ones included) is read as the newest layout. A
+    // record that does not match still fails when its bytes run out.
     ResourceStore& store = *store_;
     ResourceStore::ReadBlobMap(ar, store.images);
     if (!ar->Failed()) ResourceStore::ReadFrameTimeMap(ar, store.frameTimes);
     if (ar->Failed()) return false;
     BuildTextureSets();
-    if (version >= 2) {
+    if (version != kVersionPicturesOnly) {
         BlobMap linked;
         ResourceStore::ReadBlobMap(ar, linked);
         if (ar->Failed()) return false;
@@ -159,7 +158,7 @@ bool DS_DocResManager::Read(DS_IOF_Archive* ar, int32_t version)
         }
         store.linkedFiles.insert(linked.begin(), linked.end());
     }
-    if (version >= 3) {
+    if (version != kVersionPicturesOnly && version != kVersionWithoutMasks) {
         ResourceStore::ReadGuidImageMap(ar, store.maskImages);
         if (ar->Failed()) {
             store.maskImages.clear();

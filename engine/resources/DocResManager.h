@@ -113,6 +113,9 @@ void ReadGuidImageRecord(DS_IOF_Archive* ar, GuidImageRecord& record);
 class DS_DocResManager : public DS_IOF_Item {
 public:
     static constexpr int32_t kVersion = 3;
+    // Older layouts: pictures and frame times only; then linked files too.
+    static constexpr int32_t kVersionPicturesOnly = 1;
+    static constexpr int32_t kVersionWithoutMasks = 2;
     static constexpr uint32_t kRenderTargetSize = 512;
 
     // Creates the manager's texture loader on device (the current device by
@@ -125,9 +128,10 @@ public:
     // current manager when it is, then releases everything.
     ~DS_DocResManager() override;
 
-    // Reads the record body of the given version (1 to 3) and builds the
-    // texture sets, byte cache and mask textures. False when the archive
-    // failed (what was read before the fault stays) or the version is unknown.
+    // Reads the record body of the given version and builds the texture
+    // sets, byte cache and mask textures; a version other than the two older
+    // layouts is read as the newest one. False when the archive failed (what
+    // was read before the fault stays).
     bool Read(DS_IOF_Archive* ar, int32_t version);
     // Writes the record, header "DS_DocResManager" version 3.
     void Write(DS_IOF_Archive* ar) override;
@@ -164,9 +168,10 @@ public:
     // count 0) when there are no usable bytes; the next call tries again.
     const MeshEntry& GetMesh(const DS_FileLink3& link, uint32_t vertexSize);
     // The link's effect (the caller gets its own reference), from its cached
-    // bytes or the module's RCDATA resource. Bytes that are missing or fail
-    // IsWellFormedEffect, or that D3DX rejects, give null; the next call
-    // tries again.
+    // bytes or the module's RCDATA resource: a compiled effect or effect
+    // source text (IsEffectForD3DX). Bytes that are missing, a compiled
+    // effect that fails IsWellFormedEffect, or bytes that D3DX rejects give
+    // null; the next call tries again.
     ComPtr<ID3DXEffect> GetEffect(const DS_FileLink3& link);
     // A new font for the key (the one held before for it is released); null
     // when D3DX cannot make it.

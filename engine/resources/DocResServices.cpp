@@ -227,9 +227,12 @@ ComPtr<ID3DXEffect> DS_DocResManager::GetEffect(const DS_FileLink3& link)
         return known->second;
     }
     const ResourceBlob* bytes = CachedOrModuleBytes(*loader_, EnsureCacheEntry(value), value, RT_RCDATA);
-    // D3DX9's effect loader does no bounds checking: damaged bytes are
-    // treated as a missing effect instead of being handed to it.
-    if (!device_ || !bytes || !IsWellFormedEffect(bytes->data.data(), bytes->data.size())) {
+    // Compiled effects or source text. D3DX9 does no bounds checking on a
+    // compiled effect: a damaged one is treated as missing instead of being
+    // handed to it. Source that D3DX cannot compile fails there and is
+    // treated as missing too (Wine 8 d3dx9, 2026-12: it compiles no effect
+    // source at all).
+    if (!device_ || !bytes || !IsEffectForD3DX(bytes->data.data(), bytes->data.size())) {
         return {};
     }
     ComPtr<ID3DXEffect> effect;

@@ -475,3 +475,17 @@ bool IsWellFormedEffect(const void* data, size_t size)
     EffectChecker checker(static_cast<const uint8_t*>(data), size);
     return checker.Run();
 }
+
+bool ClaimsCompiledEffect(const void* data, size_t size)
+{
+    uint32_t tag = 0;
+    if (!data || size < sizeof(tag)) return false;
+    std::memcpy(&tag, data, sizeof(tag));
+    return tag == kEffectTag;
+}
+
+bool IsEffectForD3DX(const void* data, size_t size)
+{
+    if (ClaimsCompiledEffect(data, size)) return IsWellFormedEffect(data, size);
+    return data && size >= sizeof(kEffectTag);
+}

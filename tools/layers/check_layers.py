@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Checks that lower layers of the source tree never include higher ones:
-the archive knows no other layer, parameters know only the archive, the
-scene engine knows no scene family, and the scene families know neither the
-host nor the sound subsystem. Prints each offending include and exits 1.
+the archive and the user settings know no other layer, parameters know only
+the archive, the scene engine knows no scene family, the scene families know
+neither the host nor the sound subsystem, and the sound subsystem knows only
+the engine (not the host). Prints each offending include and exits 1.
 
 Usage: check_layers.py [SOURCE_ROOT]"""
 import os
@@ -14,11 +15,13 @@ import sys
 ALLOWED = {
     "engine/archive": ("engine/archive",),
     "engine/params": ("engine/archive", "engine/params"),
+    "engine/settings": ("engine/settings",),
     "engine/resources": ("engine/",),
     "engine/render": ("engine/",),
     "engine/scene": ("engine/",),
     "effects": ("engine/", "effects/", "objects/"),
     "objects": ("engine/", "effects/", "objects/"),
+    "sound": ("engine/", "sound/"),
 }
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')

@@ -6,6 +6,7 @@
 #include <d3d9.h>
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,19 +40,27 @@ void PutBlobs(DS_IOF_W& w, const std::vector<ResourceBlob>& blobs)
     for (const ResourceBlob& blob : blobs) w.WriteResourceBlob(blob);
 }
 
+// Which of the later maps a record holds.
+struct Layout {
+    bool linkedFiles;
+    bool masks;
+};
+constexpr Layout kNewestLayout{true, true};
+
 // The stored contents of the test document, in key order of each map.
 struct TestDocument {
     std::vector<uint8_t> png = ReadFixtureBytes(L"fixture.png");
     std::vector<uint8_t> bmp = ReadFixtureBytes(L"fixture.bmp");
     std::vector<uint8_t> effect = ReadBuiltEffect("090_water");
 
-    // Record bytes of the given version; with header, the class record.
-    std::vector<uint8_t> Record(int32_t version, bool header = false) const
+    // Record bytes of the given layout; with a header version, the class
+    // record.
+    std::vector<uint8_t> Record(Layout layout = kNewestLayout, std::optional<int32_t> header = {}) const
     {
         DS_IOF_W w;
         if (header) {
             w.WriteString(L"DS_DocResManager");
-            w.WriteInt(version);
+            w.WriteInt(*header);
         }
         // Image map, keys in order ("C:\\pictures\\r..." < "C:\\pictures\\s..." < "c..."):
         // the sequence, the picture, the library picture.
@@ -71,7 +80,7 @@ struct TestDocument {
         PutLink(w, kPicture);
         w.WriteInt(1);
         w.WriteFloat(9.0f);
-        if (version >= 2) {
+        if (layout.linkedFiles) {
             // Linked files: the effect, and other bytes under the picture's
             // key, which must not replace the picture's cached bytes.
             w.WriteInt(2);
@@ -80,7 +89,7 @@ struct TestDocument {
             PutLink(w, kEffect);
             PutBlobs(w, {LibraryBlob(kAbsentLibrary, 90, effect)});
         }
-        if (version >= 3) {
+        if (layout.masks) {
             w.WriteInt(1);
             w.WriteString(FormatGuidString(kMaskGuid));
             w.WriteString(L"");
@@ -119,18 +128,27 @@ TEST_F(DocResManagerRecordTest, EveryVersionBuildsSetsCacheAndMasks)
 {
     ASSERT_FALSE(doc.png.empty());
     ASSERT_FALSE(doc.effect.empty());
-    for (int32_t version = 1; version <= 3; ++version) {
-        SCOPED_TRACE("version " + std::to_string(version));
+    // Versions 1 and 2 are the older layouts; every other version, older
+    // or newer than the ones written, holds all four maps.
+    const struct {
+        int32_t version;
+        Layout layout;
+    } cases[] = {
+        {1, {false, false}}, {2, {true, false}}, {3, {true, true}},  {4, {true, true}},
+        {9, {true, true}},   {0, {true, true}},  {-1, {true, true}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("version " + std::to_string(c.version));
         DS_DocResManager manager(Device(), folder.Path());
-        const ReadResult result = ReadBody(manager, doc.Record(version), version);
+        const ReadResult result = ReadBody(manager, doc.Record(c.layout), c.version);
         ASSERT_TRUE(result.read);
         EXPECT_TRUE(result.atEnd);
         const ResourceStore& store = manager.Store();
         EXPECT_TRUE(store.images.empty());
         EXPECT_TRUE(store.maskImages.empty());
         EXPECT_EQ(store.textureSets.size(), 3u);
-        EXPECT_EQ(store.byteCache.size(), version >= 2 ? 4u : 3u);
-        EXPECT_EQ(store.maskTextures.size(), version >= 3 ? 1u : 0u);
+        EXPECT_EQ(store.byteCache.size(), c.layout.linkedFiles ? 4u : 3u);
+        EXPECT_EQ(store.maskTextures.size(), c.layout.masks ? 1u : 0u);
 
         const TextureFrames& picture = manager.GetTextureSet(kPicture);
         ASSERT_EQ(picture.textures.size(), 1u);
@@ -153,8 +171,8 @@ TEST_F(DocResManagerRecordTest, EveryVersionBuildsSetsCacheAndMasks)
         EXPECT_TRUE(library.textures[0]);
         EXPECT_EQ(library.width, 32u);
 
-        EXPECT_EQ(static_cast<bool>(manager.GetEffect(DS_HLSLEffectFile(90, kAbsentLibrary))), version >= 2);
-        if (version >= 3) {
+        EXPECT_EQ(static_cast<bool>(manager.GetEffect(DS_HLSLEffectFile(90, kAbsentLibrary))), c.layout.linkedFiles);
+        if (c.layout.masks) {
             GuidResourceKey key;
             key.guid = kMaskGuid;
             const auto mask = store.maskTextures.find(key);
@@ -187,7 +205,7 @@ TEST_F(DocResManagerRecordTest, WritesTheNewestLayoutInKeyOrderAndReadsItBack)
     DS_IOF_W writer;
     DS_IOF_Archive handle{&writer};
     manager.Write(&handle);
-    const std::vector<uint8_t> expected = doc.Record(3, true);
+    const std::vector<uint8_t> expected = doc.Record(kNewestLayout, 3);
     ASSERT_EQ(writer.Bytes(), expected);
 
     // Read back through the header as a document does.
@@ -226,7 +244,7 @@ TEST_F(DocResManagerRecordTest, KeysOfOneGuidAreOneKeyOrderedAsBytes)
 
 TEST_F(DocResManagerRecordTest, DamagedRecordsFailWithoutCrashing)
 {
-    const std::vector<uint8_t> whole = doc.Record(3);
+    const std::vector<uint8_t> whole = doc.Record();
     // Every cut of the record, at a stride that still lands inside each map.
     for (size_t cut = 0; cut < whole.size(); cut += 1 + cut / 64) {
         DS_DocResManager manager(Device(), folder.Path());
@@ -241,8 +259,10 @@ TEST_F(DocResManagerRecordTest, DamagedRecordsFailWithoutCrashing)
     const Case cases[] = {
         {"negative image count", {0xFF, 0xFF, 0xFF, 0xFF}, 3},
         {"huge image count, no entries", {0xFF, 0xFF, 0xFF, 0x7F}, 3},
-        {"unknown version 0", whole, 0},
-        {"unknown version 4", whole, 4},
+        // A newer version is read as the newest layout: one without its
+        // masks runs out of bytes.
+        {"version 4 without its masks", doc.Record({true, false}), 4},
+        {"version 0 without its maps", doc.Record({false, false}), 0},
     };
     for (const Case& c : cases) {
         DS_DocResManager manager(Device(), folder.Path());
@@ -275,7 +295,7 @@ TEST_F(DocResManagerRecordTest, LoadingADocumentMakesItsManagerCurrent)
     SetCurrentDevice(Device());
     SceneClassRegistry classes;
     ManagerOnlyContent content;
-    const std::vector<uint8_t> good = Document(doc.Record(3, true));
+    const std::vector<uint8_t> good = Document(doc.Record(kNewestLayout, 3));
     ASSERT_EQ(ReadSceneDocumentAndManager(good.data(), good.size(), classes, content), S_OK);
     ASSERT_TRUE(content.Manager());
     EXPECT_EQ(CurrentDocResManager(), content.Manager().get());

@@ -19,6 +19,7 @@ const wchar_t kLibrary[] = L"common_res.dll";
 const wchar_t kAbsentLibrary[] = L"corvalline_absent_res.dll";
 constexpr int32_t kSequenceResource = 320;     // in the test program's own "DDS" resources
 constexpr int32_t kCutSequenceResource = 321;  // the same, cut short
+const char kSource[] = "technique Plain { pass P0 { AlphaBlendEnable = FALSE; } }\n";
 
 GuidResourceKey Key(uint32_t first)
 {
@@ -191,7 +192,11 @@ TEST_F(DocResServicesTest, BadEffectBytesGiveNoEffectAndAreRetried)
     const Case cases[] = {
         {"truncated", std::vector<uint8_t>(whole.begin(), whole.begin() + whole.size() / 2)},
         {"header only", std::vector<uint8_t>(whole.begin(), whole.begin() + 8)},
+        // Not a compiled effect: handed to D3DX as source, which refuses it.
         {"garbage", std::vector<uint8_t>(256, 0xAB)},
+        // Wine 8 d3dx9, 2026-12: no effect source compiles, so well-formed
+        // source takes the missing-effect path as well.
+        {"source text", {kSource, kSource + sizeof(kSource) - 1}},
     };
     for (const Case& c : cases) {
         DS_DocResManager manager(Device(), folder.Path());

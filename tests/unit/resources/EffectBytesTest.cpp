@@ -1,6 +1,7 @@
-// Validation of compiled effect bytes before D3DXCreateEffect: the effects the
+// Validation of effect bytes before D3DXCreateEffect: the compiled effects the
 // build writes pass; truncated and damaged ones fail, with the same rules as
-// the build tool's checker (tools/fxtool/fxcheck.py).
+// the build tool's checker (tools/fxtool/fxcheck.py); source text is handed
+// over as it is.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -53,6 +54,39 @@ TEST(EffectBytesTest, NullOrEmptyInputFails)
     EXPECT_FALSE(IsWellFormedEffect(nullptr, 100));
     const uint8_t header[8] = {0x01, 0x09, 0xFF, 0xFE, 0, 0, 0, 0};
     EXPECT_FALSE(IsWellFormedEffect(header, sizeof(header)));
+}
+
+// What D3DXCreateEffect is given: bytes with the compiled-effect tag only
+// when the check passes them, since D3DX does not bound-check those; any
+// other bytes as effect source text, which D3DX compiles or refuses itself.
+TEST(EffectBytesTest, SoundCompiledEffectsAndSourceTextGoToD3DX)
+{
+    const std::vector<uint8_t> compiled = ReadBuiltEffect("103_radialwave");
+    ASSERT_FALSE(compiled.empty());
+    const std::string source = "float4 Tint;\ntechnique Plain { pass P0 { AlphaBlendEnable = FALSE; } }\n";
+    const auto text = [](const std::string& s) { return std::vector<uint8_t>(s.begin(), s.end()); };
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        bool compiledClaim;
+        bool handedOver;
+    };
+    const Case cases[] = {
+        {"compiled effect", compiled, true, true},
+        {"compiled effect cut short", std::vector<uint8_t>(compiled.begin(), compiled.end() - 4), true, false},
+        {"compiled tag alone", std::vector<uint8_t>(compiled.begin(), compiled.begin() + 4), true, false},
+        {"source text", text(source), false, true},
+        {"source text without its end", text(source.substr(0, 20)), false, true},
+        {"bytes that are not text", std::vector<uint8_t>(64, 0xAB), false, true},
+        {"four bytes", text("tech"), false, true},
+        {"shorter than the tag", text("abc"), false, false},
+        {"empty", {}, false, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ClaimsCompiledEffect(c.bytes.data(), c.bytes.size()), c.compiledClaim) << c.what;
+        EXPECT_EQ(IsEffectForD3DX(c.bytes.data(), c.bytes.size()), c.handedOver) << c.what;
+    }
+    EXPECT_FALSE(IsEffectForD3DX(nullptr, 100));
 }
 
 // Damage at known places of the radial-wave effect (its layout: tag, data

@@ -159,9 +159,9 @@ TEST_F(SoundItemPlayback, Mp3ItemWritesItsFileConnectsSilentlyAndDeletesTheFile)
     const std::wstring path = item->TemporaryPath();
     EXPECT_EQ(path, TempFolder() + L"corvalline-item-graph.mp3");
     EXPECT_EQ(ReadWholeFile(path), original.file.data);
-    // 2.5 s measured to the hundredth, no fades.
-    EXPECT_GE(item->TimeLine().visible.minimum.GetValue(), 249u);
-    EXPECT_LE(item->TimeLine().visible.maximum.GetValue(), 260u);
+    // 2.5 s shown for its whole seconds only, no fades.
+    EXPECT_EQ(item->TimeLine().visible.minimum.GetValue(), 200u);
+    EXPECT_EQ(item->TimeLine().visible.maximum.GetValue(), 200u);
     EXPECT_EQ(item->TimeLine().fadeIn, 0u);
     EXPECT_EQ(item->TimeLine().fadeOut, 0u);
     EXPECT_EQ(item->Graph().StateNow(), State_Stopped) << "nothing is heard before the first poll";

@@ -245,7 +245,7 @@ TEST(SoundItemLevels, WavVolumeAddsTheUsersAndPanFollowsBalance)
     for (const auto& c : pans) EXPECT_EQ(DS_WAV_Constructor::BufferPan(c.balance), c.pan) << c.balance;
 }
 
-TEST(SoundItemLengths, HundredthsRoundedDown)
+TEST(SoundItemLengths, WavInHundredthsMp3InWholeSeconds)
 {
     WaveData wave;
     wave.format.resize(sizeof(WAVEFORMATEX));
@@ -258,12 +258,14 @@ TEST(SoundItemLengths, HundredthsRoundedDown)
         wave.samples.assign(c.bytes, 0);
         EXPECT_EQ(wave.LengthInHundredths(), c.hundredths) << c.bytes << " bytes";
     }
-    // DirectShow lengths in 100 ns units.
+    // DirectShow lengths in 100 ns units; an MP3 item keeps whole seconds.
     const struct {
         LONGLONG duration;
         unsigned hundredths;
-    } mp3Cases[] = {{39000000, 390}, {25000000, 250}, {5000000, 50}, {99999, 0}, {0, 0}, {-5, 0},
-                    {0x7FFFFFFFFFFFFFFFLL, std::numeric_limits<unsigned>::max()}};
+    } mp3Cases[] = {{39000000, 300}, {25000000, 200},
+                    {10000000, 100}, {9999999, 0},
+                    {5000000, 0},    {0, 0},
+                    {-5, 0},         {0x7FFFFFFFFFFFFFFFLL, std::numeric_limits<unsigned>::max()}};
     for (const auto& c : mp3Cases) {
         EXPECT_EQ(DS_MP3_Constructor::LengthInHundredths(c.duration), c.hundredths) << c.duration;
     }

@@ -23,6 +23,12 @@ class LayerTest(unittest.TestCase):
             ("effects/lights/L.cpp", '#include "host/Registry.h"', True),
             ("effects/lights/L.cpp", '#include "effects/brushes/FireFX.h"', False),
             ("engine/archive/A.cpp", '#include <d3d9.h>', False),
+            ("engine/settings/U.cpp", '#include "engine/archive/IOF_W.h"', True),
+            ("engine/settings/U.cpp", '#include "host/Registry.h"', True),
+            ("engine/scene/S.cpp", '#include "engine/settings/UserSettings.h"', False),
+            ("sound/S.cpp", '#include "host/Registry.h"', True),
+            ("sound/S.cpp", '#include "objects/sprites/X.h"', True),
+            ("sound/S.cpp", '#include "engine/settings/UserSettings.h"', False),
         ]
         for path, line, bad in cases:
             with self.subTest(path=path, line=line), tempfile.TemporaryDirectory() as root:
