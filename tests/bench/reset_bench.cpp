@@ -19,9 +19,11 @@
 #include <windows.h>
 
 #include <psapi.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -69,6 +71,32 @@ bool ParseOptions(int argc, char** argv, Options& options)
     return !bad && !options.source.empty() && options.Valid() && options.resets > 0 && options.every >= kMinEvery;
 }
 
+// The process's open handles: GetProcessHandleCount, or where that gives
+// none (Wine 8 answers 0) the process's entries in the system's handle list.
+DWORD OpenHandles()
+{
+    DWORD count = 0;
+    if (GetProcessHandleCount(GetCurrentProcess(), &count) && count > 0) return count;
+    using QueryFn = NTSTATUS(WINAPI*)(SYSTEM_INFORMATION_CLASS, PVOID, ULONG, PULONG);
+    const auto query =
+        reinterpret_cast<QueryFn>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    if (query == nullptr) return 0;
+    std::vector<uint8_t> buffer(1 << 16);
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        ULONG needed = 0;
+        const NTSTATUS status = query(SystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+        if (status >= 0) break;
+        buffer.assign(std::max<size_t>(buffer.size() * 2, needed + 4096), 0);
+    }
+    const auto* list = reinterpret_cast<const SYSTEM_HANDLE_INFORMATION*>(buffer.data());
+    const size_t fits = (buffer.size() - offsetof(SYSTEM_HANDLE_INFORMATION, Handle)) / sizeof(SYSTEM_HANDLE_ENTRY);
+    const ULONG pid = GetCurrentProcessId();
+    for (size_t i = 0; i < std::min<size_t>(list->Count, fits); ++i) {
+        if (list->Handle[i].OwnerPid == pid) ++count;
+    }
+    return count;
+}
+
 // The process's working set and open handles at one moment.
 struct ProcessUse {
     double workingSetMb = 0.0;
@@ -82,7 +110,7 @@ struct ProcessUse {
         if (GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters))) {
             use.workingSetMb = static_cast<double>(counters.WorkingSetSize) / kMiB;
         }
-        GetProcessHandleCount(GetCurrentProcess(), &use.handles);
+        use.handles = OpenHandles();
         return use;
     }
 };
