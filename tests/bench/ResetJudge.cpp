@@ -81,8 +81,6 @@ void ResetJudge::NoteMotion(const FrameShot& earlier, const FrameShot& later)
 
 ResetVerdict ResetJudge::Judge(const FrameShot& before, const FrameShot& after)
 {
-    if (after.pixels.empty() || before.pixels.size() != after.pixels.size()) return ResetVerdict::NotJudged;
-    if (IsBlack(after) && !IsBlack(before)) return ResetVerdict::Black;
     if (!Comparable(before, after) || motions_.empty()) return ResetVerdict::NotJudged;
     // Any motion seen may go on for the whole time between the two frames.
     const double seconds = std::max(kMinSeconds, double(after.appTime - before.appTime));
@@ -93,5 +91,6 @@ ResetVerdict ResetJudge::Judge(const FrameShot& before, const FrameShot& after)
     lastAllowance_ = allowance * kAllowanceMargin + kAllowanceFloor;
     lastDifference_ = Difference(before, after);
     worstShare_ = std::max(worstShare_, lastDifference_ / lastAllowance_);
-    return lastDifference_ <= lastAllowance_ ? ResetVerdict::Shown : ResetVerdict::Differs;
+    if (lastDifference_ <= lastAllowance_) return ResetVerdict::Shown;
+    return IsBlack(after) ? ResetVerdict::Black : ResetVerdict::Differs;
 }

@@ -1,7 +1,7 @@
 // Judges whether the frames after a device reset show the scene: the first
-// frame after the reset must not be black (unless the frame before was) and
-// must differ from the last frame before the reset by no more than the
-// animation moves. The allowance is learned from pairs of consecutive
+// frame after the reset must differ from the last frame before the reset by
+// no more than the animation moves (a frame beyond that is told apart as
+// black or differing). The allowance is learned from pairs of consecutive
 // frames before resets, scaled by the time between the compared frames (a
 // reset takes time, in which the animation goes on). Frames in a slide's
 // fade or of different slides cannot be compared and are not judged.

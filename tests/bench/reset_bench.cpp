@@ -8,8 +8,12 @@
 //
 // Usage: reset_bench [--resets N] [--every N] [--size WxH] [--warmup N]
 //                    [--sleep] [--timeout SECONDS] SOURCE
-// SOURCE as for frame_bench. --every N (at least 3): a reset after every
-// N-th scene frame, counted after the warm-up. A failed reset ends the run:
+// SOURCE as for frame_bench. The warm-up lasts --warmup scene frames and at
+// least one round of the slideshow (back to the slide it began with), so
+// that every slide has built its objects once before the first reset: the
+// working set grows over the first round with or without resets.
+// --every N (at least 3): a reset after every N-th scene frame, counted
+// after the warm-up. A failed reset ends the run:
 // a device whose Reset failed cannot draw, and the saver's frame loop would
 // show its error display. Under Wine, WINEDEBUG=warn+d3d9 names every
 // resource that held up a failed Reset ("blocks the Reset call").
@@ -156,8 +160,11 @@ public:
         if (!drewScene_ || unitCount_ == 0) return;
         drewScene_ = false;
         ++sceneFrames_;
-        if (sceneFrames_ <= options_.warmup) return;
-        const unsigned phase = (sceneFrames_ - options_.warmup) % options_.every;
+        if (!warmedUp_) {
+            warmedUp_ = sceneFrames_ >= options_.warmup && RoundShown();
+            return;
+        }
+        const unsigned phase = ++framesAfterWarmup_ % options_.every;
         if (phase == options_.every - 1) {
             Shoot(shotA_);
         } else if (phase == 0) {
@@ -173,6 +180,7 @@ public:
     }
 
     unsigned SceneFrames() const { return sceneFrames_; }
+    unsigned WarmupFrames() const { return sceneFrames_ - framesAfterWarmup_; }
     unsigned ResetsDone() const { return resetsDone_; }
     unsigned ResetsJudged() const { return resetsJudged_; }
     unsigned Verdicts(ResetVerdict verdict) const { return verdicts_[static_cast<int>(verdict)]; }
@@ -186,6 +194,18 @@ public:
     bool Finished() const { return resetsJudged_ >= options_.resets; }
 
 private:
+    // The slideshow has come back to the slide it began with (at once for
+    // a scene of one slide).
+    bool RoundShown()
+    {
+        DS_SlideShow_Light* root = currentSlot_ != nullptr ? currentSlot_->Root() : nullptr;
+        if (root == nullptr || root->Slides().size() <= 1) return true;
+        const void* slide = root->CurrentSlide().Get();
+        if (firstSlide_ == nullptr) firstSlide_ = slide;
+        if (slide != firstSlide_) leftFirstSlide_ = true;
+        return leftFirstSlide_ && slide == firstSlide_;
+    }
+
     void Shoot(FrameShot& shot)
     {
         judge_.Take(units_[0].device, shot);
@@ -233,7 +253,11 @@ private:
     FrameShot shotA_, shotB_, shotC_;
     bool drewScene_ = false;
     bool judgePending_ = false;
+    bool warmedUp_ = false;
+    const void* firstSlide_ = nullptr;
+    bool leftFirstSlide_ = false;
     unsigned sceneFrames_ = 0;
+    unsigned framesAfterWarmup_ = 0;
     unsigned resetsDone_ = 0;
     unsigned resetsJudged_ = 0;
     unsigned verdicts_[4] = {};
@@ -286,6 +310,7 @@ int main(int argc, char** argv)
         std::printf("resets_asked %u\n", options.resets);
         std::printf("every %u\n", options.every);
         std::printf("scene_frames %u\n", saver.SceneFrames());
+        std::printf("warmup_frames %u\n", saver.WarmupFrames());
         std::printf("resets_done %u\n", saver.ResetsDone());
         std::printf("resets_failed %u\n", saver.FailedAt() != 0 ? 1u : 0u);
         std::printf("failed_reset %u\n", saver.FailedAt());
