@@ -11,8 +11,12 @@ constexpr uint32_t kBlackLevel = 8;
 // still scene still changes by a little rounding between frames).
 constexpr double kAllowanceMargin = 1.5;
 constexpr double kAllowanceFloor = 1.0;
-// The shortest frame interval the time scaling divides by.
+// The shortest frame interval the time scaling divides by, and the most a
+// motion is scaled: a pair of frames a few milliseconds apart (the frame
+// loop's pause off) says little about how far the animation goes in the
+// time of a reset, and differences do not grow without bound.
 constexpr double kMinSeconds = 0.001;
+constexpr double kMaxTimeScale = 4.0;
 
 }  // namespace
 
@@ -86,7 +90,8 @@ ResetVerdict ResetJudge::Judge(const FrameShot& before, const FrameShot& after)
     const double seconds = std::max(kMinSeconds, double(after.appTime - before.appTime));
     double allowance = 0.0;
     for (const Motion& motion : motions_) {
-        allowance = std::max(allowance, motion.difference * std::max(1.0, seconds / motion.seconds));
+        const double scale = std::min(kMaxTimeScale, std::max(1.0, seconds / motion.seconds));
+        allowance = std::max(allowance, motion.difference * scale);
     }
     lastAllowance_ = allowance * kAllowanceMargin + kAllowanceFloor;
     lastDifference_ = Difference(before, after);

@@ -11,7 +11,9 @@
 // SOURCE as for frame_bench. The warm-up lasts --warmup scene frames and at
 // least one round of the slideshow (back to the slide it began with), so
 // that every slide has built its objects once before the first reset: the
-// working set grows over the first round with or without resets.
+// working set grows over the first round with or without resets. The
+// judge learns the animation's motion from every warm-up frame and from
+// the two frames before each reset.
 // --every N (at least 3): a reset after every N-th scene frame, counted
 // after the warm-up. A failed reset ends the run:
 // a device whose Reset failed cannot draw, and the saver's frame loop would
@@ -31,6 +33,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench/FrameMeter.h"
@@ -161,6 +164,12 @@ public:
         drewScene_ = false;
         ++sceneFrames_;
         if (!warmedUp_) {
+            // Every warm-up frame teaches the judge how far the animation
+            // moves between frames, sudden changes of the whole picture
+            // among them (a sequence of colours, a lightning flash).
+            std::swap(shotA_, shotB_);
+            Shoot(shotB_);
+            judge_.NoteMotion(shotA_, shotB_);
             warmedUp_ = sceneFrames_ >= options_.warmup && RoundShown();
             return;
         }
