@@ -117,6 +117,13 @@ public:
     int CreateDevices();
     int SelectUnit(int index);
     int RenderFrame();
+    // Brings back unit index's device, which the frame loop found not reset:
+    // its objects invalidated (when restored), Reset with its present
+    // parameters, its objects restored. The unit must be current
+    // (SelectUnit). Returns the Reset's result or the restore's failure (a
+    // code the restore stored among them); a failure sets the error flag,
+    // storing no code of its own.
+    HRESULT ResetUnit(int index);
     void ReleaseDevices();
 
     // Error display (ErrorDisplay.cpp).

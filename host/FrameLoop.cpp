@@ -143,27 +143,9 @@ int CD3DScreensaver::RenderFrame()
         if (unit.device == nullptr) continue;
         const HRESULT cooperative = unit.device->TestCooperativeLevel();
         if (cooperative == D3DERR_DEVICELOST) return 0;
-        if (cooperative == D3DERR_DEVICENOTRESET) {
-            if (windowed_ && unit.adapterIndex >= 0 && adapters_[unit.adapterIndex]) {
-                d3d_->GetAdapterDisplayMode(unit.adapterIndex, &adapters_[unit.adapterIndex]->desktopMode);
-            }
-            if (unit.objectsRestored) {
-                InvalidateDeviceObjects();
-                unit.objectsRestored = false;
-            }
-            if (SUCCEEDED(unit.device->Reset(&unit.presentParams))) {
-                if (RestoreDeviceObjects() >= 0) {
-                    unit.objectsRestored = true;
-                } else {
-                    errorFlag_ = true;
-                }
-            } else {
-                errorFlag_ = true;
-            }
-            // The error mode releases the devices at its first step; until
-            // then nothing more is drawn with this one.
-            if (errorFlag_) return 0;
-        }
+        // The error mode releases the devices at its first step; until then
+        // nothing more is drawn with a device whose reset failed.
+        if (cooperative == D3DERR_DEVICENOTRESET && FAILED(ResetUnit(i))) return 0;
         Render();
     }
     for (int i = 0; i < unitCount_; ++i) {
@@ -172,6 +154,33 @@ int CD3DScreensaver::RenderFrame()
     }
     OnFramePresented();
     return 0;
+}
+
+HRESULT CD3DScreensaver::ResetUnit(int index)
+{
+    RenderUnit& unit = units_[index];
+    if (unit.device == nullptr) return E_POINTER;
+    if (windowed_ && unit.adapterIndex >= 0 && adapters_[unit.adapterIndex]) {
+        d3d_->GetAdapterDisplayMode(unit.adapterIndex, &adapters_[unit.adapterIndex]->desktopMode);
+    }
+    if (unit.objectsRestored) {
+        InvalidateDeviceObjects();
+        unit.objectsRestored = false;
+    }
+    HRESULT hr = unit.device->Reset(&unit.presentParams);
+    if (SUCCEEDED(hr)) {
+        const int restored = RestoreDeviceObjects();
+        if (restored >= 0) unit.objectsRestored = true;
+        if (restored < 0) {
+            hr = restored;
+        } else if (errorFlag_) {
+            // The restore stored a failure of its own.
+            hr = FAILED(errorCode_) ? errorCode_ : E_FAIL;
+        }
+    }
+    // No code is stored: the error mode shows its general message.
+    if (FAILED(hr)) errorFlag_ = true;
+    return hr;
 }
 
 void CD3DScreensaver::ReleaseDevices()

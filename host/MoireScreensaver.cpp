@@ -121,11 +121,9 @@ int CMoireScreensaver::RestoreDeviceObjects()
         // After a reset the current slide gets its render targets and device
         // state back, and the manager its effects, fonts and targets.
         if (currentSlot_ != nullptr) currentSlot_->RestoreDeviceObjects();
-        if (musicSuspended_) {
-            // A device reset released the music: make the graph again and go
-            // on with the file that was playing.
-            musicSuspended_ = false;
-            if (InitMusicGraph(mainWindow_)) music_.Resume();
+        if (musicPaused_) {
+            musicPaused_ = false;
+            ResumeMusic();
         }
     } catch (...) {
         StoreError(kErrMediaNotFound);
@@ -137,10 +135,11 @@ int CMoireScreensaver::InvalidateDeviceObjects()
 {
     StopPrimaryBuffer();
     if (currentSlot_ != nullptr) currentSlot_->InvalidateDeviceObjects();
-    if (MusicGraphBuilder() != nullptr) {
-        ReleaseMusicGraph();
-        musicSuspended_ = true;
-    }
+    // The music holds where it is and keeps its graph: a graph made again
+    // at every reset would start the song over each time, and under Wine 8
+    // (2026-12) each graph released and made again left about 75 more
+    // handles open in the process.
+    if (PauseMusic()) musicPaused_ = true;
     return 0;
 }
 

@@ -38,7 +38,9 @@ private:
     // read when it opens.
     DWORD soundVolume_ = 100;
     DWORD muteSound_ = 0;
-    // Set when the invalidate step released a music graph that a later
-    // restore (a device reset) makes again.
-    bool musicSuspended_ = false;
+    // Set when the invalidate step paused music that was playing; the next
+    // restore (after a device reset) plays it on. After the last invalidate
+    // (the error display, the end) nothing restores and the music stays
+    // silent.
+    bool musicPaused_ = false;
 };

@@ -115,6 +115,11 @@ bool AudioGraph::Run()
     return control_ && SUCCEEDED(control_->Run());
 }
 
+void AudioGraph::Pause()
+{
+    if (control_) control_->Pause();
+}
+
 void AudioGraph::Stop()
 {
     if (control_) control_->Stop();

@@ -42,6 +42,9 @@ public:
     bool RenderFile(const wchar_t* path);
     void RemoveFilter(IBaseFilter* filter);
     bool Run();
+    // Holds the graph where it is: nothing plays, the position is kept and
+    // Run goes on from it.
+    void Pause();
     void Stop();
     bool Rewind();
     // The graph's state without waiting: a graph between two states reports

@@ -74,6 +74,18 @@ void RestartMusic()
     g_music.graph.Run();
 }
 
+bool PauseMusic()
+{
+    if (g_music.graph.StateNow() != State_Running) return false;
+    g_music.graph.Pause();
+    return true;
+}
+
+void ResumeMusic()
+{
+    g_music.graph.Run();
+}
+
 void SetMusicVolume(int volume, bool mute)
 {
     g_music.graph.SetVolume(MusicVolume(volume, mute));

@@ -36,6 +36,11 @@ bool RenderMusicFile(const wchar_t* path);
 void RestartMusic();
 // Applies MusicVolume(volume, mute) to the graph's audio.
 void SetMusicVolume(int volume, bool mute);
+// Holds the music where it is while it plays (a device reset, the error
+// display): true when it was playing. The graph and its file are kept.
+bool PauseMusic();
+// Plays the held music on from where PauseMusic left it.
+void ResumeMusic();
 // Takes one event from the graph: its code, or -1 when there is none or no graph.
 long GetMusicEvent();
 // Stops the graph and releases every interface; the graph can be made again

@@ -48,13 +48,6 @@ void MusicPlaylist::OnMusicEvent(long code)
     PlayAt(next_);
 }
 
-void MusicPlaylist::Resume()
-{
-    if (current_ < 0) return;
-    player_.Play(files_[static_cast<size_t>(current_)]);
-    player_.ApplySettings();
-}
-
 void MusicPlaylist::PlayAt(size_t index)
 {
     player_.Play(files_[index]);

@@ -32,10 +32,6 @@ public:
     // Handles one music event: at the end of a file (code 1) the next file
     // starts. Other codes are ignored.
     void OnMusicEvent(long code);
-    // Plays the current file again from its start, with the settings applied:
-    // for a music graph that was made again (after a device reset). The
-    // position in the list is kept.
-    void Resume();
 
     // Index of the file playing now, -1 when none has started.
     int Current() const { return current_; }

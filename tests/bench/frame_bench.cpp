@@ -14,21 +14,16 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <vector>
 
 #include "bench/FrameMeter.h"
+#include "bench/SceneSource.h"
+#include "bench/WatchedSaver.h"
 #include "engine/render/RenderStats.h"
-#include "host/MoireScreensaver.h"
 #include "host/SceneClassList.h"
 
 namespace {
 
-constexpr UINT_PTR kWatchTimer = 0xBE0C;
-constexpr UINT kWatchMs = 250;
 // As WinMain: platform threads finish their own exit first.
 constexpr DWORD kExitSettleMs = 150;
 
@@ -36,13 +31,6 @@ struct Options : RunOptions {
     double timeoutSeconds = 600.0;
     std::string source;
 };
-
-bool EndsWith(const std::string& text, const char* tail)
-{
-    const size_t n = std::strlen(tail);
-    if (text.size() < n) return false;
-    return _stricmp(text.c_str() + text.size() - n, tail) == 0;
-}
 
 bool ParseOptions(int argc, char** argv, Options& options)
 {
@@ -61,25 +49,14 @@ bool ParseOptions(int argc, char** argv, Options& options)
     return !bad && !options.source.empty() && options.Valid();
 }
 
-std::wstring Widen(const std::string& text)
-{
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring wide(n > 0 ? static_cast<size_t>(n) : 1u, L'\0');
-    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &wide[0], n);
-    wide.resize(wcslen(wide.c_str()));
-    return wide;
-}
-
-// The application with the meter at the end of every frame and a watch on
-// the error display (which draws no frames) and the time limit.
-class BenchSaver : public CMoireScreensaver {
+// The application with the meter at the end of every frame.
+class BenchSaver : public WatchedSaver {
 public:
-    BenchSaver(FrameMeter& meter, double timeoutSeconds) : meter_(meter), timeoutMs_(timeoutSeconds * 1000.0) {}
+    BenchSaver(FrameMeter& meter, double timeoutSeconds) : WatchedSaver(timeoutSeconds), meter_(meter) {}
 
     int Render() override
     {
-        // The frame draws the scene when the slot had loaded it before.
-        drewScene_ = currentSlot_ != nullptr && currentSlot_->sceneLoaded && currentSlot_->Root() != nullptr;
+        drewScene_ = SceneReady();
         const bool loadedBefore = currentSlot_ != nullptr && currentSlot_->sceneLoaded;
         meter_.BeginFrameWork();
         const int result = CMoireScreensaver::Render();
@@ -100,33 +77,11 @@ public:
         if (meter_.Done()) Shutdown();
     }
 
-    LRESULT WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) override
-    {
-        if (message == WM_TIMER && wparam == kWatchTimer) {
-            if (errorFlag_ || GetTickCount() - startTicks_ > timeoutMs_) {
-                stoppedEarly_ = true;
-                KillTimer(window, kWatchTimer);
-                Shutdown();
-            }
-            return 0;
-        }
-        return CMoireScreensaver::WindowProc(window, message, wparam, lparam);
-    }
-
-    void StartWatch()
-    {
-        startTicks_ = GetTickCount();
-        if (mainWindow_ != nullptr) SetTimer(mainWindow_, kWatchTimer, kWatchMs, nullptr);
-    }
-
-    bool stoppedEarly_ = false;
     bool deviceNoted_ = false;
     RenderUnit device_;
 
 private:
     FrameMeter& meter_;
-    double timeoutMs_;
-    DWORD startTicks_ = 0;
     bool drewScene_ = false;
 };
 
@@ -141,39 +96,16 @@ int main(int argc, char** argv)
                      "SOURCE\n");
         return 2;
     }
-    HMODULE module = nullptr;
-    std::vector<uint8_t> document;
-    if (EndsWith(options.source, ".scr") || EndsWith(options.source, ".exe") || EndsWith(options.source, ".dll")) {
-        module = LoadLibraryExW(Widen(options.source).c_str(), nullptr,
-                                LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-        if (module == nullptr) {
-            std::fprintf(stderr, "cannot open %s for its resources\n", options.source.c_str());
-            return 2;
-        }
-    } else {
-        std::ifstream file(options.source, std::ios::binary);
-        document.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-        if (document.empty()) {
-            std::fprintf(stderr, "cannot read %s\n", options.source.c_str());
-            return 2;
-        }
-    }
+    SceneSource source;
+    if (!source.Open(options.source)) return 2;
 
     RegisterSceneClasses();
     FrameMeter meter(options.frames, options.warmup);
     int status = 0;
     {
         BenchSaver saver(meter, options.timeoutSeconds);
-        saver.commandLine_ = L"frame_bench.exe /t";
-        saver.testWindowSize_ = SIZE{options.width, options.height};
-        saver.frameSleepMs_ = options.sleep ? kFrameSleepMs : 0;
-        for (SceneSlot& slot : saver.slots_) slot.SetSources(module, document);
-        const int hr = saver.Create(GetModuleHandleW(nullptr));
-        if (hr >= 0 && !saver.errorFlag_) {
-            saver.StartWatch();
-            saver.Run();
-        }
-        if (hr < 0 || saver.errorFlag_ || saver.stoppedEarly_ || !meter.Done()) {
+        const int hr = saver.Play(L"frame_bench.exe /t", options, source);
+        if (hr < 0 || saver.errorFlag_ || saver.StoppedEarly() || !meter.Done()) {
             std::fprintf(stderr, "the run stopped after %u measured frames (error 0x%08lX)\n",
                          meter.MeasuredFrames(), static_cast<unsigned long>(saver.errorCode_));
             status = 1;
@@ -191,7 +123,6 @@ int main(int argc, char** argv)
         std::printf("swap_effect %d\n", static_cast<int>(unit.presentParams.SwapEffect));
         meter.Print(stdout);
     }
-    if (module != nullptr) FreeLibrary(module);
     Sleep(kExitSettleMs);
     return status;
 }

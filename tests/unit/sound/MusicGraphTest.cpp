@@ -3,6 +3,8 @@
 // machine has no audio device.
 #include <gtest/gtest.h>
 
+#include <control.h>
+
 #include <string>
 #include <vector>
 
@@ -93,11 +95,46 @@ protected:
     void PumpUntilEnds(size_t ends, DWORD timeoutMs)
     {
         const DWORD start = GetTickCount();
-        while (saver_.currentAfterEnd.size() < ends && GetTickCount() - start < timeoutMs) {
-            MSG msg;
-            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-            Sleep(10);
+        while (saver_.currentAfterEnd.size() < ends && GetTickCount() - start < timeoutMs) PumpOnce();
+    }
+
+    // Runs the message loop for ms milliseconds.
+    void Pump(DWORD ms)
+    {
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < ms) PumpOnce();
+    }
+    static void PumpOnce()
+    {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        Sleep(10);
+    }
+
+    // The music graph's state (waiting up to a second for a change to
+    // finish) and its position in 100 ns units; -1 without a graph.
+    static OAFilterState GraphState()
+    {
+        ComPtr<IMediaControl> control;
+        if (MusicGraphBuilder() == nullptr ||
+            FAILED(MusicGraphBuilder()->QueryInterface(IID_IMediaControl,
+                                                       reinterpret_cast<void**>(control.ReleaseAndGetAddressOf())))) {
+            return -1;
         }
+        OAFilterState state = -1;
+        control->GetState(1000, &state);
+        return state;
+    }
+    static LONGLONG GraphPosition()
+    {
+        ComPtr<IMediaSeeking> seeking;
+        LONGLONG position = -1;
+        if (MusicGraphBuilder() != nullptr &&
+            SUCCEEDED(MusicGraphBuilder()->QueryInterface(IID_IMediaSeeking,
+                                                          reinterpret_cast<void**>(seeking.ReleaseAndGetAddressOf())))) {
+            seeking->GetCurrentPosition(&position);
+        }
+        return position;
     }
 
     ListeningSaver saver_;
@@ -153,21 +190,43 @@ TEST_F(MusicGraphPlayback, UnplayableFilesGiveSilenceNotACrash)
     EXPECT_EQ(saver_.currentAfterEnd, (std::vector<int>{0}));
 }
 
-TEST_F(MusicGraphPlayback, GraphMadeAgainResumesCurrentFile)
+TEST_F(MusicGraphPlayback, DeviceResetHoldsMusicInItsGraphAndPlaysItOn)
 {
-    const std::wstring first = Tone(L"corvalline-music-r1.wav", 440, 0.3);
+    const std::wstring first = Tone(L"corvalline-music-r1.wav", 440, 1.5);
     const std::wstring second = Tone(L"corvalline-music-r2.wav", 880, 0.3);
     saver_.music_.Start({first, second});
-    PumpUntilEnds(1, 20000);
-    ASSERT_EQ(saver_.currentAfterEnd, (std::vector<int>{1}));
-    // A device reset: invalidate releases the graph, restore makes it again
-    // and the second file plays on.
+    IGraphBuilder* graph = MusicGraphBuilder();
+    ASSERT_NE(graph, nullptr);
+    Pump(400);
+    ASSERT_EQ(GraphState(), State_Running);
+
+    // A device reset's invalidate: the music holds where it is, in the same
+    // graph, and stays held while the device is away.
     saver_.InvalidateDeviceObjects();
-    EXPECT_EQ(MusicGraphBuilder(), nullptr);
+    EXPECT_EQ(MusicGraphBuilder(), graph);
+    EXPECT_EQ(GraphState(), State_Paused);
+    const LONGLONG held = GraphPosition();
+    EXPECT_GT(held, 0);
+    Pump(300);
+    EXPECT_EQ(GraphState(), State_Paused);
+    // An invalidate of another unit before the restore changes nothing.
+    saver_.InvalidateDeviceObjects();
+    EXPECT_EQ(GraphState(), State_Paused);
+
+    // The restore plays it on from where it was, not from its start, and
+    // the playlist goes on with the next file.
     saver_.RestoreDeviceObjects();
-    ASSERT_NE(MusicGraphBuilder(), nullptr);
-    PumpUntilEnds(2, 20000);
-    EXPECT_EQ(saver_.currentAfterEnd, (std::vector<int>{1, 0}));
+    EXPECT_EQ(MusicGraphBuilder(), graph);
+    EXPECT_EQ(GraphState(), State_Running);
+    EXPECT_GE(GraphPosition(), held);
+    PumpUntilEnds(1, 20000);
+    EXPECT_EQ(saver_.currentAfterEnd, (std::vector<int>{1}));
+
+    // The last invalidate (error display, end of the saver) leaves it held.
+    saver_.InvalidateDeviceObjects();
+    Pump(200);
+    EXPECT_EQ(GraphState(), State_Paused);
+    EXPECT_EQ(saver_.currentAfterEnd, (std::vector<int>{1}));
 }
 
 TEST(MusicGraphReleased, EveryOperationIsSafeWithoutGraph)

@@ -60,22 +60,6 @@ const PlaylistCase kCases[] = {
 INSTANTIATE_TEST_SUITE_P(Table, MusicPlaylistTest, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<PlaylistCase>& info) { return info.param.name; });
 
-TEST(MusicPlaylistResume, ReplaysCurrentFileAndKeepsPosition)
-{
-    RecordingPlayer player;
-    MusicPlaylist playlist(player);
-    playlist.Resume();  // nothing has started: nothing to resume
-    EXPECT_TRUE(player.calls.empty());
-
-    playlist.Start({L"a", L"b", L"c"});
-    playlist.OnMusicEvent(kComplete);
-    player.calls.clear();
-    playlist.Resume();
-    playlist.OnMusicEvent(kComplete);
-    const std::vector<std::wstring> expected = {L"play:b", L"settings", L"play:c", L"settings"};
-    EXPECT_EQ(player.calls, expected);
-}
-
 TEST(MusicPlaylistRestart, StartingAgainBeginsAtFirstFile)
 {
     RecordingPlayer player;
