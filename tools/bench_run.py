@@ -20,6 +20,7 @@ import os
 import signal
 import subprocess
 import sys
+import tempfile
 
 from wine_programs import describe, test_environment
 
@@ -51,15 +52,23 @@ def measured(code, state):
 
 def run_once(command, limit):
     """(return code, standard output, error output) of one run; windows
-    line ends become plain ones. A run past the limit is killed."""
-    try:
-        r = subprocess.run(command, stdin=subprocess.DEVNULL, capture_output=True, env=test_environment(),
-                           timeout=limit)
-        code, out, err = r.returncode, r.stdout, r.stderr
-    except subprocess.TimeoutExpired as stopped:
-        code, out, err = None, stopped.stdout or b"", (stopped.stderr or b"") + (
-            b"\nbench_run: the time limit of %d s ran out\n" % limit)
-    text = [part.decode("utf-8", "replace").replace("\r\n", "\n") for part in (out, err)]
+    line ends become plain ones. A run past the limit is killed. The
+    streams go to files, not pipes: Wine's service processes, started by
+    the first program of a prefix, inherit them and keep a pipe open long
+    after the program ended."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        proc = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=out, stderr=err, env=test_environment())
+        try:
+            code = proc.wait(timeout=limit)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            proc.wait()
+            code = None
+            err.write(b"\nbench_run: the time limit of %d s ran out\n" % limit)
+        text = []
+        for stream in (out, err):
+            stream.seek(0)
+            text.append(stream.read().decode("utf-8", "replace").replace("\r\n", "\n"))
     return code, text[0], text[1]
 
 

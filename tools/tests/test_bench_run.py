@@ -6,6 +6,7 @@ import io
 import os
 import sys
 import tempfile
+import time
 import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -19,9 +20,11 @@ FIGURES = "frames 10\nwall_median_ms 1.5\n%s 0.10\n" % bench_run.FINAL_KEY
 # (a marker file counts the runs). Behaviours: "figures" prints every
 # figure and ends with 0; "silent" prints nothing, complains and ends with
 # 3; "partial" prints half of the figures and ends with 0; "killed" prints
-# every figure and is then killed.
+# every figure and is then killed; "lingering" prints every figure and
+# ends, leaving a child that holds its output streams open for a minute (as
+# Wine's service processes do).
 PROGRAM = r'''
-import os, signal, sys
+import os, signal, subprocess, sys
 marker, first, later = sys.argv[1:4]
 kind = later if os.path.exists(marker) else first
 open(marker, "a").close()
@@ -34,6 +37,10 @@ elif kind == "killed":
     sys.stdout.write(figures)
     sys.stdout.flush()
     os.kill(os.getpid(), signal.SIGKILL)
+elif kind == "lingering":
+    sys.stdout.write(figures)
+    sys.stdout.flush()
+    subprocess.Popen(["sleep", "60"])
 else:
     sys.stderr.write("ALSA lib: no card\nerr:d3d: device lost\n")
     sys.exit(3)
@@ -54,10 +61,12 @@ class RunnerKeepsAndReports(unittest.TestCase):
                 return ok, f.read(), report.getvalue()
 
     def test_runs(self):
+        started = time.monotonic()
         # (first run, second run, measured, reported lines, text every report holds)
         cases = [
             ("figures", "silent", True, 0, []),
             ("killed", "silent", True, 0, []),
+            ("lingering", "silent", True, 0, []),
             ("silent", "figures", True, 1, ["exit status 3", "figures printed: none", "err:d3d: device lost",
                                             "running it again"]),
             ("partial", "figures", True, 1, ["exit status 0", "figures printed: partial"]),
@@ -74,6 +83,8 @@ class RunnerKeepsAndReports(unittest.TestCase):
                     self.assertIn(text, report)
                 if reports == 2:
                     self.assertIn("no figures", report.splitlines()[-1])
+        # No run waited for a lingering child.
+        self.assertLess(time.monotonic() - started, 40.0)
 
 
 if __name__ == "__main__":
