@@ -58,14 +58,15 @@ uint64_t Count()
 
 bool Works()
 {
+    // Kept through a volatile pointer: the compiler may leave out an
+    // allocation whose block is only freed again.
+    static void* volatile kept = nullptr;
     const uint64_t before = Count();
-    // Called as functions so that the compiler may not leave them out.
-    void* viaNew = ::operator new(16);
-    void* viaMalloc = std::malloc(16);
-    const uint64_t made = Count() - before;
-    std::free(viaMalloc);
-    ::operator delete(viaNew);
-    return made == 2;
+    kept = ::operator new(16);
+    ::operator delete(kept);
+    kept = std::malloc(16);
+    std::free(kept);
+    return Count() - before == 2;
 }
 
 }  // namespace AllocationProbe
