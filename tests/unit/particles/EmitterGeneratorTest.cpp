@@ -67,13 +67,13 @@ TEST(EmitByRate, BaseParticleStartsAtTheOriginInTheSectorsDirection)
     emitter.origin.SetValue(D3DXVECTOR3(2000.0f, -5.0f, 0.0f));  // outside the picture: kept
     emitter.EmitByRate(0.15f);
     ASSERT_EQ(emitter.Particles().size(), 1u);
-    const CallbackParticle& p = *emitter.Particles()[0];
+    const CallbackParticle& p = emitter.Particles()[0];
     EXPECT_FLOAT_EQ(p.life, 1.0f);
     EXPECT_EQ(p.position, D3DXVECTOR3(2000.0f, -5.0f, 0.0f));
     // 90 degrees measured clockwise in picture pixels (y down) points up.
     EXPECT_NEAR(p.velocity.x, 0.0f, 1e-3f);
     EXPECT_NEAR(p.velocity.y, -100.0f, 1e-3f);
-    EXPECT_TRUE(p.callbacks.empty());
+    for (const ParticleCallback& callback : p.callbacks) EXPECT_EQ(callback.member, nullptr);
     EXPECT_EQ(p.size, 100.0f);
     EXPECT_EQ(p.alpha, 1.0f);
 }
