@@ -107,4 +107,29 @@ TEST(EmitByRate, ACopyKeepsTheClockAndTheOwedTimeButNoParticles)
     EXPECT_EQ(copy.particleLife.GetDerived(), 1.0f);
 }
 
+TEST(EmitByRate, PlayStaysInTheStorageReservedAtTheStart)
+{
+    struct Case {
+        const char* what;
+        unsigned rate;
+        unsigned life;  // x 0.04 s
+        float frame;    // seconds
+    };
+    const Case cases[] = {
+        {"steady frames", 200, 50, 1.0f / 60.0f},
+        {"long frames", 200, 50, DS_ParticleOriginGenerator::kSpareSeconds},
+        {"at the cap", 20000, 250, 1.0f / 60.0f},
+    };
+    for (const Case& c : cases) {
+        TestEmitter emitter;
+        emitter.rate.SetValue(c.rate);
+        emitter.particleLife.SetValue(c.life);
+        emitter.ReserveParticles();
+        const CallbackParticle* storage = emitter.Particles().data();
+        for (float t = 0.0f; t < 12.0f; t += c.frame) emitter.EmitByRate(c.frame);
+        EXPECT_FALSE(emitter.Particles().empty()) << c.what;
+        EXPECT_EQ(emitter.Particles().data(), storage) << c.what;
+    }
+}
+
 }  // namespace
