@@ -77,17 +77,14 @@ tools/wine-prefix.sh "$WINEPREFIX" "$loader"
 wineserver -p || true
 tools/wine-run.sh "$bin/saverdrv.exe" cursor </dev/null >/dev/null 2>&1 || true
 
-# run NAME PROGRAM ARGS...: the program's output into $out/NAME; an empty
-# file when it fails (the table shows "-").
+# run NAME PROGRAM ARGS...: the program's figures into $out/NAME, with the
+# unit tests' environment; a run that ends without its figures is reported
+# and run once more, and an empty file (the table shows "-") stands for two
+# failed runs (tools/bench_run.py).
 run() {
     local name=$1
     shift
-    if ! tools/wine-run.sh "$@" </dev/null >"$out/$name" 2>"$out/$name.err"; then
-        echo "$(basename "$1") failed: $(tail -n 3 "$out/$name.err" | grep -v '^ALSA' | tr '\n' ' ')" >&2
-        : >"$out/$name"
-    fi
-    # Windows programs end their lines with CR LF.
-    sed -i 's/\r$//' "$out/$name"
+    python3 tools/bench_run.py "$out/$name" tools/wine-run.sh "$@" || true
 }
 # figure FILE KEY: one value of a program's output.
 figure() { awk -v key="$2" '$1 == key { print $2 }' "$1"; }

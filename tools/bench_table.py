@@ -24,6 +24,7 @@ ROWS = [
     ("draw_calls", "draw calls/frame", 2),
     ("target_switches", "render-target switches/frame", 2),
     ("fullscreen_passes", "full-screen passes/frame", 2),
+    ("allocations_per_frame", "heap allocations/frame", 2),
     ("first_present_ms", "first presented frame, ms", 0),
     ("scene_loaded_ms", "scene document loaded, ms", 0),
     ("first_scene_ms", "first scene frame, ms", 0),
@@ -37,6 +38,7 @@ FRAME_WORK_TARGET_MS = 1.0
 PROCESS_CPU_TARGET_RATIO = 1.15
 FIRST_FRAME_TARGET_MS = 500.0
 GROWTH_TARGET_PCT = 5.0
+ALLOCATIONS_TARGET = 0.0
 
 
 def read_figures(path):
@@ -122,6 +124,10 @@ def targets(scene, reference):
     if isinstance(growth, float):
         line("working set growth, %%, over %d frames" % scene.get("frames", 0), "%.2f" % growth,
              GROWTH_TARGET_PCT, growth < GROWTH_TARGET_PCT)
+    allocations = scene.get("allocations_per_frame")
+    if isinstance(allocations, float):
+        line("heap allocations per frame", "%.2f" % allocations, "%.0f" % ALLOCATIONS_TARGET,
+             allocations <= ALLOCATIONS_TARGET)
     return out
 
 

@@ -29,6 +29,8 @@ import sys
 import threading
 import time
 
+from wine_programs import describe, test_environment
+
 GRACE_SECONDS = 20
 VERDICT = re.compile(rb"^\[  (PASSED|FAILED)  \] \d+ tests?(\.|, listed below:)")
 RUN = re.compile(rb"^\[ RUN      \] (\S+)")
@@ -60,32 +62,6 @@ class Watch:
                 if m:
                     self.verdict = m.group(1)
                     self.seen.set()
-
-
-def test_environment():
-    """The environment of a test program under Wine.
-
-    Mesa (llvmpipe), 2026-12: the shader disk cache writes from a thread that
-    runs at nice 19, and the process exit waits for that thread. On a machine
-    whose processors are all busy it gets no time for seconds; once the
-    Windows side of the process has ended, the wineserver kills a process
-    whose Unix exit takes that long (SIGKILL, exit status 137), although the
-    program ended well. Without the cache there is no such thread; compiling
-    the tests' few small shaders again costs nothing measurable."""
-    env = dict(os.environ)
-    env.setdefault("MESA_SHADER_CACHE_DISABLE", "true")
-    return env
-
-
-def describe(code):
-    if code is None:
-        return "no exit status"
-    if code < 0:
-        try:
-            return "signal %d (%s)" % (-code, signal.Signals(-code).name)
-        except ValueError:
-            return "signal %d" % -code
-    return "exit status %d" % code
 
 
 def main():

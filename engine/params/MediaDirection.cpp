@@ -2,6 +2,21 @@
 
 #include "engine/params/Random.h"
 
+namespace {
+
+// (1, 0, 0, 0) and (0, 1, 0, 0) turned about Z by the angle.
+void TurnAxes(unsigned degrees, D3DXVECTOR4& first, D3DXVECTOR4& second)
+{
+    D3DXMATRIX rotation;
+    D3DXMatrixRotationZ(&rotation, DegreesToRadians(static_cast<float>(degrees)));
+    const D3DXVECTOR4 unitX(1.0f, 0.0f, 0.0f, 0.0f);
+    const D3DXVECTOR4 unitY(0.0f, 1.0f, 0.0f, 0.0f);
+    D3DXVec4Transform(&first, &unitX, &rotation);
+    D3DXVec4Transform(&second, &unitY, &rotation);
+}
+
+}  // namespace
+
 MediaDirection::MediaDirection(unsigned degrees) : MediaParamT<unsigned>(degrees)
 {
     ComputeAxes();
@@ -14,12 +29,14 @@ MediaDirection::MediaDirection(const MediaDirection& other) : MediaParamT<unsign
 
 void MediaDirection::ComputeAxes()
 {
-    D3DXMATRIX rotation;
-    D3DXMatrixRotationZ(&rotation, DegreesToRadians(static_cast<float>(GetValue())));
-    const D3DXVECTOR4 unitX(1.0f, 0.0f, 0.0f, 0.0f);
-    const D3DXVECTOR4 unitY(0.0f, 1.0f, 0.0f, 0.0f);
-    D3DXVec4Transform(&firstAxis_, &unitX, &rotation);
-    D3DXVec4Transform(&secondAxis_, &unitY, &rotation);
+    TurnAxes(GetValue(), firstAxis_, secondAxis_);
+}
+
+D3DXVECTOR4 MediaDirection::FirstAxisOf(unsigned degrees)
+{
+    D3DXVECTOR4 first, second;
+    TurnAxes(degrees, first, second);
+    return first;
 }
 
 MediaSector::MediaSector(unsigned directionDegrees, unsigned spreadDegrees)

@@ -15,6 +15,9 @@ public:
 
     const D3DXVECTOR4& FirstAxis() const { return firstAxis_; }
     const D3DXVECTOR4& SecondAxis() const { return secondAxis_; }
+    // The first axis of a direction of the angle, for callers inside a
+    // frame: a parameter made for it would allocate its listener list.
+    static D3DXVECTOR4 FirstAxisOf(unsigned degrees);
 
 private:
     void ComputeAxes();

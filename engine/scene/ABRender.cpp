@@ -1,13 +1,23 @@
 #include "engine/scene/ABRender.h"
 
-#include <deque>
+#include <vector>
 
 namespace {
 
-// Front = most recent push (see RenderTargetSizeStack).
-std::deque<RenderTargetSizeStack::Entry>& SizeStack()
+// Deeper nesting than any scene draws; a deeper one grows the storage once
+// and keeps it.
+constexpr size_t kReservedDepth = 16;
+
+// Back = most recent push (see RenderTargetSizeStack). The storage is
+// reserved on first use and kept: pushes and pops of the frames allocate
+// nothing.
+std::vector<RenderTargetSizeStack::Entry>& SizeStack()
 {
-    static std::deque<RenderTargetSizeStack::Entry> stack;
+    static std::vector<RenderTargetSizeStack::Entry> stack = [] {
+        std::vector<RenderTargetSizeStack::Entry> reserved;
+        reserved.reserve(kReservedDepth);
+        return reserved;
+    }();
     return stack;
 }
 
@@ -15,15 +25,15 @@ std::deque<RenderTargetSizeStack::Entry>& SizeStack()
 
 void RenderTargetSizeStack::Push(const Entry& entry)
 {
-    SizeStack().push_front(entry);
+    SizeStack().push_back(entry);
 }
 
 bool RenderTargetSizeStack::Pop(Entry& entry)
 {
     auto& stack = SizeStack();
     if (stack.empty()) return false;
-    entry = stack.front();
-    stack.pop_front();
+    entry = stack.back();
+    stack.pop_back();
     return true;
 }
 

@@ -68,7 +68,7 @@ void DS_FallingStars::EmitStars()
     const float fadeIn = fadeInTime.GetDerived();
     const float shown = fadeIn + showTime.GetDerived();
     const float end = shown + fadeOutTime.GetDerived();
-    const D3DXVECTOR4 d = MediaDirection(direction.GetValue()).FirstAxis();
+    const D3DXVECTOR4 d = MediaDirection::FirstAxisOf(direction.GetValue());
     const float v = fallSpeed.GetDerived();
     const D3DXVECTOR3 velocity(d.x * v, -d.y * v, d.z * v);
     const size_t room = kMaxParticles - std::min(particles.size(), kMaxParticles);

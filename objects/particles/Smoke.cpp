@@ -31,27 +31,27 @@ bool DS_Smoke::ReadFields(DS_IOF_Archive* ar, int32_t)
     return DS_ParticleOriginGenerator::ReadFields(ar, DS_ParticleOriginGenerator::kVersion);
 }
 
-CallbackParticle* DS_Smoke::NewParticle()
+CallbackParticle DS_Smoke::NewParticle()
 {
-    CallbackParticle* p = DS_ParticleOriginGenerator::NewParticle();
-    const float life = p->life;
-    p->acceleration.x = xAcceleration.GetDerived();
+    CallbackParticle p = DS_ParticleOriginGenerator::NewParticle();
+    const float life = p.life;
+    p.acceleration.x = xAcceleration.GetDerived();
     const float growth = life > 0.0f ? 1.0f / life : 0.0f;
     const float opacity = TimeLine().GetAlpha();
-    p->callbacks = {
+    p.callbacks = {{
         {{}, &CallbackParticle::ProcKinetic},
         {{growth}, &CallbackParticle::ProcGrow},
         {{5.0f * opacity, 0.8f * life}, &CallbackParticle::ProcFadeIn},
         {{1.0f, life}, &CallbackParticle::ProcFadeOut},
         {{static_cast<float>(DS_Rand()) * kRandScale * 100.0f - 50.0f}, &CallbackParticle::ProcSpin},
-    };
-    p->size = 0.5f;
-    p->alpha = 0.0f;
+    }};
+    p.size = 0.5f;
+    p.alpha = 0.0f;
     D3DXMATRIX turn;
     D3DXMatrixRotationZ(&turn, DegreesToRadians(static_cast<float>(DS_Rand()) * kRandScale * 360.0f));
     const D3DXVECTOR3 x(1.0f, 0.0f, 0.0f), y(0.0f, 1.0f, 0.0f);
-    D3DXVec3TransformCoord(&p->orientation1, &x, &turn);
-    D3DXVec3TransformCoord(&p->orientation2, &y, &turn);
+    D3DXVec3TransformCoord(&p.orientation1, &x, &turn);
+    D3DXVec3TransformCoord(&p.orientation2, &y, &turn);
     return p;
 }
 
@@ -59,6 +59,7 @@ void DS_Smoke::InitObject(DS_ParticlesObj* object)
 {
     DS_TexParticleGenerator::InitObject(object);
     if (object) object->SetBufferCount(1);
+    ReserveParticles();
     for (int i = 0; i < kPreEmissionSteps; ++i) EmitByRate(kPreEmissionStep);
 }
 
@@ -78,7 +79,7 @@ void DS_Smoke::FillBuffer(DS_ParticlesObj* object)
     const float side = static_cast<float>(particleSize.GetValue());
     const float colorAlpha = static_cast<float>(color.GetAlpha()) / 255.0f;
     for (unsigned k = 0; k < object->QuadCount(0); ++k) {
-        const CallbackParticle& p = *particles_[k];
+        const CallbackParticle& p = particles_[k];
         ParticleQuad quad = {};
         const float s = p.size * side;
         if (IsFinitePoint(p.position) && std::isfinite(s)) {

@@ -22,7 +22,8 @@ public:
     // Emits by the speed's step, then buffer 0 gets one square per particle
     // in list order (none when the list is empty).
     void Update(float t, DS_ParticlesObj* object) override;
-    // The textured level's InitObject, one buffer, then 5 s of emission.
+    // The textured level's InitObject, one buffer, the particle list
+    // reserved, then 5 s of emission.
     void InitObject(DS_ParticlesObj* object) override;
     DS_ParticleGenerator* Clone() const override { return new DS_Smoke(*this); }
     // The emitter's particle (one draw), with the x acceleration and the
@@ -31,7 +32,7 @@ public:
     // -50 to 50 degrees a second); size 0.5, alpha 0; both orientation
     // vectors turned by a random angle (one draw). A life of 0 or less
     // does not grow.
-    CallbackParticle* NewParticle() override;
+    CallbackParticle NewParticle() override;
 
     // Buffer 0 := the particles' squares. A particle with a non-finite
     // position or size gets an empty quad.

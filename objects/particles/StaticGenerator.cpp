@@ -62,21 +62,28 @@ void DS_ParticleOriginGenerator::Update(float t, DS_ParticlesObj*)
     EmitByRate(speed.GetLastStep());
 }
 
-CallbackParticle* DS_ParticleOriginGenerator::NewParticle()
+CallbackParticle DS_ParticleOriginGenerator::NewParticle()
 {
-    auto* particle = new CallbackParticle();
-    particle->life = particleLife.GetDerived();
-    particle->velocity = sector.RandomDirection() * 100.0f;
-    particle->position = origin.GetValue();
+    CallbackParticle particle;
+    particle.life = particleLife.GetDerived();
+    particle.velocity = sector.RandomDirection() * 100.0f;
+    particle.position = origin.GetValue();
     return particle;
+}
+
+void DS_ParticleOriginGenerator::ReserveParticles()
+{
+    const float seconds = std::max(0.0f, particleLife.GetDerived()) + kSpareSeconds;
+    const double alive = static_cast<double>(rate.GetValue()) * static_cast<double>(seconds) + 1.0;
+    particles_.reserve(static_cast<size_t>(std::min(alive, static_cast<double>(kMaxParticles))));
 }
 
 void DS_ParticleOriginGenerator::UpdateParticles(float dt)
 {
-    for (const std::unique_ptr<CallbackParticle>& particle : particles_) particle->Update(dt);
+    for (CallbackParticle& particle : particles_) particle.Update(dt);
     // One order-keeping pass; the list keeps its storage.
     particles_.erase(std::remove_if(particles_.begin(), particles_.end(),
-                                    [](const std::unique_ptr<CallbackParticle>& p) { return p->life < 0.0f; }),
+                                    [](const CallbackParticle& p) { return p.life < 0.0f; }),
                      particles_.end());
 }
 
@@ -95,7 +102,7 @@ void DS_ParticleOriginGenerator::EmitByRate(float dt)
             break;
         }
         accumulator_ -= step;
-        particles_.emplace_back(NewParticle());
+        particles_.push_back(NewParticle());
     }
 }
 

@@ -7,7 +7,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 #include "engine/params/MediaDirection.h"
@@ -51,7 +50,12 @@ public:
     // The slot after Clone: a new particle of the kind. The base rule gives
     // the particle life, a velocity of 100 in a random direction of the
     // sector (one draw) and the origin as position, and no callbacks.
-    virtual CallbackParticle* NewParticle();
+    virtual CallbackParticle NewParticle();
+    // Reserves the particle list for what the rate and the life keep alive,
+    // with kSpareSeconds of emission to spare for a long frame (at most
+    // kMaxParticles), so that emission in play does not grow it.
+    void ReserveParticles();
+    static constexpr float kSpareSeconds = 0.25f;
 
     // Updates the particles, adds dt to the accumulator and emits one
     // particle for each whole interval 1 / (opacity x rate) it holds
@@ -71,7 +75,7 @@ public:
     // textured level's record.
     bool ReadFields(DS_IOF_Archive* ar, int32_t version);
 
-    const std::vector<std::unique_ptr<CallbackParticle>>& Particles() const { return particles_; }
+    const std::vector<CallbackParticle>& Particles() const { return particles_; }
     float Accumulator() const { return accumulator_; }
     void SetAccumulator(float seconds) { accumulator_ = seconds; }
 
@@ -84,6 +88,6 @@ public:
     MediaSpeedParam speed{0u, 0.02f, 0.0f};
 
 protected:
-    std::vector<std::unique_ptr<CallbackParticle>> particles_;
+    std::vector<CallbackParticle> particles_;
     float accumulator_ = 0.0f;
 };

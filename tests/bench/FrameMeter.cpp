@@ -140,6 +140,7 @@ void FrameMeter::FramePresented(bool scene, const FrameCounts& counts)
             startThreadCpu_ = ThreadCpuMs();
             startProcessCpu_ = ProcessCpuMs();
             startWall_ = NowMs();
+            if (allocationCount_) startAllocations_ = allocationCount_();
         }
         lastMs_ = NowMs();
         return;
@@ -152,6 +153,7 @@ void FrameMeter::FramePresented(bool scene, const FrameCounts& counts)
     double peak = 0.0;
     if (measured_ == std::max(1u, frames_ / kEarlyShare)) WorkingSet(earlyWorkingSetMb_, peak);
     if (Done()) {
+        if (allocationCount_) allocations_ = allocationCount_() - startAllocations_;
         threadCpu_ = ThreadCpuMs() - startThreadCpu_;
         processCpu_ = ProcessCpuMs() - startProcessCpu_;
         otherCpu_ = OtherWindowsThreadsCpuMs() - startOtherCpu_;
@@ -195,6 +197,10 @@ void FrameMeter::Print(std::FILE* out) const
     std::fprintf(out, "draw_calls %.2f\n", static_cast<double>(drawCalls_) / n);
     std::fprintf(out, "target_switches %.2f\n", static_cast<double>(targetSwitches_) / n);
     std::fprintf(out, "fullscreen_passes %.2f\n", static_cast<double>(fullScreenPasses_) / n);
+    if (allocationCount_) {
+        std::fprintf(out, "allocations %llu\n", static_cast<unsigned long long>(allocations_));
+        std::fprintf(out, "allocations_per_frame %.2f\n", static_cast<double>(allocations_) / n);
+    }
     std::fprintf(out, "first_present_ms %.1f\n", firstPresentMs_);
     std::fprintf(out, "scene_loaded_ms %.1f\n", sceneLoadedMs_);
     std::fprintf(out, "first_scene_ms %.1f\n", firstSceneMs_);

@@ -54,6 +54,10 @@ public:
     void EndFrameWork();
     // The scene document is loaded and its objects built (frame_bench only).
     void NoteSceneLoaded() { sceneLoadedMs_ = MsSinceProcessStart(); }
+    // Reads the program's allocation count at the start and the end of the
+    // measured frames (frame_bench only); without one no allocation figures
+    // are printed.
+    void CountAllocationsWith(uint64_t (*count)()) { allocationCount_ = count; }
     unsigned MeasuredFrames() const { return measured_; }
 
     // The figures as "key value" lines, one a line, in a fixed order that
@@ -87,5 +91,7 @@ private:
     bool measuring_ = false;
     double earlyWorkingSetMb_ = 0.0, finalWorkingSetMb_ = 0.0, peakWorkingSetMb_ = 0.0;
     uint64_t drawCalls_ = 0, targetSwitches_ = 0, fullScreenPasses_ = 0;
+    uint64_t (*allocationCount_)() = nullptr;
+    uint64_t startAllocations_ = 0, allocations_ = 0;
     std::vector<double> frameMs_;
 };

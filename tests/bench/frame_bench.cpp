@@ -1,7 +1,8 @@
 // Frame benchmark: plays a scene document through the program's own code
 // (the application object, its scene slot and slideshow, the frame loop
 // and the device the test window /t creates) in a window of a given client
-// size, and prints what FrameMeter measures, with the device it ran on.
+// size, and prints what FrameMeter measures, with the device it ran on and
+// the heap allocations of the measured frames (AllocationProbe).
 //
 // Usage: frame_bench [--size WxH] [--frames N] [--warmup N] [--sleep]
 //                    [--timeout SECONDS] SOURCE
@@ -16,6 +17,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "bench/AllocationProbe.h"
 #include "bench/FrameMeter.h"
 #include "bench/SceneSource.h"
 #include "bench/WatchedSaver.h"
@@ -101,6 +103,11 @@ int main(int argc, char** argv)
 
     RegisterSceneClasses();
     FrameMeter meter(options.frames, options.warmup);
+    if (AllocationProbe::Works()) {
+        meter.CountAllocationsWith(&AllocationProbe::Count);
+    } else {
+        std::fprintf(stderr, "the allocation probe does not see operator new and malloc: no allocation figures\n");
+    }
     int status = 0;
     {
         BenchSaver saver(meter, options.timeoutSeconds);

@@ -67,13 +67,13 @@ TEST(EmitByRate, BaseParticleStartsAtTheOriginInTheSectorsDirection)
     emitter.origin.SetValue(D3DXVECTOR3(2000.0f, -5.0f, 0.0f));  // outside the picture: kept
     emitter.EmitByRate(0.15f);
     ASSERT_EQ(emitter.Particles().size(), 1u);
-    const CallbackParticle& p = *emitter.Particles()[0];
+    const CallbackParticle& p = emitter.Particles()[0];
     EXPECT_FLOAT_EQ(p.life, 1.0f);
     EXPECT_EQ(p.position, D3DXVECTOR3(2000.0f, -5.0f, 0.0f));
     // 90 degrees measured clockwise in picture pixels (y down) points up.
     EXPECT_NEAR(p.velocity.x, 0.0f, 1e-3f);
     EXPECT_NEAR(p.velocity.y, -100.0f, 1e-3f);
-    EXPECT_TRUE(p.callbacks.empty());
+    for (const ParticleCallback& callback : p.callbacks) EXPECT_EQ(callback.member, nullptr);
     EXPECT_EQ(p.size, 100.0f);
     EXPECT_EQ(p.alpha, 1.0f);
 }
@@ -105,6 +105,31 @@ TEST(EmitByRate, ACopyKeepsTheClockAndTheOwedTimeButNoParticles)
     EXPECT_EQ(copy.Accumulator(), emitter.Accumulator());
     EXPECT_EQ(copy.speed.GetLocalTime(), emitter.speed.GetLocalTime());
     EXPECT_EQ(copy.particleLife.GetDerived(), 1.0f);
+}
+
+TEST(EmitByRate, PlayStaysInTheStorageReservedAtTheStart)
+{
+    struct Case {
+        const char* what;
+        unsigned rate;
+        unsigned life;  // x 0.04 s
+        float frame;    // seconds
+    };
+    const Case cases[] = {
+        {"steady frames", 200, 50, 1.0f / 60.0f},
+        {"long frames", 200, 50, DS_ParticleOriginGenerator::kSpareSeconds},
+        {"at the cap", 20000, 250, 1.0f / 60.0f},
+    };
+    for (const Case& c : cases) {
+        TestEmitter emitter;
+        emitter.rate.SetValue(c.rate);
+        emitter.particleLife.SetValue(c.life);
+        emitter.ReserveParticles();
+        const CallbackParticle* storage = emitter.Particles().data();
+        for (float t = 0.0f; t < 12.0f; t += c.frame) emitter.EmitByRate(c.frame);
+        EXPECT_FALSE(emitter.Particles().empty()) << c.what;
+        EXPECT_EQ(emitter.Particles().data(), storage) << c.what;
+    }
 }
 
 }  // namespace

@@ -203,13 +203,13 @@ TEST(CallbackParticle, CallbacksRunInOrderAfterTheLifeCountsDown)
     p.orientation1 = D3DXVECTOR3(1.0f, 0.0f, 0.0f);
     p.orientation2 = D3DXVECTOR3(0.0f, 1.0f, 0.0f);
     p.acceleration = D3DXVECTOR3(0.0f, 4.0f, 0.0f);
-    p.callbacks = {
+    p.callbacks = {{
         {{90.0f}, &CallbackParticle::ProcSpin},
         {{}, &CallbackParticle::ProcKinetic},
         {{10.0f}, &CallbackParticle::ProcGrow},
         {{1.0f, 0.5f}, &CallbackParticle::ProcFadeIn},   // life 0 after the step: not above 0.5
         {{0.5f, 0.5f}, &CallbackParticle::ProcFadeOut},  // life 0 is below 0.5
-    };
+    }};
     p.Update(1.0f);
     EXPECT_NEAR(p.orientation1.x, 0.0f, 1e-6f);
     EXPECT_NEAR(p.orientation1.y, 1.0f, 1e-6f);

@@ -258,21 +258,21 @@ TEST(SmokeParticles, NewParticleTakesItsCallbacksInOrder)
         smoke.xAcceleration.SetValue(c.acceleration);
         smoke.particleLife.SetValue(50);  // 2 s
         DS_SRand(5);
-        std::unique_ptr<CallbackParticle> p(smoke.NewParticle());
+        const CallbackParticle p = smoke.NewParticle();
         const uint32_t after = DS_RandState();
-        EXPECT_FLOAT_EQ(p->acceleration.x, c.x);
-        ASSERT_EQ(p->callbacks.size(), 5u);
-        EXPECT_EQ(p->callbacks[0].member, &CallbackParticle::ProcKinetic);
-        EXPECT_EQ(p->callbacks[1].member, &CallbackParticle::ProcGrow);
-        EXPECT_FLOAT_EQ(p->callbacks[1].params[0], 0.5f);
-        EXPECT_EQ(p->callbacks[2].member, &CallbackParticle::ProcFadeIn);
-        EXPECT_FLOAT_EQ(p->callbacks[2].params[0], 5.0f);
-        EXPECT_FLOAT_EQ(p->callbacks[2].params[1], 1.6f);
-        EXPECT_EQ(p->callbacks[3].member, &CallbackParticle::ProcFadeOut);
-        EXPECT_FLOAT_EQ(p->callbacks[3].params[1], 2.0f);
-        EXPECT_EQ(p->callbacks[4].member, &CallbackParticle::ProcSpin);
-        EXPECT_EQ(p->size, 0.5f);
-        EXPECT_EQ(p->alpha, 0.0f);
+        EXPECT_FLOAT_EQ(p.acceleration.x, c.x);
+        ASSERT_EQ(p.callbacks.size(), 5u);
+        EXPECT_EQ(p.callbacks[0].member, &CallbackParticle::ProcKinetic);
+        EXPECT_EQ(p.callbacks[1].member, &CallbackParticle::ProcGrow);
+        EXPECT_FLOAT_EQ(p.callbacks[1].params[0], 0.5f);
+        EXPECT_EQ(p.callbacks[2].member, &CallbackParticle::ProcFadeIn);
+        EXPECT_FLOAT_EQ(p.callbacks[2].params[0], 5.0f);
+        EXPECT_FLOAT_EQ(p.callbacks[2].params[1], 1.6f);
+        EXPECT_EQ(p.callbacks[3].member, &CallbackParticle::ProcFadeOut);
+        EXPECT_FLOAT_EQ(p.callbacks[3].params[1], 2.0f);
+        EXPECT_EQ(p.callbacks[4].member, &CallbackParticle::ProcSpin);
+        EXPECT_EQ(p.size, 0.5f);
+        EXPECT_EQ(p.alpha, 0.0f);
         // Three draws: the direction, the spin, the orientation.
         DS_SRand(5);
         DS_SkipRand(3);
@@ -280,8 +280,8 @@ TEST(SmokeParticles, NewParticleTakesItsCallbacksInOrder)
     }
     // A life of 0 does not grow without bound.
     DS_Smoke smoke;
-    std::unique_ptr<CallbackParticle> p(smoke.NewParticle());
-    EXPECT_EQ(p->callbacks[1].params[0], 0.0f);
-    p->Update(0.05f);
-    EXPECT_TRUE(std::isfinite(p->size));
+    CallbackParticle p = smoke.NewParticle();
+    EXPECT_EQ(p.callbacks[1].params[0], 0.0f);
+    p.Update(0.05f);
+    EXPECT_TRUE(std::isfinite(p.size));
 }

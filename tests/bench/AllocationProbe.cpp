@@ -1,0 +1,72 @@
+#include "bench/AllocationProbe.h"
+
+#include <atomic>
+#include <cstddef>
+#include <cstdlib>
+#include <new>
+
+// The allocators the linker's --wrap hands every call of the program's own
+// code to; the real ones stay reachable under __real_*.
+extern "C" {
+void* __real_malloc(size_t size);
+void* __real_calloc(size_t count, size_t size);
+void* __real_realloc(void* block, size_t size);
+void* __wrap_malloc(size_t size);
+void* __wrap_calloc(size_t count, size_t size);
+void* __wrap_realloc(void* block, size_t size);
+}
+
+namespace {
+
+// Process-wide because the allocator is: every thread of the program counts
+// into it.
+std::atomic<uint64_t> allocations{0};
+
+void CountOne()
+{
+    allocations.fetch_add(1, std::memory_order_relaxed);
+}
+
+}  // namespace
+
+extern "C" void* __wrap_malloc(size_t size)
+{
+    CountOne();
+    return __real_malloc(size);
+}
+
+extern "C" void* __wrap_calloc(size_t count, size_t size)
+{
+    CountOne();
+    return __real_calloc(count, size);
+}
+
+// A reallocation to a new size counts as one allocation; freeing through
+// realloc (size 0) does not.
+extern "C" void* __wrap_realloc(void* block, size_t size)
+{
+    if (size != 0) CountOne();
+    return __real_realloc(block, size);
+}
+
+namespace AllocationProbe {
+
+uint64_t Count()
+{
+    return allocations.load(std::memory_order_relaxed);
+}
+
+bool Works()
+{
+    // Kept through a volatile pointer: the compiler may leave out an
+    // allocation whose block is only freed again.
+    static void* volatile kept = nullptr;
+    const uint64_t before = Count();
+    kept = ::operator new(16);
+    ::operator delete(kept);
+    kept = std::malloc(16);
+    std::free(kept);
+    return Count() - before == 2;
+}
+
+}  // namespace AllocationProbe
