@@ -1,5 +1,7 @@
 #include "bench/AllocationProbe.h"
 
+#include <malloc.h>
+
 #include <atomic>
 #include <cstddef>
 #include <cstdlib>
@@ -11,9 +13,11 @@ extern "C" {
 void* __real_malloc(size_t size);
 void* __real_calloc(size_t count, size_t size);
 void* __real_realloc(void* block, size_t size);
+void __real_free(void* block);
 void* __wrap_malloc(size_t size);
 void* __wrap_calloc(size_t count, size_t size);
 void* __wrap_realloc(void* block, size_t size);
+void __wrap_free(void* block);
 }
 
 namespace {
@@ -21,10 +25,24 @@ namespace {
 // Process-wide because the allocator is: every thread of the program counts
 // into it.
 std::atomic<uint64_t> allocations{0};
+// Bytes of the blocks allocated and not yet freed, as the C runtime's heap
+// sizes them (_msize). Signed: a block the C runtime allocated for the
+// program (strdup) is subtracted when freed without having been added.
+std::atomic<int64_t> outstanding{0};
 
 void CountOne()
 {
     allocations.fetch_add(1, std::memory_order_relaxed);
+}
+
+void Add(void* block)
+{
+    if (block != nullptr) outstanding.fetch_add(static_cast<int64_t>(_msize(block)), std::memory_order_relaxed);
+}
+
+void Subtract(void* block)
+{
+    if (block != nullptr) outstanding.fetch_sub(static_cast<int64_t>(_msize(block)), std::memory_order_relaxed);
 }
 
 }  // namespace
@@ -32,13 +50,17 @@ void CountOne()
 extern "C" void* __wrap_malloc(size_t size)
 {
     CountOne();
-    return __real_malloc(size);
+    void* block = __real_malloc(size);
+    Add(block);
+    return block;
 }
 
 extern "C" void* __wrap_calloc(size_t count, size_t size)
 {
     CountOne();
-    return __real_calloc(count, size);
+    void* block = __real_calloc(count, size);
+    Add(block);
+    return block;
 }
 
 // A reallocation to a new size counts as one allocation; freeing through
@@ -46,7 +68,17 @@ extern "C" void* __wrap_calloc(size_t count, size_t size)
 extern "C" void* __wrap_realloc(void* block, size_t size)
 {
     if (size != 0) CountOne();
-    return __real_realloc(block, size);
+    Subtract(block);
+    void* moved = __real_realloc(block, size);
+    // A failed reallocation leaves the old block in place.
+    Add(moved != nullptr || size == 0 ? moved : block);
+    return moved;
+}
+
+extern "C" void __wrap_free(void* block)
+{
+    Subtract(block);
+    __real_free(block);
 }
 
 namespace AllocationProbe {
@@ -54,6 +86,11 @@ namespace AllocationProbe {
 uint64_t Count()
 {
     return allocations.load(std::memory_order_relaxed);
+}
+
+int64_t OutstandingBytes()
+{
+    return outstanding.load(std::memory_order_relaxed);
 }
 
 bool Works()

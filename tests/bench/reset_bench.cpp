@@ -4,7 +4,10 @@
 // ResetUnit) and goes on drawing. It prints the resets done, the first that
 // failed with its HRESULT, the working set and the count of open handles
 // before the first reset, after it and after the last, and whether the
-// frame after each reset shows the scene (ResetJudge).
+// frame after each reset shows the scene (ResetJudge). Beside the working
+// set it prints the heap the program's own code holds (AllocationProbe):
+// growth there is the program's; growth of the working set alone is inside
+// the system's libraries (Direct3D, the driver).
 //
 // Usage: reset_bench [--resets N] [--every N] [--size WxH] [--warmup N]
 //                    [--sleep] [--timeout SECONDS] SOURCE
@@ -36,6 +39,7 @@
 #include <utility>
 #include <vector>
 
+#include "bench/AllocationProbe.h"
 #include "bench/FrameMeter.h"
 #include "bench/ResetJudge.h"
 #include "bench/SceneSource.h"
@@ -104,14 +108,19 @@ DWORD OpenHandles()
     return count;
 }
 
-// The process's working set and open handles at one moment.
+// The process's working set, the heap its own code holds and its open
+// handles at one moment.
 struct ProcessUse {
     double workingSetMb = 0.0;
+    double ownHeapMb = 0.0;
+    uint64_t ownAllocations = 0;
     DWORD handles = 0;
 
     static ProcessUse Now()
     {
         ProcessUse use;
+        use.ownHeapMb = static_cast<double>(AllocationProbe::OutstandingBytes()) / kMiB;
+        use.ownAllocations = AllocationProbe::Count();
         PROCESS_MEMORY_COUNTERS counters = {};
         counters.cb = sizeof(counters);
         if (GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters))) {
@@ -338,6 +347,13 @@ int main(int argc, char** argv)
         std::printf("working_set_after_first_mib %.1f\n", first.workingSetMb);
         std::printf("working_set_after_last_mib %.1f\n", last.workingSetMb);
         std::printf("working_set_change_pct %.2f\n", ChangePercent(first.workingSetMb, last.workingSetMb));
+        std::printf("own_heap_before_mib %.2f\n", before.ownHeapMb);
+        std::printf("own_heap_after_first_mib %.2f\n", first.ownHeapMb);
+        std::printf("own_heap_after_last_mib %.2f\n", last.ownHeapMb);
+        std::printf("own_heap_change_pct %.2f\n", ChangePercent(first.ownHeapMb, last.ownHeapMb));
+        const unsigned laterResets = saver.ResetsDone() > 1 ? saver.ResetsDone() - 1 : 1;
+        std::printf("own_allocations_between_resets %.0f\n",
+                    static_cast<double>(last.ownAllocations - first.ownAllocations) / laterResets);
         std::printf("handles_before %lu\n", static_cast<unsigned long>(before.handles));
         std::printf("handles_after_first %lu\n", static_cast<unsigned long>(first.handles));
         std::printf("handles_after_last %lu\n", static_cast<unsigned long>(last.handles));
