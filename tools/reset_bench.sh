@@ -57,8 +57,8 @@ figure() { awk -v key="$2" '$1 == key { print $2 }' "$1"; }
 echo "Reset benchmark, $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) processors, load average$(uptime | sed 's/.*load average//')"
 echo "Build: $bin; window $size; $resets resets, one after every $every scene frames, after $warmup warm-up frames"
 echo
-format="%-38s %7s %6s %19s %9s %22s %18s %s\n"
-printf "$format" build "resets" failed "shown/unjudged/bad" "reset ms" "working set MiB (%)" "handles (%)" target
+format="%-38s %7s %6s %19s %9s %22s %20s %18s %s\n"
+printf "$format" build "resets" failed "shown/unjudged/bad" "reset ms" "working set MiB (%)" "own heap MiB (%)" "handles (%)" target
 noScene=()
 status=0
 for source in "${sources[@]}"; do
@@ -72,7 +72,7 @@ for source in "${sources[@]}"; do
         continue
     fi
     if [ "$code" != 0 ] && [ -z "$(figure "$out/run" resets_done)" ]; then
-        printf "$format" "$name" - - - - - - "reset_bench failed ($code): $(grep -v '^ALSA' "$out/err" | tail -n 2 | tr '\n' ' ')"
+        printf "$format" "$name" - - - - - - - "reset_bench failed ($code): $(grep -v '^ALSA' "$out/err" | tail -n 2 | tr '\n' ' ')"
         status=1
         continue
     fi
@@ -90,6 +90,7 @@ for source in "${sources[@]}"; do
         "$(figure "$out/run" frames_shown)/$(figure "$out/run" frames_not_judged)/$bad" \
         "$(figure "$out/run" reset_ms_median)" \
         "$(figure "$out/run" working_set_after_first_mib)->$(figure "$out/run" working_set_after_last_mib) ($wsChange)" \
+        "$(figure "$out/run" own_heap_after_first_mib)->$(figure "$out/run" own_heap_after_last_mib) ($(figure "$out/run" own_heap_change_pct))" \
         "$(figure "$out/run" handles_after_first)->$(figure "$out/run" handles_after_last) ($handleChange)" "$met"
     grep -v '^ALSA' "$out/err" | sed 's/^/    /' || true
     if [ "$failed" != 0 ]; then
@@ -101,7 +102,9 @@ done
 echo
 echo "Columns: resets done; failed with the HRESULT; frames after a reset that show the scene /"
 echo "cannot be judged (in a slide fade or another slide) / black or beyond the animation's motion;"
-echo "median time of one invalidate-Reset-restore; after the first reset -> after the last (change)."
+echo "median time of one invalidate-Reset-restore; after the first reset -> after the last (change):"
+echo "the process's working set, the heap the program's own code holds (outside Wine's libraries),"
+echo "the open handles."
 [ ${#noScene[@]} -eq 0 ] || echo "Plays no scene (not measured): ${noScene[*]}"
 echo "load average after the runs$(uptime | sed 's/.*load average//')"
 exit "$status"
