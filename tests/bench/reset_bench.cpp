@@ -112,14 +112,14 @@ DWORD OpenHandles()
 // handles at one moment.
 struct ProcessUse {
     double workingSetMb = 0.0;
-    double ownHeapMb = 0.0;
+    int64_t ownHeapBytes = 0;
     uint64_t ownAllocations = 0;
     DWORD handles = 0;
 
     static ProcessUse Now()
     {
         ProcessUse use;
-        use.ownHeapMb = static_cast<double>(AllocationProbe::OutstandingBytes()) / kMiB;
+        use.ownHeapBytes = AllocationProbe::OutstandingBytes();
         use.ownAllocations = AllocationProbe::Count();
         PROCESS_MEMORY_COUNTERS counters = {};
         counters.cb = sizeof(counters);
@@ -159,7 +159,12 @@ const char* VerdictName(ResetVerdict verdict)
 // the frames before it (A, B) and the first after it (C) are read back.
 class ResetSaver : public WatchedSaver {
 public:
-    explicit ResetSaver(const Options& options) : WatchedSaver(options.timeoutSeconds), options_(options) {}
+    explicit ResetSaver(const Options& options) : WatchedSaver(options.timeoutSeconds), options_(options)
+    {
+        // Made to size now: the benchmark's own records must not count as
+        // heap the program holds after the resets.
+        resetMs_.reserve(options.resets);
+    }
 
     int Render() override
     {
@@ -347,10 +352,12 @@ int main(int argc, char** argv)
         std::printf("working_set_after_first_mib %.1f\n", first.workingSetMb);
         std::printf("working_set_after_last_mib %.1f\n", last.workingSetMb);
         std::printf("working_set_change_pct %.2f\n", ChangePercent(first.workingSetMb, last.workingSetMb));
-        std::printf("own_heap_before_mib %.2f\n", before.ownHeapMb);
-        std::printf("own_heap_after_first_mib %.2f\n", first.ownHeapMb);
-        std::printf("own_heap_after_last_mib %.2f\n", last.ownHeapMb);
-        std::printf("own_heap_change_pct %.2f\n", ChangePercent(first.ownHeapMb, last.ownHeapMb));
+        std::printf("own_heap_before_mib %.2f\n", static_cast<double>(before.ownHeapBytes) / kMiB);
+        std::printf("own_heap_after_first_mib %.2f\n", static_cast<double>(first.ownHeapBytes) / kMiB);
+        std::printf("own_heap_after_last_mib %.2f\n", static_cast<double>(last.ownHeapBytes) / kMiB);
+        std::printf("own_heap_change_bytes %lld\n", static_cast<long long>(last.ownHeapBytes - first.ownHeapBytes));
+        std::printf("own_heap_change_pct %.2f\n", ChangePercent(static_cast<double>(first.ownHeapBytes),
+                                                                static_cast<double>(last.ownHeapBytes)));
         const unsigned laterResets = saver.ResetsDone() > 1 ? saver.ResetsDone() - 1 : 1;
         std::printf("own_allocations_between_resets %.0f\n",
                     static_cast<double>(last.ownAllocations - first.ownAllocations) / laterResets);
