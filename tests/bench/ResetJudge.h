@@ -39,6 +39,9 @@ public:
     // Two consecutive frames before a reset: their difference joins the
     // allowance unless they fall in a fade or switch slides.
     void NoteMotion(const FrameShot& earlier, const FrameShot& later);
+    // Room for count more motions, made now so that noting them later
+    // allocates nothing.
+    void ReserveMotions(size_t count) { motions_.reserve(motions_.size() + count); }
     // The last frame before a reset against the first after it.
     ResetVerdict Judge(const FrameShot& before, const FrameShot& after);
 

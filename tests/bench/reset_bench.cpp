@@ -161,8 +161,7 @@ class ResetSaver : public WatchedSaver {
 public:
     explicit ResetSaver(const Options& options) : WatchedSaver(options.timeoutSeconds), options_(options)
     {
-        // Made to size now: the benchmark's own records must not count as
-        // heap the program holds after the resets.
+        // Made to size now, as the judge's record after the warm-up.
         resetMs_.reserve(options.resets);
     }
 
@@ -185,6 +184,9 @@ public:
             Shoot(shotB_);
             judge_.NoteMotion(shotA_, shotB_);
             warmedUp_ = sceneFrames_ >= options_.warmup && RoundShown();
+            // One motion a reset: the judge's record must not count as heap
+            // the program holds after the resets.
+            if (warmedUp_) judge_.ReserveMotions(options_.resets);
             return;
         }
         const unsigned phase = ++framesAfterWarmup_ % options_.every;
