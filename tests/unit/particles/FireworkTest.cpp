@@ -67,6 +67,43 @@ TEST(Firework, StreamSparksComeEveryHalfSecondOverTheCountAndLiveHalfASecond)
     EXPECT_LE(item.particles.size(), 10u);
 }
 
+TEST(Firework, PlayStaysInTheStorageReservedAtInitObject)
+{
+    const struct {
+        const char* what;
+        unsigned count;
+        bool bursts;
+        unsigned speed;  // x 0.02
+        float frame;     // seconds
+    } cases[] = {
+        {"stream", 40, false, 50, 1.0f / 60.0f},
+        {"stream, long frames", 40, false, 50, DS_ParticleGenerator::kSpareSeconds},
+        {"bursts", 300, true, 50, 1.0f / 60.0f},
+        {"bursts at a third of the speed", 300, true, 17, 1.0f / 60.0f},
+        {"bursts at the cap", 5000, true, 50, 1.0f / 60.0f},
+    };
+    for (const auto& c : cases) {
+        DS_FireworkSimple item = StreamFirework(c.count);
+        item.speed.SetValue(c.speed);
+        item.trailsOn.SetValue(1);
+        item.trailRate.SetValue(4);  // 9 per second per spark
+        item.trailLife.SetValue(30);
+        DS_TimeLineControl& line = item.TimeLine();
+        if (c.bursts) {
+            // Cycles of 1 s: 0.5 invisible, 0.5 showing.
+            line.mode = DS_TimeLineControl::kCycle;
+            line.fadeIn = 10;
+            line.fadeOut = 10;
+            line.visible.minimum.SetValue(30);
+            line.visible.maximum.SetValue(30);
+            line.invisible.minimum.SetValue(50);
+            line.invisible.maximum.SetValue(50);
+        }
+        item.InitObject(nullptr);
+        EXPECT_TRUE(PlaysInItsStorage(item, 12.0f, c.frame, [&](float t) { Step(item, t); })) << c.what;
+    }
+}
+
 TEST(Firework, StreamWithCountZeroEmitsOneSparkThenNone)
 {
     DS_FireworkSimple item = StreamFirework(0);
