@@ -38,6 +38,19 @@ DS_FireworkSimple StreamFirework(unsigned count)
     return item;
 }
 
+// Cycles of 1 s starting invisible: 0.5 s invisible, then 0.1 s fading
+// in, 0.3 s shown and 0.1 s fading out.
+void SetSecondCycles(DS_TimeLineControl& line)
+{
+    line.mode = DS_TimeLineControl::kCycle;
+    line.fadeIn = 10;
+    line.fadeOut = 10;
+    line.visible.minimum.SetValue(30);
+    line.visible.maximum.SetValue(30);
+    line.invisible.minimum.SetValue(50);
+    line.invisible.maximum.SetValue(50);
+}
+
 }  // namespace
 
 TEST(Firework, StreamSparksComeEveryHalfSecondOverTheCountAndLiveHalfASecond)
@@ -88,17 +101,7 @@ TEST(Firework, PlayStaysInTheStorageReservedAtInitObject)
         item.trailsOn.SetValue(1);
         item.trailRate.SetValue(4);  // 9 per second per spark
         item.trailLife.SetValue(30);
-        DS_TimeLineControl& line = item.TimeLine();
-        if (c.bursts) {
-            // Cycles of 1 s: 0.5 invisible, 0.5 showing.
-            line.mode = DS_TimeLineControl::kCycle;
-            line.fadeIn = 10;
-            line.fadeOut = 10;
-            line.visible.minimum.SetValue(30);
-            line.visible.maximum.SetValue(30);
-            line.invisible.minimum.SetValue(50);
-            line.invisible.maximum.SetValue(50);
-        }
+        if (c.bursts) SetSecondCycles(item.TimeLine());
         item.InitObject(nullptr);
         EXPECT_TRUE(PlaysInItsStorage(item, 12.0f, c.frame, [&](float t) { Step(item, t); })) << c.what;
     }
@@ -118,13 +121,7 @@ TEST(Firework, BurstsOncePerVisiblePhaseWithSparksLivingOneCycle)
 {
     DS_FireworkSimple item = StreamFirework(7);
     DS_TimeLineControl& line = item.TimeLine();
-    line.mode = DS_TimeLineControl::kCycle;  // starts invisible
-    line.fadeIn = 10;
-    line.fadeOut = 10;
-    line.visible.minimum.SetValue(30);
-    line.visible.maximum.SetValue(30);
-    line.invisible.minimum.SetValue(50);
-    line.invisible.maximum.SetValue(50);
+    SetSecondCycles(line);
     std::vector<float> bursts;
     size_t lastCount = 0;
     for (int frame = 1; frame <= 300; ++frame) {
