@@ -79,7 +79,7 @@ TEST(FallingStars, PlayStaysInTheStorageReservedAtInitObject)
 {
     const struct {
         const char* what;
-        unsigned starRate;  // x 0.02 a second
+        unsigned starRate;   // x 0.02 a second
         unsigned trailRate;  // x 2 a second
         float frame;         // seconds
     } cases[] = {
