@@ -25,6 +25,15 @@ int32_t StarsOwed(float perSecond, float span)
     return static_cast<int32_t>(std::min(k, static_cast<float>(kMaxParticles)));
 }
 
+// Most stars alive at once: an emission makes up to twice the stars owed,
+// so the stars of a life (with kSpareSeconds to spare) and of the emission
+// owed from before it, twice over.
+double MostStarsAlive(float perSecond, float life)
+{
+    const double seconds = std::max(0.0f, life) + DS_ParticleGenerator::kSpareSeconds;
+    return 2.0 * (std::max(0.0f, perSecond) * seconds + 1.0);
+}
+
 }  // namespace
 
 DS_FallingStars::DS_FallingStars() : starSize(0u)
@@ -47,6 +56,8 @@ void DS_FallingStars::InitObject(DS_ParticlesObj* object)
     DS_ParticleRctRgnGenerator::InitObject(object);
     AcquireRenderTarget();
     particles.clear();
+    const float life = fadeInTime.GetDerived() + showTime.GetDerived() + fadeOutTime.GetDerived();
+    ReserveLists(MostStarsAlive(starRate.GetDerived(), life));
     if (object) object->SetBufferCount(4);
 }
 

@@ -27,7 +27,8 @@ public:
     // Simulates, emits trails and stars, fills the buffers.
     void Update(float t, DS_ParticlesObj* object) override;
     // The textured level's InitObject, the private target, no stored
-    // stars, four buffers.
+    // stars, the lists reserved for the most stars the rate and the star
+    // life keep alive and their trails, four buffers.
     void InitObject(DS_ParticlesObj* object) override;
     // The render redraws the whole picture from the scene texture whenever
     // it composes (an effect and a ready private target).

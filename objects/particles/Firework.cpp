@@ -1,6 +1,7 @@
 #include "objects/particles/Firework.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "engine/archive/IOF_Item.h"
@@ -45,7 +46,21 @@ void DS_Firework::InitObject(DS_ParticlesObj* object)
     DS_StaticGenerator::InitObject(object);
     AcquireRenderTarget();
     particles.clear();
+    ReserveLists(MostSparksAlive());
     if (object) object->SetBufferCount(2);
+}
+
+double DS_Firework::MostSparksAlive() const
+{
+    const double count = burstCount.GetValue();
+    if (TimeLine().mode == DS_TimeLineControl::kAlwaysVisible)
+        return count * (kStreamSeconds + kSpareSeconds) / kStreamSeconds + 1.0;
+    // A spark lives one cycle of the emitter's clock; at a speed below 1 it
+    // outlives the cycles that follow, and a clock that stands still keeps
+    // every burst.
+    const double factor = speed.GetDerived();
+    if (!(factor > 0.0)) return std::numeric_limits<double>::infinity();
+    return count * (std::ceil(1.0 / factor) + 1.0);
 }
 
 void DS_Firework::Update(float t, DS_ParticlesObj* object)

@@ -26,8 +26,14 @@ public:
     // The emitter speed's clock, Emit with its last step, FillBuffers.
     void Update(float t, DS_ParticlesObj* object) override;
     // The textured level's InitObject, the private target, no stored
-    // particles, two buffers.
+    // particles, the lists reserved for MostSparksAlive and their trails,
+    // two buffers.
     void InitObject(DS_ParticlesObj* object) override;
+    // Most sparks alive at once: in a stream, the burst count over half a
+    // second with kSpareSeconds to spare; in bursts, the count for each
+    // cycle a spark's life spans at the emitter speed and one more
+    // (unbounded when the speed is 0 or less).
+    double MostSparksAlive() const;
     // The render redraws the whole picture from the scene texture: true
     // whenever it composes (an effect and a ready private target), whatever
     // the blend mode; without them the sprites are drawn plainly.

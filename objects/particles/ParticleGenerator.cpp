@@ -114,6 +114,22 @@ void DS_ParticleGenerator::EmitTrails(float t)
     for (PParticle& source : particles) source.RememberPosition();
 }
 
+void DS_ParticleGenerator::ReserveLists(double mainAlive)
+{
+    const size_t main = ReservedCount(mainAlive);
+    particles.reserve(main);
+    if (trailsOn.GetValue() == 0) return;
+    const double seconds = std::max(0.0f, trailLife.GetDerived()) + kSpareSeconds;
+    const double each = std::max(0.0f, trailRate.GetDerived()) * seconds + 1.0;
+    trails.reserve(ReservedCount(static_cast<double>(main) * each));
+}
+
+size_t ReservedCount(double alive)
+{
+    if (!(alive < static_cast<double>(kMaxParticles))) return kMaxParticles;
+    return alive > 0.0 ? static_cast<size_t>(std::ceil(alive)) : 0;
+}
+
 void UpdatePParticleList(std::vector<PParticle>& list, float dt)
 {
     // Every particle is applied in order; the survivors move down over the

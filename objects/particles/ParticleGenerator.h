@@ -73,6 +73,13 @@ public:
     // trail time) per main particle, at equal steps strictly between its
     // start position and position. The trail list stops at kMaxParticles.
     void EmitTrails(float t);
+    // Reserves the main list for mainAlive particles and the trail list for
+    // the trails they keep alive (each trail rate x (trail life +
+    // kSpareSeconds) + 1, none with trails off), each list at most
+    // kMaxParticles, so that play within those counts does not grow them.
+    void ReserveLists(double mainAlive);
+    // Emission a reserve keeps to spare for a long frame, in seconds.
+    static constexpr float kSpareSeconds = 0.25f;
 
     // "DS_ParticleGenerator" record: header, then WriteFields.
     void WriteBody(DS_IOF_Archive* ar);
@@ -95,6 +102,10 @@ public:
 // Applies every particle with dt and drops those that ended, keeping the
 // order of the rest (one pass; the list keeps its storage).
 void UpdatePParticleList(std::vector<PParticle>& list, float dt);
+
+// The room a list reserves for `alive` particles: the count rounded up,
+// at most kMaxParticles (which an unbounded or undefined count gets).
+size_t ReservedCount(double alive);
 
 // n, then x, y, z of each particle.
 void WriteParticlePoints(DS_IOF_Archive* ar, const std::vector<PParticle>& list);

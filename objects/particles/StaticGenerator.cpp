@@ -74,8 +74,7 @@ CallbackParticle DS_ParticleOriginGenerator::NewParticle()
 void DS_ParticleOriginGenerator::ReserveParticles()
 {
     const float seconds = std::max(0.0f, particleLife.GetDerived()) + kSpareSeconds;
-    const double alive = static_cast<double>(rate.GetValue()) * static_cast<double>(seconds) + 1.0;
-    particles_.reserve(static_cast<size_t>(std::min(alive, static_cast<double>(kMaxParticles))));
+    particles_.reserve(ReservedCount(static_cast<double>(rate.GetValue()) * static_cast<double>(seconds) + 1.0));
 }
 
 void DS_ParticleOriginGenerator::UpdateParticles(float dt)

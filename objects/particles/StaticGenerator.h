@@ -55,7 +55,6 @@ public:
     // with kSpareSeconds of emission to spare for a long frame (at most
     // kMaxParticles), so that emission in play does not grow it.
     void ReserveParticles();
-    static constexpr float kSpareSeconds = 0.25f;
 
     // Updates the particles, adds dt to the accumulator and emits one
     // particle for each whole interval 1 / (opacity x rate) it holds

@@ -11,6 +11,7 @@
 #include "objects/particles/FallingStars.h"
 #include "unit/brushes/BrushRecords.h"
 #include "unit/particles/ParticleLayerFixture.h"
+#include "unit/particles/ParticleTestSupport.h"
 
 namespace {
 
@@ -72,6 +73,30 @@ TEST(FallingStars, OneSecondAtRateFiftyMakesTheDrawnStars)
     // The next second starts from the emission.
     item.Update(1.125f, nullptr);
     EXPECT_EQ(item.particles.size(), 2u);
+}
+
+TEST(FallingStars, PlayStaysInTheStorageReservedAtInitObject)
+{
+    const struct {
+        const char* what;
+        unsigned starRate;   // x 0.02 a second
+        unsigned trailRate;  // x 2 a second
+        float frame;         // seconds
+    } cases[] = {
+        {"steady frames", 500, 30, 1.0f / 60.0f},
+        {"long frames", 500, 30, DS_ParticleGenerator::kSpareSeconds},
+        {"one star a second", 50, 5, 1.0f / 60.0f},
+        {"at the caps", 200000, 1000, 1.0f / 60.0f},
+    };
+    for (const auto& c : cases) {
+        DS_FallingStars item = OneStarASecond();
+        item.starRate.SetValue(c.starRate);
+        item.trailsOn.SetValue(1);
+        item.trailRate.SetValue(c.trailRate);
+        item.trailLife.SetValue(20);  // 0.2 s
+        item.InitObject(nullptr);
+        EXPECT_TRUE(PlaysInItsStorage(item, 12.0f, c.frame, [&](float t) { item.Update(t, nullptr); })) << c.what;
+    }
 }
 
 TEST(FallingStars, DirectionSetsTheDriftAndZeroTimesDieAtTheFirstUpdate)

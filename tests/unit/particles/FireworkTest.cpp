@@ -38,6 +38,19 @@ DS_FireworkSimple StreamFirework(unsigned count)
     return item;
 }
 
+// Cycles of 1 s starting invisible: 0.5 s invisible, then 0.1 s fading
+// in, 0.3 s shown and 0.1 s fading out.
+void SetSecondCycles(DS_TimeLineControl& line)
+{
+    line.mode = DS_TimeLineControl::kCycle;
+    line.fadeIn = 10;
+    line.fadeOut = 10;
+    line.visible.minimum.SetValue(30);
+    line.visible.maximum.SetValue(30);
+    line.invisible.minimum.SetValue(50);
+    line.invisible.maximum.SetValue(50);
+}
+
 }  // namespace
 
 TEST(Firework, StreamSparksComeEveryHalfSecondOverTheCountAndLiveHalfASecond)
@@ -67,6 +80,33 @@ TEST(Firework, StreamSparksComeEveryHalfSecondOverTheCountAndLiveHalfASecond)
     EXPECT_LE(item.particles.size(), 10u);
 }
 
+TEST(Firework, PlayStaysInTheStorageReservedAtInitObject)
+{
+    const struct {
+        const char* what;
+        unsigned count;
+        bool bursts;
+        unsigned speed;  // x 0.02
+        float frame;     // seconds
+    } cases[] = {
+        {"stream", 40, false, 50, 1.0f / 60.0f},
+        {"stream, long frames", 40, false, 50, DS_ParticleGenerator::kSpareSeconds},
+        {"bursts", 300, true, 50, 1.0f / 60.0f},
+        {"bursts at a third of the speed", 300, true, 17, 1.0f / 60.0f},
+        {"bursts at the cap", 5000, true, 50, 1.0f / 60.0f},
+    };
+    for (const auto& c : cases) {
+        DS_FireworkSimple item = StreamFirework(c.count);
+        item.speed.SetValue(c.speed);
+        item.trailsOn.SetValue(1);
+        item.trailRate.SetValue(4);  // 9 per second per spark
+        item.trailLife.SetValue(30);
+        if (c.bursts) SetSecondCycles(item.TimeLine());
+        item.InitObject(nullptr);
+        EXPECT_TRUE(PlaysInItsStorage(item, 12.0f, c.frame, [&](float t) { Step(item, t); })) << c.what;
+    }
+}
+
 TEST(Firework, StreamWithCountZeroEmitsOneSparkThenNone)
 {
     DS_FireworkSimple item = StreamFirework(0);
@@ -81,13 +121,7 @@ TEST(Firework, BurstsOncePerVisiblePhaseWithSparksLivingOneCycle)
 {
     DS_FireworkSimple item = StreamFirework(7);
     DS_TimeLineControl& line = item.TimeLine();
-    line.mode = DS_TimeLineControl::kCycle;  // starts invisible
-    line.fadeIn = 10;
-    line.fadeOut = 10;
-    line.visible.minimum.SetValue(30);
-    line.visible.maximum.SetValue(30);
-    line.invisible.minimum.SetValue(50);
-    line.invisible.maximum.SetValue(50);
+    SetSecondCycles(line);
     std::vector<float> bursts;
     size_t lastCount = 0;
     for (int frame = 1; frame <= 300; ++frame) {

@@ -3,8 +3,11 @@
 // two buffers, Update writes one square of side `side` per main particle
 // into both buffers (colour into 0, glow colour into 1), Render draws buffer
 // 0 through RenderBlendMask or, with `join` set, both buffers through
-// RenderJoinMask and then ComposeLayer.
+// RenderJoinMask and then ComposeLayer. PlaysInItsStorage checks that play
+// keeps a generator's lists in the storage they had.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <vector>
 
@@ -64,4 +67,24 @@ inline bool ReadTexRecord(const std::vector<uint8_t>& bytes, TestParticleKind& i
     const bool ok = item.ReadBody(&ar);
     if (left) *left = memory.Remaining();
     return ok && !ar.Failed();
+}
+
+// Calls step(t) for every frame of `frame` seconds up to `seconds` and says
+// whether the item's two lists kept the storage they had before: false as
+// soon as either list moves. Both lists must have held particles.
+template <class Step>
+::testing::AssertionResult PlaysInItsStorage(const DS_ParticleGenerator& item, float seconds, float frame, Step step)
+{
+    const PParticle* particles = item.particles.data();
+    const PParticle* trails = item.trails.data();
+    bool held = false;
+    for (float t = frame; t < seconds; t += frame) {
+        step(t);
+        if (item.particles.data() != particles || item.trails.data() != trails)
+            return ::testing::AssertionFailure() << "the lists moved at " << t << " s with " << item.particles.size()
+                                                 << " particles and " << item.trails.size() << " trails";
+        held = held || (!item.particles.empty() && !item.trails.empty());
+    }
+    if (!held) return ::testing::AssertionFailure() << "the lists never held particles together";
+    return ::testing::AssertionSuccess();
 }
