@@ -68,16 +68,20 @@ HRESULT WaterGrid::Resize(float width, float height, float aspect, float density
     height = SurfaceSide(height);
     const float c0 = std::trunc(ClampSide(density * 128.0f, kMinSide, kMaxSide));
     const float r0 = std::trunc(ClampSide(c0 * (height / width) * aspect, kMinSide, kMaxSide));
-    columns_ = EvenDown(static_cast<uint32_t>(c0));
-    rows_ = EvenDown(static_cast<uint32_t>(r0));
-    if (columns_ * rows_ > kMaxCells) columns_ = EvenDown(kMaxCells / rows_);
+    uint32_t columns = EvenDown(static_cast<uint32_t>(c0));
+    const uint32_t rows = EvenDown(static_cast<uint32_t>(r0));
+    if (columns * rows > kMaxCells) columns = EvenDown(kMaxCells / rows);
+    // Buffers of the same size are kept: a restore after a device reset
+    // makes only the vertex buffer again.
+    if (columns != columns_ || rows != rows_) ReleaseBuffers();
+    columns_ = columns;
+    rows_ = rows;
     cellCount_ = columns_ * rows_;
     width_ = width;
     height_ = height;
     inverseWidth_ = 1.0f / width;
     inverseHeight_ = 1.0f / height;
     cells_.assign(cellCount_, Cell{});
-    ReleaseBuffers();
     return CreateBuffers();
 }
 
@@ -130,7 +134,7 @@ HRESULT WaterGrid::CreateBuffers()
         const std::vector<uint16_t> indices = BuildIndices(columns_, rows_);
         const UINT bytes = static_cast<UINT>(indices.size() * sizeof(uint16_t));
         ComPtr<IDirect3DIndexBuffer9> buffer;
-        HRESULT hr = device->CreateIndexBuffer(bytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_DEFAULT,
+        HRESULT hr = device->CreateIndexBuffer(bytes, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED,
                                                buffer.ReleaseAndGetAddressOf(), nullptr);
         if (FAILED(hr)) return hr;
         void* locked = nullptr;
@@ -153,6 +157,11 @@ HRESULT WaterGrid::CreateBuffers()
 void WaterGrid::ReleaseBuffers()
 {
     indexBuffer_.Reset();
+    ReleaseDeviceBuffers();
+}
+
+void WaterGrid::ReleaseDeviceBuffers()
+{
     vertexBuffer_.Reset();
 }
 

@@ -3,8 +3,10 @@
 // neighbours with damping, drawn as one lit triangle strip whose texture
 // coordinates look through the water at the picture below.
 //
-// Both buffers live in the default pool: the owner releases them when the
-// device is lost (ReleaseBuffers) and Resize makes them again.
+// The index strip, written once, lives in the managed pool and outlives a
+// device reset; the vertex buffer, written every frame, lives in the
+// default pool: the owner releases it when the device is lost
+// (ReleaseDeviceBuffers) and Resize makes it again.
 #pragma once
 
 #include <d3d9.h>
@@ -53,13 +55,16 @@ public:
     // aspect. Sides stay between 4 and 16384 cells and even, and the grid
     // at most kMaxCells cells, whatever the arguments (NaN and infinity
     // included); a width or height that is not positive and finite counts
-    // as 1. Flat water; both buffers are made anew on the current
-    // device (CreateBuffers).
+    // as 1. Flat water; buffers of another size are released, and the
+    // missing ones made on the current device (CreateBuffers).
     HRESULT Resize(float width, float height, float aspect, float density);
     // Makes whichever buffer is missing: the ring-wound index strip and the
     // dynamic vertex buffer. The first failing call's error.
     HRESULT CreateBuffers();
+    // Both buffers.
     void ReleaseBuffers();
+    // The default-pool vertex buffer only, before a device reset.
+    void ReleaseDeviceBuffers();
     bool HasBuffers() const { return indexBuffer_ && vertexBuffer_; }
 
     // One drop on a random inner cell (column drawn first).

@@ -176,12 +176,12 @@ void DS_WaterRingLight::InvalidateDeviceObjects()
 {
     DS_2D_Light::InvalidateDeviceObjects();
     // The device lets go of the water's buffers too, so that nothing of the
-    // default pool outlives the reset.
+    // default pool outlives the reset (the managed index strip stays).
     if (IDirect3DDevice9* device = CurrentDevice(); device && grid_->HasBuffers()) {
         device->SetStreamSource(0, nullptr, 0, 0);
         device->SetIndices(nullptr);
     }
-    grid_->ReleaseBuffers();
+    grid_->ReleaseDeviceBuffers();
 }
 
 // ---- render service: objects draw unlit ----

@@ -305,6 +305,13 @@ TEST_F(RingFrames, DeviceResetThroughTheSlotSequence)
     Frame(0.0f);
     ring.InvalidateDeviceObjects();
     EXPECT_FALSE(ring.Grid().HasBuffers());
+    // The index strip is written once and kept in the managed pool through
+    // the reset: making it again at every reset cost memory Wine keeps.
+    IDirect3DIndexBuffer9* strip = ring.Grid().IndexBuffer();
+    ASSERT_NE(strip, nullptr);
+    D3DINDEXBUFFER_DESC desc = {};
+    ASSERT_EQ(strip->GetDesc(&desc), D3D_OK);
+    EXPECT_EQ(desc.Pool, D3DPOOL_MANAGED);
     manager_->OnLostDevice();
     // A frame between the loss and the reset neither locks nor draws the
     // missing buffers.
@@ -313,6 +320,7 @@ TEST_F(RingFrames, DeviceResetThroughTheSlotSequence)
     manager_->OnResetDevice();
     ring.ResetDeviceState();
     ASSERT_TRUE(ring.Grid().HasBuffers());
+    EXPECT_EQ(ring.Grid().IndexBuffer(), strip);
     Flatten(ring);
     const std::vector<uint32_t> pixels = Frame(0.2f);
     const int q = kSize / 4;
