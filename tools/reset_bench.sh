@@ -21,7 +21,9 @@ cd "$(dirname "$0")/.."
 resets=100
 every=5
 size=640x480
-warmup=20
+# As reset_bench.exe: Wine and llvmpipe grow over the first hundreds of
+# frames of play whether or not the device is reset.
+warmup=1000
 sources=()
 while [ $# -gt 0 ]; do
     case "$1" in

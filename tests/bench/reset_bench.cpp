@@ -15,6 +15,9 @@
 // least one round of the slideshow (back to the slide it began with), so
 // that every slide has built its objects once before the first reset: the
 // working set grows over the first round with or without resets. The
+// default of 1000 frames lets Wine's and the driver's own growth over the
+// first hundreds of frames of play (1 to 2 % with or without resets) end
+// before the first reset. The
 // judge learns the animation's motion from every warm-up frame and from
 // the two frames before each reset.
 // --every N (at least 3): a reset after every N-th scene frame, counted
@@ -62,7 +65,7 @@ struct Options : RunOptions {
 
 bool ParseOptions(int argc, char** argv, Options& options)
 {
-    options.warmup = 20;
+    options.warmup = 1000;
     bool bad = false;
     for (int i = 1; i < argc && !bad; ++i) {
         const std::string arg = argv[i];
